@@ -1,0 +1,64 @@
+#include "driver.h"
+
+#include "driver_library.h"
+#include "zub_dll3.h"
+
+#include <cstdio>
+
+namespace tavorin {
+
+namespace {
+
+DriverLibrary& Biblioteca() {
+    static DriverLibrary biblioteca;
+    return biblioteca;
+}
+
+Driver* instalado = nullptr;
+int32_t portaAberta = -1;
+
+Driver& Atual() { return instalado ? *instalado : Biblioteca(); }
+
+}  // namespace
+
+Driver* InstalaDriver(Driver* driver) {
+    Driver* anterior = instalado;
+    instalado = driver;
+    portaAberta = -1;
+    return anterior;
+}
+
+FalhaDriver FalhaDoDriver() { return instalado ? FalhaDriver{} : Biblioteca().Falha(); }
+
+int16_t Para16(int32_t valor) {
+    // Two's complement wrap, spelled out: converting an out-of-range value
+    // to a signed type is implementation-defined before C++20.
+    uint16_t baixo = static_cast<uint16_t>(static_cast<uint32_t>(valor) & 0xFFFFu);
+    return baixo < 0x8000u ? static_cast<int16_t>(baixo) : static_cast<int16_t>(static_cast<int32_t>(baixo) - 0x10000);
+}
+
+int16_t Abre(int32_t porta) {
+    int16_t resultado = Atual().Abre(Para16(porta));
+    if (resultado >= 0) portaAberta = Para16(porta);
+    return resultado;
+}
+
+int16_t Fecha(int32_t porta) {
+    if (portaAberta == Para16(porta)) portaAberta = -1;
+    return Atual().Fecha(Para16(porta));
+}
+
+int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
+    // A driver that does not write an answer must not leave the previous
+    // command's answer to be read as this one's.
+    std::remove(kArquivoResposta);
+    return Atual().TXRX(Para16(porta), Para16(espera), comando.c_str());
+}
+
+int32_t PortaAberta() { return portaAberta; }
+
+void FechaPortaAberta() {
+    if (portaAberta >= 0) Fecha(portaAberta);
+}
+
+}  // namespace tavorin

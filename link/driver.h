@@ -1,0 +1,57 @@
+// The seam between the program and whichever driver it talks to. The
+// windows and the link call Abre, Fecha and TXRX below and never learn
+// whether the printer maker's library, the simulated printer or a test's
+// fake driver answers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tavorin {
+
+class Driver {
+public:
+    virtual ~Driver() = default;
+    virtual int16_t Abre(int16_t porta) = 0;
+    virtual int16_t Fecha(int16_t porta) = 0;
+    virtual int16_t TXRX(int16_t porta, int16_t espera, const char* comando) = 0;
+};
+
+// Why the driver library could not be used; both empty when it loaded (or
+// has not been asked for yet). `funcao` names a missing export when the
+// file itself was found.
+struct FalhaDriver {
+    std::string arquivo;
+    std::string funcao;
+    bool Houve() const { return !arquivo.empty(); }
+};
+
+// Puts `driver` in place of the library for every later call; nullptr goes
+// back to the library. Returns the driver that was in place (nullptr for
+// the library). The caller keeps ownership.
+Driver* InstalaDriver(Driver* driver);
+
+// The library's load failure, if the library is the driver in place and
+// could not be loaded at its last call.
+FalhaDriver FalhaDoDriver();
+
+// Narrows a port number or wait limit to the driver's 16-bit integer,
+// keeping the low 16 bits as a 16-bit signed integer argument does.
+int16_t Para16(int32_t valor);
+
+// The driver's three functions as every window calls them, with the link's
+// 32-bit port number narrowed on the way.
+int16_t Abre(int32_t porta);
+int16_t Fecha(int32_t porta);
+// Removes the previous answer file first, so a driver that writes nothing
+// leaves no answer instead of a stale one.
+int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando);
+
+// The port that the last successful Abre left open, or -1 when every port
+// opened has been closed again. Lets the program close a port that a
+// window left open when the program ends.
+int32_t PortaAberta();
+// Closes that port, once; does nothing when none is open.
+void FechaPortaAberta();
+
+}  // namespace tavorin
