@@ -1,0 +1,16 @@
+// Tavorin: exercises a fiscal printer through its maker's driver library.
+#include "form1.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication aplicacao(argc, argv);
+    // Only the main window ends the program; hiding the last other
+    // window must not.
+    aplicacao.setQuitOnLastWindowClosed(false);
+
+    tavorin::Form1 janela;
+    janela.Form_Load();  // the printer test runs before the window shows
+    janela.show();
+    return aplicacao.exec();
+}

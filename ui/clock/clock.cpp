@@ -1,0 +1,7 @@
+#include "clock.h"
+
+namespace tavorin {
+
+Clock::Clock(QWidget* pai) : QWidget(pai) { setObjectName(QStringLiteral("Clock")); }
+
+}  // namespace tavorin

@@ -1,0 +1,40 @@
+// Helpers every window uses to lay itself out from its design: positions
+// and sizes in twips, tab indexes, colours, and a font size at which every
+// caption fits its control.
+#pragma once
+
+#include <QColor>
+#include <QWidget>
+
+#include <utility>
+#include <vector>
+
+namespace tavorin {
+
+// The two text colours the windows use for states.
+inline const QColor kVermelho(255, 0, 0);
+inline const QColor kPreto(0, 0, 0);
+
+// Pixels for `twips` (1440 to the inch) at the screen's logical DPI: 15
+// twips a pixel at 96 DPI.
+int Twips(int twips, const QWidget* janela);
+
+// Places a control in its container, in twips.
+void PoeGeometria(QWidget* controle, int esquerda, int topo, int largura, int altura);
+
+// Gives the window its client area, in twips, fixed.
+void PoeTamanho(QWidget* janela, int largura, int altura);
+
+// Records each control's tab index (also as the "TabIndex" property) and
+// chains the focus order of the controls that can take the focus.
+void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles);
+
+// Sets the window's font to the largest size, up to the platform's default,
+// at which every caption of its buttons, labels and frames fits its control.
+void AjustaFonte(QWidget* janela);
+
+// The captions that do not fit at the window's current font (object names);
+// empty when all fit.
+std::vector<QString> LegendasQueNaoCabem(const QWidget* janela);
+
+}  // namespace tavorin

@@ -1,0 +1,68 @@
+#include "texto8.h"
+
+#if defined(Q_OS_WIN)
+#include <QByteArray>
+#else
+#include <array>
+#endif
+
+namespace tavorin {
+
+#if defined(Q_OS_WIN)
+
+// On Windows the local 8-bit encoding is the ANSI code page.
+QString DoDriver(const std::string& bytes) {
+    return QString::fromLocal8Bit(bytes.data(), static_cast<int>(bytes.size()));
+}
+
+std::string ParaDriver(const QString& texto) {
+    const QByteArray bytes = texto.toLocal8Bit();
+    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+}
+
+#else
+
+namespace {
+
+// 0x80-0x9F of Windows-1252. The five bytes that the code page leaves
+// undefined map to the control characters of the same value, as Windows
+// does, so every byte survives a round trip.
+constexpr std::array<char16_t, 32> kAlto = {
+    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178,
+};
+
+}  // namespace
+
+QString DoDriver(const std::string& bytes) {
+    QString texto;
+    texto.reserve(static_cast<int>(bytes.size()));
+    for (unsigned char c : bytes)
+        texto.append(QChar(c >= 0x80 && c < 0xA0 ? kAlto[c - 0x80] : static_cast<char16_t>(c)));
+    return texto;
+}
+
+std::string ParaDriver(const QString& texto) {
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(texto.size()));
+    for (QChar ch : texto) {
+        const char16_t u = ch.unicode();
+        char c = '?';
+        if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
+            c = static_cast<char>(u);
+        } else {
+            for (std::size_t i = 0; i < kAlto.size(); ++i)
+                if (kAlto[i] == u) {
+                    c = static_cast<char>(0x80 + i);
+                    break;
+                }
+        }
+        bytes.push_back(c);
+    }
+    return bytes;
+}
+
+#endif
+
+}  // namespace tavorin

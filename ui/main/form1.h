@@ -1,0 +1,117 @@
+// The main window, TAVORIN: the printer test and status panel, the daily
+// reports, drawer and counters, the reading of the fiscal memory, and the
+// buttons that open the coupon and clock windows.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
+namespace tavorin {
+
+class CaixaTexto;
+class Cupom;
+class Clock;
+
+class Form1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit Form1(QWidget* pai = nullptr);
+    ~Form1() override;
+
+    // Runs the printer test, before the window is first shown.
+    void Form_Load();
+
+    // Shows the outcome of the last command in Text3.
+    void Resultado();
+    // Reads the paper and on-line state into the status panel; true when
+    // the printer is out of paper.
+    bool PaperEnd();
+
+    // The coupon and clock windows, once created (null before, and after
+    // the operator closed them from their title bar).
+    Cupom* JanelaCupom() const;
+    Clock* JanelaRelogio() const;
+
+public slots:
+    void Command1_Click();  // Testar Impressora
+    void Command2_Click();  // Abre Gaveta
+    void Command4_Click();  // Leitura X
+    void RedZ_Click();      // Redução Z
+    void Command5_Click();  // Lê
+    void Command6_Click();  // Cupom Fiscal
+    void Command7_Click();  // Relógio e H.Verão
+    void Porredu_Click();
+    void Pordata_Click();
+    void Ini_GotFocus();
+    void Fim_GotFocus();
+    void Ini_Validate();
+    void Fim_Validate();
+    void LMF_Click();  // Executa
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
+private:
+    void MontaJanela();
+    // Says in Text3 which driver library could not be loaded, if any.
+    void MostraFalhaDoDriver();
+
+    // Fiscal memory reading.
+    void LeituraPorReducao(bool noArquivo);
+    void LeituraPorData(bool noArquivo);
+    std::string DadosBloco() const;
+    void GravaLeitura();
+
+    QPushButton* Command1;
+    QLabel* Label1;
+    CaixaTexto* Text2;
+    QLabel* Label2;
+    CaixaTexto* Text1;
+    QGroupBox* Frame4;
+    QLabel* Label4;
+    QLabel* Label5;
+    QPushButton* Command5;
+    CaixaTexto* COO;
+    CaixaTexto* CCF;
+    QLabel* Label15;
+    CaixaTexto* Linha;
+    QLabel* Label6;
+    CaixaTexto* PAPEL;
+    QLabel* Label7;
+    CaixaTexto* Reducao;
+    QLabel* Label8;
+    CaixaTexto* LEITX;
+    QGroupBox* Frame1;
+    QGroupBox* Frame2;
+    QRadioButton* Porredu;
+    QLabel* Label9;
+    QRadioButton* Pordata;
+    QLabel* Label10;
+    QGroupBox* Frame3;
+    QRadioButton* NaImp;
+    QLabel* Label11;
+    QRadioButton* NoArq;
+    QLabel* Label12;
+    QLabel* Label13;
+    CaixaTexto* Ini;
+    QLabel* Label14;
+    CaixaTexto* Fim;
+    QPushButton* LMF;
+    QPushButton* Command4;
+    QPushButton* Command7;
+    QPushButton* Command6;
+    QPushButton* RedZ;
+    QPushButton* Command2;
+    QLabel* Label3;
+    CaixaTexto* Text3;
+
+    QPointer<Cupom> cupom_;
+    QPointer<Clock> relogio_;
+};
+
+}  // namespace tavorin
