@@ -1,0 +1,74 @@
+#include "ambiente.h"
+
+#include <system_error>
+
+#if defined(_WIN32)
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <cstdlib>
+#endif
+
+namespace zubsim {
+
+std::string VariavelDeAmbiente(const char* nome) {
+#if defined(_WIN32)
+    // The process environment itself, which _putenv_s and SetEnvironmentVariable
+    // both change, whichever C runtime the caller was built with.
+    char buffer[1024];
+    DWORD tamanho = GetEnvironmentVariableA(nome, buffer, sizeof buffer);
+    if (tamanho == 0) return {};
+    if (tamanho < sizeof buffer) return std::string(buffer, tamanho);
+    std::string valor(tamanho, '\0');
+    tamanho = GetEnvironmentVariableA(nome, valor.data(), tamanho);
+    valor.resize(tamanho);
+    return valor;
+#else
+    const char* valor = std::getenv(nome);
+    return valor ? valor : "";
+#endif
+}
+
+namespace {
+
+bool Ligado(const char* nome) { return VariavelDeAmbiente(nome) == "1"; }
+
+bool SoDigitos(const std::string& texto) {
+    if (texto.empty() || texto.size() > 9) return false;
+    for (char c : texto)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+}  // namespace
+
+Ambiente LeAmbiente() {
+    Ambiente ambiente;
+    std::string porta = VariavelDeAmbiente("ZUBSIM_PORTA");
+    if (porta.empty())
+        ambiente.portaImpressora = 1;
+    else if (porta.size() == 1 && porta[0] >= '1' && porta[0] <= '8')
+        ambiente.portaImpressora = porta[0] - '0';
+    else
+        // "0", "nenhuma" and anything unrecognised: no printer anywhere,
+        // which a tester notices at once, rather than a printer on a port
+        // that was not asked for.
+        ambiente.portaImpressora = 0;
+
+    ambiente.semPapel = Ligado("ZUBSIM_SEM_PAPEL");
+    ambiente.foraDeLinha = Ligado("ZUBSIM_FORA_DE_LINHA");
+    ambiente.muda = Ligado("ZUBSIM_MUDA");
+
+    std::string baud = VariavelDeAmbiente("ZUBSIM_BAUD");
+    ambiente.baud = SoDigitos(baud) ? std::stol(baud) : 0;
+
+    std::error_code erro;
+    std::string pasta = VariavelDeAmbiente("ZUBSIM_DIR");
+    std::filesystem::path diretorio = pasta.empty() ? std::filesystem::current_path(erro)
+                                                    : std::filesystem::path(pasta);
+    std::filesystem::path absoluto = std::filesystem::absolute(diretorio, erro);
+    ambiente.diretorio = erro ? diretorio : absoluto;
+    return ambiente;
+}
+
+}  // namespace zubsim

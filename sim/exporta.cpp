@@ -1,0 +1,91 @@
+// The driver library's three functions over the simulated printer: the
+// ports, the wire timing and the answer file.
+#include <array>
+#include <chrono>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "ambiente.h"
+#include "arquivo.h"
+#include "calendario.h"
+#include "impressora.h"
+#include "zubsim.h"
+
+namespace {
+
+using namespace zubsim;
+
+// Ports 1 to 8 exist, as COM1-COM8 would.
+constexpr int kPortas = 8;
+
+// Bytes the wire adds to each message, each way: a start byte, an end
+// byte and a two-byte check.
+constexpr std::size_t kMoldura = 4;
+
+// One port exchanges one message at a time: calls from several threads
+// queue here as they would on the line.
+std::mutex trava;
+std::array<bool, kPortas + 1> abertas{};
+Ambiente ambiente;
+
+bool Existe(int16_t porta) { return porta >= 1 && porta <= kPortas; }
+
+// Ten bits a character on the wire: start, eight data bits, stop.
+std::chrono::microseconds TempoNaLinha(std::size_t caracteres, long baud) {
+    return std::chrono::microseconds(static_cast<long long>(caracteres) * 10 * 1000000LL / baud);
+}
+
+int16_t SemResposta(int16_t espera) {
+    if (ambiente.baud > 0 && espera > 0) std::this_thread::sleep_for(std::chrono::seconds(espera));
+    // The driver still leaves an answer file, holding an empty line.
+    return GravaSimples(tavorin::kArquivoResposta, "\r\n") ? kSemResposta : kFalhaResposta;
+}
+
+}  // namespace
+
+extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA Abre(int16_t porta) {
+    try {
+        std::lock_guard<std::mutex> guarda(trava);
+        ambiente = LeAmbiente();
+        if (!Existe(porta)) return kPortaFechada;
+        // Opening an open port is fine: the clock window does it every second.
+        abertas[porta] = true;
+        return kOk;
+    } catch (...) {
+        return kPortaFechada;
+    }
+}
+
+extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA Fecha(int16_t porta) {
+    try {
+        std::lock_guard<std::mutex> guarda(trava);
+        if (!Existe(porta)) return kPortaFechada;
+        abertas[porta] = false;
+        return kOk;
+    } catch (...) {
+        return kPortaFechada;
+    }
+}
+
+extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA TXRX(int16_t porta, int16_t espera,
+                                                      const char* comando) {
+    try {
+        std::lock_guard<std::mutex> guarda(trava);
+        if (!Existe(porta) || !abertas[porta]) return kPortaFechada;
+        if (ambiente.portaImpressora != porta || ambiente.muda) return SemResposta(espera);
+
+        std::string texto = comando ? comando : "";
+        std::string resposta = Executa(texto, ambiente, AgoraNoHost());
+        if (ambiente.baud > 0) {
+            auto tempo = TempoNaLinha(texto.size() + resposta.size() + 2 * kMoldura, ambiente.baud);
+            // An answer that would come after the wait limit is lost,
+            // though the printer has carried the command out.
+            if (espera > 0 && tempo > std::chrono::seconds(espera)) return SemResposta(espera);
+            std::this_thread::sleep_for(tempo);
+        }
+        return GravaSimples(tavorin::kArquivoResposta, resposta + "\r\n") ? kOk : kFalhaResposta;
+    } catch (...) {
+        return kFalhaResposta;
+    }
+}
