@@ -28,7 +28,10 @@ Driver* InstalaDriver(Driver* driver) {
     return anterior;
 }
 
-FalhaDriver FalhaDoDriver() { return instalado ? FalhaDriver{} : Biblioteca().Falha(); }
+FalhaDriver FalhaDoDriver() {
+    if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&Atual())) return biblioteca->Falha();
+    return {};
+}
 
 int16_t Para16(int32_t valor) {
     // Two's complement wrap, spelled out: converting an out-of-range value

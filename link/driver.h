@@ -31,7 +31,7 @@ struct FalhaDriver {
 // the library). The caller keeps ownership.
 Driver* InstalaDriver(Driver* driver);
 
-// The library's load failure, if the library is the driver in place and
+// The load failure of the driver in place, when it is a library that
 // could not be loaded at its last call.
 FalhaDriver FalhaDoDriver();
 
