@@ -1,0 +1,21 @@
+# Sourced by the scripts in tools/: installs the Debian packages that are
+# missing, and only those, so a second run installs nothing.
+#   precisa PACKAGE...
+precisa() {
+    local faltam=() p
+    for p in "$@"; do
+        [ "$(dpkg-query -W -f='${db:Status-Status}' "$p" 2>/dev/null)" = installed ] || faltam+=("$p")
+    done
+    [ ${#faltam[@]} -eq 0 ] && return 0
+    echo "== installing: ${faltam[*]}"
+    local sudo=
+    if [ "$(id -u)" -ne 0 ]; then
+        command -v sudo >/dev/null || { echo "installing ${faltam[*]} needs root or sudo" >&2; return 1; }
+        sudo=sudo
+    fi
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq </dev/null
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${faltam[@]}" </dev/null
+}
+
+# What building and testing the program needs on Debian 12.
+PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core)
