@@ -46,15 +46,17 @@ QString DoDriver(const std::string& bytes) {
 std::string ParaDriver(const QString& texto) {
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(texto.size()));
-    for (QChar ch : texto) {
-        const char16_t u = ch.unicode();
+    for (int i = 0; i < texto.size(); ++i) {
+        const char16_t u = texto[i].unicode();
+        // A character outside the BMP is one character: one "?".
+        if (texto[i].isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate()) ++i;
         char c = '?';
         if (u < 0x80 || (u >= 0xA0 && u < 0x100)) {
             c = static_cast<char>(u);
         } else {
-            for (std::size_t i = 0; i < kAlto.size(); ++i)
-                if (kAlto[i] == u) {
-                    c = static_cast<char>(0x80 + i);
+            for (std::size_t j = 0; j < kAlto.size(); ++j)
+                if (kAlto[j] == u) {
+                    c = static_cast<char>(0x80 + j);
                     break;
                 }
         }
