@@ -1,0 +1,146 @@
+// How fast a reading of the fiscal memory to LeitM.txt runs when the
+// printer costs nothing: a driver in the process answers every command at
+// once (writing RespZub.txt as the real one does), the main window is
+// shown on the offscreen platform, and Text3 is repainted after every
+// block as the operator sees it. What is left is the program's own cost
+// per block: the answer file, the link, the repaint and the file writing.
+//
+//   bench_leitura [blocks [runs]]     (default 10000 blocks, 5 runs)
+#include "driver.h"
+#include "form1.h"
+#include "link.h"
+#include "zub_dll3.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace {
+
+// Hands out `blocos` blocks: the first in answer to the reading command,
+// the rest one per ".++", then "]".
+class DriverInstantaneo : public tavorin::Driver {
+public:
+    explicit DriverInstantaneo(int blocos) : blocos_(blocos) {}
+
+    void Reinicia() { entregues_ = 0; }
+
+    int16_t Abre(int16_t) override { return 0; }
+    int16_t Fecha(int16_t) override { return 0; }
+    int16_t TXRX(int16_t, int16_t, const char* comando) override {
+        std::string linha;
+        if (comando[1] != '+') entregues_ = 0;
+        if (entregues_ >= blocos_) {
+            linha = "@]++ 000000000000000000";
+        } else {
+            ++entregues_;
+            char numero[8];
+            std::snprintf(numero, sizeof numero, "%04d", entregues_ % 10000);
+            // A block as long as a real one, with 8-bit characters.
+            linha = std::string("@+") + numero + "REDU\xC7\xC3O " + numero + "  MOVIMENTO 01/01/09  COO 000123}";
+        }
+        linha += "\r\n";
+        std::FILE* arquivo = std::fopen(tavorin::kArquivoResposta, "wb");
+        if (!arquivo) return -3;
+        std::fwrite(linha.data(), 1, linha.size(), arquivo);
+        std::fclose(arquivo);
+        return 0;
+    }
+
+private:
+    int blocos_;
+    int entregues_ = 0;
+};
+
+// Counts the paint events that reach a control.
+class ContaPinturas : public QObject {
+public:
+    int pinturas = 0;
+    bool eventFilter(QObject*, QEvent* evento) override {
+        if (evento->type() == QEvent::Paint) ++pinturas;
+        return false;
+    }
+};
+
+int Argumento(int argc, char* argv[], int indice, int padrao) {
+    if (argc <= indice) return padrao;
+    const int valor = std::atoi(argv[indice]);
+    return valor > 0 ? valor : padrao;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication aplicacao(argc, argv);
+    const int blocos = Argumento(argc, argv, 1, 10000);
+    const int rodadas = Argumento(argc, argv, 2, 5);
+
+    QTemporaryDir pasta;
+    if (!pasta.isValid() || !QDir::setCurrent(pasta.path())) {
+        std::fprintf(stderr, "bench_leitura: no scratch folder\n");
+        return 1;
+    }
+    DriverInstantaneo driver(blocos);
+    tavorin::InstalaDriver(&driver);
+    tavorin::Porta = 1;
+
+    tavorin::Form1 janela;
+    janela.show();
+    for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    auto* text3 = janela.findChild<QLineEdit*>(QStringLiteral("Text3"));
+    auto* noArq = janela.findChild<QRadioButton*>(QStringLiteral("NoArq"));
+    auto* executa = janela.findChild<QPushButton*>(QStringLiteral("LMF"));
+    if (!text3 || !noArq || !executa) {
+        std::fprintf(stderr, "bench_leitura: the window lacks Text3, NoArq or LMF\n");
+        return 1;
+    }
+    noArq->setChecked(true);
+    ContaPinturas contador;
+    text3->installEventFilter(&contador);
+
+    std::printf("bench_leitura: reading to LeitM.txt of %d blocks, zero-latency driver, window offscreen,\n"
+                "Text3 repainted after every block; %d runs\n",
+                blocos, rodadas);
+    std::vector<double> segundos;
+    for (int rodada = 1; rodada <= rodadas; ++rodada) {
+        driver.Reinicia();
+        contador.pinturas = 0;
+        QFile::remove(QStringLiteral("LeitM.txt"));
+        const auto inicio = std::chrono::steady_clock::now();
+        executa->click();
+        const auto fim = std::chrono::steady_clock::now();
+        const double s = std::chrono::duration<double>(fim - inicio).count();
+
+        QFile arquivo(QStringLiteral("LeitM.txt"));
+        int linhas = 0;
+        if (arquivo.open(QIODevice::ReadOnly))
+            while (!arquivo.readLine().isEmpty()) ++linhas;
+        if (linhas != blocos || text3->text() != QStringLiteral("Arquivo LeitM.txt gravado")) {
+            std::fprintf(stderr, "bench_leitura: run %d wrote %d lines of %d; Text3 \"%s\"\n", rodada, linhas,
+                         blocos, qPrintable(text3->text()));
+            return 1;
+        }
+        segundos.push_back(s);
+        std::printf("run %d: %.3f s  %.0f blocks/s  %.1f us/block  (%d repaints of Text3)\n", rodada, s,
+                    blocos / s, s * 1e6 / blocos, contador.pinturas);
+    }
+    std::sort(segundos.begin(), segundos.end());
+    const double mediana = segundos[segundos.size() / 2];
+    std::printf("median: %.0f blocks/s, %.1f us/block (best %.0f blocks/s, %.1f us/block)\n", blocos / mediana,
+                mediana * 1e6 / blocos, blocos / segundos.front(), segundos.front() * 1e6 / blocos);
+    tavorin::InstalaDriver(nullptr);
+    return 0;
+}
