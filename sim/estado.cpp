@@ -1,6 +1,7 @@
 #include "estado.h"
 
 #include <charconv>
+#include <iterator>
 #include <map>
 #include <sstream>
 #include <system_error>

@@ -16,7 +16,8 @@ namespace zubsim {
 // the document's COO.
 std::string Cabecalho(const Momento& agora, int64_t coo, const std::string& titulo);
 
-// Body of a Leitura X, or of a Redução Z (`reducao` not null).
+// Bodies of a Leitura X and of a Redução Z (the reduction just recorded,
+// with the day's totals still in `estado`).
 std::string CorpoLeituraX(const Estado& estado);
 std::string CorpoReducaoZ(const Estado& estado, const Reducao& reducao);
 

@@ -83,13 +83,6 @@ TEST_F(Simulador, ReductionOfADayWithoutMovementIsAllowedOnce) {
     EXPECT_EQ(Campo(Aceito(".28"), 18, 1), "N");
 }
 
-TEST_F(Simulador, ReportsAreRefusedWhileACouponIsOpen) {
-    Aceito(".17");
-    EXPECT_EQ(Recusado(".13"), "14");
-    EXPECT_EQ(Recusado(".14"), "14");
-    Aceitos({kItem, kPaga100, ".12", ".13", ".14"});
-}
-
 TEST_F(Simulador, PaperRollGetsEveryPrintedDocumentButNotTheDrawer) {
     Relogio("100000", "010324");
     Aceito(".21");

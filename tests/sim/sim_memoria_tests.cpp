@@ -83,8 +83,6 @@ TEST_F(MemoriaFiscal, BlockSequenceEndsWithBracketThenHasNothingMore) {
     EXPECT_EQ(Recusado(".++"), "23");
 }
 
-TEST_F(MemoriaFiscal, NextBlockWithoutAReadingIsRefused) { EXPECT_EQ(Recusado(".++"), "23"); }
-
 TEST_F(MemoriaFiscal, NewReadingRestartsAndOtherCommandsEndTheReading) {
     Aceitos({".1500011000#", ".++", ".++"});
     EXPECT_EQ(Campo(resposta_, 3, 4), "0003");

@@ -32,13 +32,6 @@ TEST_F(Simulador, QueriesPutEveryFieldWhereTheProgramReadsIt) {
     }
 }
 
-TEST_F(Simulador, AnswerFileHoldsOneLineEndingInCrLf) {
-    ASSERT_EQ(Envia(".28"), 0);
-    EXPECT_EQ(arquivo_, resposta_ + "\r\n");
-    ASSERT_EQ(Envia(".99"), 0);
-    EXPECT_EQ(arquivo_, resposta_ + "\r\n");
-}
-
 TEST_F(Simulador, PaperAndLineStateAtPositionSix) {
     const struct {
         const char* semPapel;
