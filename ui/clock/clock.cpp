@@ -1,7 +1,137 @@
 #include "clock.h"
 
+#include "caixa_texto.h"
+#include "driver.h"
+#include "janela.h"
+#include "link.h"
+#include "regras_entrada.h"
+#include "texto8.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
 namespace tavorin {
 
-Clock::Clock(QWidget* pai) : QWidget(pai) { setObjectName(QStringLiteral("Clock")); }
+namespace {
+
+QPushButton* Botao(QWidget* pai, const char* nome, const QString& legenda) {
+    auto* botao = new QPushButton(legenda, pai);
+    botao->setObjectName(QString::fromLatin1(nome));
+    botao->setAutoDefault(false);
+    // A click moves the focus to the button, so a date or time box being
+    // left is rewritten before the button acts.
+    botao->setFocusPolicy(Qt::StrongFocus);
+    return botao;
+}
+
+QLabel* Rotulo(QWidget* pai, const char* nome, const QString& legenda) {
+    auto* rotulo = new QLabel(legenda, pai);
+    rotulo->setObjectName(QString::fromLatin1(nome));
+    rotulo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return rotulo;
+}
+
+CaixaTexto* Caixa(QWidget* pai, const char* nome) {
+    auto* caixa = new CaixaTexto(pai);
+    caixa->setObjectName(QString::fromLatin1(nome));
+    return caixa;
+}
+
+// Characters 1-2, 4-5 and 7-8: the fields of "hh:mm:ss" or "dd/mm/yy"
+// without their separators, or whatever of them the text has.
+std::string Campos(const std::string& texto) { return Mid(texto, 1, 2) + Mid(texto, 4, 2) + Mid(texto, 7, 2); }
+
+}  // namespace
+
+Clock::Clock(QWidget* pai) : QWidget(pai) {
+    setObjectName(QStringLiteral("Clock"));
+    setWindowTitle(QStringLiteral("Relógio e Horário de Verão"));
+    // Closed from its title bar the window is gone and its timer with it;
+    // the next "Relógio e H.Verão" builds it again.
+    setAttribute(Qt::WA_DeleteOnClose);
+    MontaJanela();
+}
+
+void Clock::MontaJanela() {
+    PoeTamanho(this, 4680, 3195);
+
+    Text1 = Caixa(this, "Text1");
+    PoeGeometria(Text1, 240, 360, 3495, 405);
+    Label1 = Rotulo(this, "Label1", QStringLiteral("Nova Data"));
+    PoeGeometria(Label1, 240, 1080, 1575, 255);
+    Label2 = Rotulo(this, "Label2", QStringLiteral("Novo Horário"));
+    PoeGeometria(Label2, 1920, 1080, 1575, 255);
+    NData = Caixa(this, "NData");
+    PoeGeometria(NData, 240, 1320, 1575, 375);
+    NHora = Caixa(this, "NHora");
+    PoeGeometria(NHora, 1920, 1320, 1575, 375);
+    SetClock = Botao(this, "SetClock", QStringLiteral("Alterar"));
+    PoeGeometria(SetClock, 3600, 1320, 975, 375);
+    EHV = Botao(this, "EHV", QStringLiteral("Entrar no H.Verão"));
+    PoeGeometria(EHV, 240, 1920, 1575, 375);
+    SHV = Botao(this, "SHV", QStringLiteral("Sair do H.Verão"));
+    PoeGeometria(SHV, 1920, 1920, 1575, 375);
+    RespClock = Caixa(this, "RespClock");
+    PoeGeometria(RespClock, 240, 2520, 3495, 375);
+
+    PoeOrdemTab({{Text1, 0}, {NData, 1}, {NHora, 2}, {Label1, 3}, {Label2, 4},
+                 {SetClock, 5}, {EHV, 6}, {SHV, 7}, {RespClock, 8}});
+    AjustaFonte(this);
+    Text1->setFocus();
+
+    connect(NData, &CaixaTexto::Validate, this, &Clock::NData_Validate);
+    connect(NHora, &CaixaTexto::Validate, this, &Clock::NHora_Validate);
+    connect(SetClock, &QPushButton::clicked, this, &Clock::SetClock_Click);
+    connect(EHV, &QPushButton::clicked, this, &Clock::EHV_Click);
+    connect(SHV, &QPushButton::clicked, this, &Clock::SHV_Click);
+
+    // Runs on this thread: a tick that falls due while a command blocks
+    // runs once afterwards, and the ticks missed meanwhile are dropped.
+    Timer1 = new QTimer(this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    connect(Timer1, &QTimer::timeout, this, &Clock::Timer1_Timer);
+    Timer1->start();
+}
+
+void Clock::Timer1_Timer() {
+    // A good probe leaves the port open; the next tick opens it again.
+    if (AbreImpressora(Porta) >= 0) Text1->setText(DoDriver(TextoRelogio()));
+}
+
+void Clock::NData_Validate() { NData->setText(NormalizaData(NData->text())); }
+
+void Clock::NHora_Validate() { NHora->setText(NormalizaHora(NHora->text())); }
+
+void Clock::SetClock_Click() {
+    // Time first, then date, each cut by position: a text that is not in
+    // normal form goes as it is, and the printer judges it.
+    ExecutaComando(QStringLiteral("Ajuste de Data e Hora"),
+                   ".35" + Campos(ParaDriver(NHora->text())) + Campos(ParaDriver(NData->text())));
+}
+
+void Clock::EHV_Click() { ExecutaComando(QStringLiteral("Entrar em Horário de Verão"), ".36S"); }
+
+void Clock::SHV_Click() { ExecutaComando(QStringLiteral("Sair do Horário de Verão"), ".36N"); }
+
+void Clock::ExecutaComando(const QString& titulo, const std::string& comando) {
+    RespClock->setText(titulo);
+    RespClock->Repinta();
+    Abre(Porta);
+    EnviaComando(Porta, 3, comando);
+    Fecha(Porta);
+    // Before any tick can run: the next probe overwrites the link's answer.
+    ResultadoClock();
+}
+
+void Clock::ResultadoClock() {
+    if (Status == "+")
+        RespClock->setText(DoDriver(Resposta));
+    else
+        RespClock->setText(QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2)));
+    RespClock->setCursorPosition(0);
+    RespClock->Repinta();
+}
 
 }  // namespace tavorin

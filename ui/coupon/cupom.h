@@ -1,14 +1,48 @@
 // The coupon window: a test bench for one fiscal coupon and a free command.
+// Its commands go out on the port that the main window's "Cupom Fiscal"
+// left open; its "Fechar" closes that port and hides the window.
 #pragma once
 
 #include <QWidget>
 
+#include <string>
+
+class QPushButton;
+
 namespace tavorin {
+
+class CaixaTexto;
 
 class Cupom : public QWidget {
     Q_OBJECT
 public:
     explicit Cupom(QWidget* pai = nullptr);
+
+public slots:
+    void Abrir_Click();
+    void Item_Click();
+    void Pagar_Click();
+    void Fechar_Click();    // Fechar Cupom
+    void Comando_Click();
+    void Command1_Click();  // Fechar
+
+private:
+    void MontaJanela();
+    // Asks the printer for its state and shows it in Text1; `pronta` is
+    // true when it has paper and is on line.
+    void VerificaImpressora(bool& pronta);
+    // What every command button does: the state check, then the command
+    // when the printer is ready.
+    void EnviaSePronta(int espera, const std::string& comando);
+
+    QPushButton* Abrir;
+    QPushButton* Item;
+    QPushButton* Pagar;
+    QPushButton* Fechar;
+    QPushButton* Command1;
+    CaixaTexto* Text1;
+    CaixaTexto* Text2;
+    QPushButton* Comando;
 };
 
 }  // namespace tavorin
