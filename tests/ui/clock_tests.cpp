@@ -2,7 +2,6 @@
 // the fake driver.
 #include "ambiente.h"
 #include "clock.h"
-#include "cupom.h"
 #include "driver.h"
 #include "fake_driver.h"
 #include "form1.h"
@@ -169,18 +168,6 @@ private slots:
         QCOMPARE(PortaAberta(), abre >= 0 && !fechada ? int32_t(kPorta) : int32_t(-1));
     }
 
-    // The timer itself: once a second from the window's creation, on the
-    // port the link holds.
-    void timerProbesOnceASecond() {
-        QVERIFY(Timer1());
-        QCOMPARE(Timer1()->interval(), 1000);
-        QVERIFY(!Timer1()->isSingleShot());
-        Timer1()->start();
-        QVERIFY(QTest::qWaitFor([&] { return Sondagens() >= 2; }, 5000));
-        QCOMPARE(driver->chamadas.front(), ChAbre(kPorta));
-        QCOMPARE(Caixa("Text1")->text(), QStringLiteral("Horario Normal 05/12/03 14:30"));
-    }
-
     // Each button: its title shown (and painted) while the command blocks,
     // the port opened and closed around one command, then the outcome.
     void commands_data() {
@@ -235,19 +222,6 @@ private slots:
         QCOMPARE(PortaAberta(), int32_t(-1));
     }
 
-    // Leaving a date or time box rewrites it, whichever way the focus goes.
-    void boxesRewrittenWhenLeft() {
-        Substitui(Caixa("NData"), QStringLiteral("1/2/2003"));
-        Tab(Janela());
-        QCOMPARE(Caixa("NData")->text(), QStringLiteral("01/02/03"));
-        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(Caixa("NHora")));
-        QTest::keyClick(Caixa("NHora"), Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(Caixa("NHora"), QStringLiteral("1430"));
-        Clica(Caixa("RespClock"));
-        QCOMPARE(Caixa("NHora")->text(), QStringLiteral("14:30:00"));
-        Confere({});
-    }
-
     void resultadoClock_data() {
         QTest::addColumn<QString>("resposta");
         QTest::addColumn<QString>("mostrado");
@@ -274,6 +248,7 @@ private slots:
     void blockedTicksRunOnceAfterwards() {
         Timer1()->start();
         QVERIFY(QTest::qWaitFor([&] { return Sondagens() >= 1; }, 3000));
+        QCOMPARE(driver->chamadas.front(), ChAbre(kPorta));
         driver->Limpa();
         driver->durante = [&](const Chamada& chamada) {
             if (chamada.comando == ".36S") std::this_thread::sleep_for(std::chrono::milliseconds(3500));
@@ -326,15 +301,6 @@ private slots:
         QCOMPARE(Caixa("NHora")->text(), QStringLiteral("00:00:00"));
     }
 
-    void modelessBesideTheMainWindow() {
-        QVERIFY(!Janela()->isModal());
-        QVERIFY(!Janela()->parentWidget());
-        QVERIFY(MostraEAtiva(principal.get()));
-        Clica(Controle<QPushButton>(principal.get(), "Command6"));
-        QVERIFY(principal->JanelaCupom() && principal->JanelaCupom()->isVisible());
-        QVERIFY(Janela()->isVisible());
-    }
-
     void layoutFromTheDesign() {
         struct Item {
             const char* nome;
@@ -369,6 +335,9 @@ private slots:
             if (auto* caixa = qobject_cast<QLineEdit*>(controle)) QVERIFY(!caixa->isReadOnly());
         }
         QCOMPARE(janela->windowTitle(), QStringLiteral("Relógio e Horário de Verão"));
+        QVERIFY(janela->isWindow() && !janela->parentWidget() && !janela->isModal());
+        QCOMPARE(Timer1()->interval(), 1000);
+        QVERIFY(!Timer1()->isSingleShot());
         QCOMPARE(janela->size(), QSize(Twips(4680, janela), Twips(3195, janela)));
         QCOMPARE(janela->minimumSize(), janela->maximumSize());
         QStringList foraDoLugar;

@@ -185,16 +185,6 @@ private slots:
         QCOMPARE(QString::fromStdString(Resposta), enviado ? texto1 : estado);
     }
 
-    // The fixed item and payment, byte for byte.
-    void fixedCommandsAreExact() {
-        QCOMPARE(kItem.size(), std::size_t(71));
-        QCOMPARE(kItem.substr(44, 20), std::string("PRODUTO DE QUALIDADE"));
-        QCOMPARE(kPagamento.size(), std::size_t(17));
-        Clica(Botao("Item"));
-        Clica(Botao("Pagar"));
-        QCOMPARE(driver->Comandos(), std::vector<std::string>({".23", kItem, ".23", kPagamento}));
-    }
-
     // The free command goes out exactly as typed, as 8-bit text.
     void comandoAsTyped_data() {
         QTest::addColumn<QString>("digitado");
@@ -214,15 +204,6 @@ private slots:
         Clica(Botao("Comando"));
         Confere({ChTXRX(kPorta, 3, ".23"), ChTXRX(kPorta, 10, enviado.toStdString())});
         QCOMPARE(Caixa("Text2")->text(), digitado);
-    }
-
-    // The window does not keep the order of a coupon: the printer does.
-    void itemBeforeAbrirStillSent() {
-        driver->Enfileira(kItem, "{-01 00000000000000015");
-        Clica(Botao("Item"));
-        QCOMPARE(driver->Comandos(), std::vector<std::string>({".23", kItem}));
-        QCOMPARE(Caixa("Text1")->text(), QStringLiteral("{-01 00000000000000015"));
-        QCOMPARE(CorDoTexto(Caixa("Text1")), kBlack);
     }
 
     // "Fechar" closes the port and hides the window; "Cupom Fiscal" opens
@@ -296,17 +277,6 @@ private slots:
         QVERIFY(Janela() && Janela()->isVisible());
     }
 
-    // The main window stays usable beside the coupon window.
-    void modelessBesideTheMainWindow() {
-        QVERIFY(!Janela()->isModal());
-        QVERIFY(Janela()->isWindow());
-        QVERIFY(!Janela()->parentWidget());
-        QVERIFY(MostraEAtiva(principal.get()));
-        Clica(Controle<QPushButton>(principal.get(), "Command1"));
-        QVERIFY(!driver->chamadas.empty());
-        QVERIFY(Janela()->isVisible());
-    }
-
     void layoutFromTheDesign() {
         struct Item {
             const char* nome;
@@ -338,6 +308,8 @@ private slots:
             }
         }
         QCOMPARE(janela->windowTitle(), QStringLiteral("Cupom"));
+        // A window of its own, modeless beside the main window.
+        QVERIFY(janela->isWindow() && !janela->parentWidget() && !janela->isModal());
         QCOMPARE(janela->size(), QSize(Twips(4680, janela), Twips(3195, janela)));
         QCOMPARE(janela->minimumSize(), janela->maximumSize());
         // Both boxes take text of any length.
