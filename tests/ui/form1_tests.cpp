@@ -236,6 +236,8 @@ private slots:
         EnviaComando(1, 180, ".13");
         janela->Resultado();
         QCOMPARE(Caixa("Text3")->text(), texto3);
+        // A long answer padded with blanks shows from its start.
+        QCOMPARE(Caixa("Text3")->cursorPosition(), 0);
     }
 
     // With no driver library at all the program still opens, and says why

@@ -16,6 +16,8 @@ public:
     explicit LimiteDigitacao(CaixaTexto* caixa) : QValidator(caixa), caixa_(caixa) {}
 
     State validate(QString& texto, int& posicao) const override {
+        // QLineEdit validates a text set by the program too: leave it whole.
+        if (caixa_->digitando_ == 0) return Acceptable;
         const int limite = caixa_->limite_;
         const int antes = caixa_->tamanhoAnterior_;
         if (limite <= 0 || texto.size() <= limite || texto.size() <= antes) return Acceptable;
@@ -33,10 +35,57 @@ private:
     CaixaTexto* caixa_;
 };
 
+// Marks the span of an operator's edit.
+class CaixaTexto::Digitando {
+public:
+    explicit Digitando(CaixaTexto* caixa) : caixa_(caixa) { ++caixa_->digitando_; }
+    ~Digitando() { --caixa_->digitando_; }
+    Digitando(const Digitando&) = delete;
+    Digitando& operator=(const Digitando&) = delete;
+
+private:
+    CaixaTexto* caixa_;
+};
+
 CaixaTexto::CaixaTexto(QWidget* pai) : QLineEdit(pai) {
     setValidator(new LimiteDigitacao(this));
-    // The size before each edit is what the validator compares against.
-    connect(this, &QLineEdit::textChanged, this, [this](const QString& texto) { tamanhoAnterior_ = texto.size(); });
+    connect(this, &QLineEdit::textChanged, this, [this](const QString& texto) {
+        // The size before each edit is what the validator compares against.
+        tamanhoAnterior_ = texto.size();
+        // A text the program sets shows from its start, as an answer line
+        // padded with blanks would otherwise show only its blank end.
+        if (digitando_ == 0) setCursorPosition(0);
+    });
+}
+
+void CaixaTexto::keyPressEvent(QKeyEvent* evento) {
+    Digitando marca(this);
+    QLineEdit::keyPressEvent(evento);
+}
+
+void CaixaTexto::inputMethodEvent(QInputMethodEvent* evento) {
+    Digitando marca(this);
+    QLineEdit::inputMethodEvent(evento);
+}
+
+void CaixaTexto::contextMenuEvent(QContextMenuEvent* evento) {
+    Digitando marca(this);
+    QLineEdit::contextMenuEvent(evento);
+}
+
+void CaixaTexto::dropEvent(QDropEvent* evento) {
+    Digitando marca(this);
+    QLineEdit::dropEvent(evento);
+}
+
+void CaixaTexto::mousePressEvent(QMouseEvent* evento) {
+    Digitando marca(this);
+    QLineEdit::mousePressEvent(evento);
+}
+
+void CaixaTexto::mouseReleaseEvent(QMouseEvent* evento) {
+    Digitando marca(this);  // middle-button paste on X11
+    QLineEdit::mouseReleaseEvent(evento);
 }
 
 void CaixaTexto::PoeLimite(int limite) { limite_ = limite < 0 ? 0 : limite; }

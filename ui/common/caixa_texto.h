@@ -36,11 +36,21 @@ signals:
 protected:
     void focusInEvent(QFocusEvent* evento) override;
     void focusOutEvent(QFocusEvent* evento) override;
+    // Every way the operator edits the box passes through one of these; the
+    // typing limit applies only inside them.
+    void keyPressEvent(QKeyEvent* evento) override;
+    void inputMethodEvent(QInputMethodEvent* evento) override;
+    void contextMenuEvent(QContextMenuEvent* evento) override;
+    void dropEvent(QDropEvent* evento) override;
+    void mousePressEvent(QMouseEvent* evento) override;
+    void mouseReleaseEvent(QMouseEvent* evento) override;
 
 private:
     friend class LimiteDigitacao;
+    class Digitando;
     int limite_ = 0;
     int tamanhoAnterior_ = 0;
+    int digitando_ = 0;
 };
 
 }  // namespace tavorin

@@ -4,6 +4,7 @@
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QVariant>
 
@@ -18,6 +19,9 @@ namespace {
 constexpr int kFolgaBotao = 6;
 // A frame's caption sits on its top border, after a short indent.
 constexpr int kFolgaMoldura = 16;
+// A text box's frame and inner margins around its text.
+constexpr int kFolgaCaixa = 8;
+const char* const kTextoMaisLongo = "TextoMaisLongo";
 
 int LarguraDoTexto(const QFontMetrics& metrica, const QString& texto) { return metrica.horizontalAdvance(texto); }
 
@@ -46,6 +50,11 @@ bool Cabe(const QWidget* controle, const QFont& fonte) {
         if (moldura->title().isEmpty()) return true;
         return LarguraDoTexto(metrica, moldura->title()) + kFolgaMoldura <= LarguraVisivel(moldura);
     }
+    if (auto caixa = qobject_cast<const QLineEdit*>(controle)) {
+        const QString texto = caixa->property(kTextoMaisLongo).toString();
+        return LarguraDoTexto(metrica, texto) + kFolgaCaixa <= LarguraVisivel(caixa) &&
+               metrica.height() + 2 <= caixa->height();
+    }
     return true;
 }
 
@@ -53,7 +62,8 @@ std::vector<const QWidget*> ComLegenda(const QWidget* janela) {
     std::vector<const QWidget*> controles;
     for (const QWidget* filho : janela->findChildren<const QWidget*>())
         if (qobject_cast<const QPushButton*>(filho) || qobject_cast<const QLabel*>(filho) ||
-            qobject_cast<const QGroupBox*>(filho))
+            qobject_cast<const QGroupBox*>(filho) ||
+            (qobject_cast<const QLineEdit*>(filho) && filho->property(kTextoMaisLongo).isValid()))
             controles.push_back(filho);
     return controles;
 }
@@ -85,6 +95,8 @@ void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles) {
         anterior = controle;
     }
 }
+
+void PoeTextoMaisLongo(QWidget* caixa, const QString& texto) { caixa->setProperty(kTextoMaisLongo, texto); }
 
 void AjustaFonte(QWidget* janela) {
     QFont fonte = janela->font();

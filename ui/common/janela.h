@@ -30,8 +30,13 @@ void PoeTamanho(QWidget* janela, int largura, int altura);
 void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles);
 
 // Sets the window's font to the largest size, up to the platform's default,
-// at which every caption of its buttons, labels and frames fits its control.
+// at which every caption of its buttons, labels and frames fits its control,
+// and so does the longest text each box was declared to show.
 void AjustaFonte(QWidget* janela);
+
+// Declares the longest text the program writes into a text box (a state
+// word), for AjustaFonte.
+void PoeTextoMaisLongo(QWidget* caixa, const QString& texto);
 
 // The captions that do not fit at the window's current font (object names);
 // empty when all fit.

@@ -184,6 +184,12 @@ void Form1::MontaJanela() {
         {Label14, 30},  {LMF, 31},     {Command6, 32}, {Linha, 33},    {Label15, 34},  {Frame4, 35},
         {Label4, 36},   {Label5, 37},  {Command5, 38}, {Command7, 39}, {RedZ, 40},     {Command2, 41},
     });
+    // The state words must fit their boxes as the captions fit theirs.
+    PoeTextoMaisLongo(Linha, QStringLiteral("Fora de Linha"));
+    PoeTextoMaisLongo(PAPEL, QStringLiteral("Sem Papel"));
+    PoeTextoMaisLongo(Reducao, QStringLiteral("Não Efetuada"));
+    PoeTextoMaisLongo(LEITX, QStringLiteral("Não Efetuada"));
+    PoeTextoMaisLongo(Text1, QStringLiteral("com 2"));
     AjustaFonte(this);
     Command1->setFocus();
 
@@ -252,7 +258,6 @@ void Form1::MostraFalhaDoDriver() {
     else
         Text3->setText(QStringLiteral("Biblioteca do driver sem a função %1: %2")
                            .arg(QString::fromStdString(falha.funcao), arquivo));
-    Text3->setCursorPosition(0);
 }
 
 bool Form1::PaperEnd() {

@@ -22,16 +22,11 @@ const char* const kArquivoLeitura = "LeitM.txt";
 // otherwise be asked for the next block forever.
 bool BlocoEntregue(int16_t resultado) { return resultado >= 0 && (Status == "+" || Status == "]"); }
 
-// Writes the program's own text into a range box, whole: "-7" becomes
-// "-0007", longer than the typing limit of 4. The limit is enforced by a
-// validator, which QLineEdit also runs on a text the program sets, so it
-// is lifted while the program writes.
+// Writes the program's own text into a range box, whole even past the
+// typing limit ("-7" becomes "-0007"); an unchanged text is left alone so
+// the operator's cursor stays where it was.
 void Reescreve(CaixaTexto* caixa, const QString& texto) {
-    if (caixa->text() == texto) return;
-    const int limite = caixa->Limite();
-    caixa->PoeLimite(0);
-    caixa->setText(texto);
-    caixa->PoeLimite(limite);
+    if (caixa->text() != texto) caixa->setText(texto);
 }
 
 }  // namespace
