@@ -130,7 +130,6 @@ void Clock::ResultadoClock() {
         RespClock->setText(DoDriver(Resposta));
     else
         RespClock->setText(QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2)));
-    RespClock->setCursorPosition(0);
     RespClock->Repinta();
 }
 

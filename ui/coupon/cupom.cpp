@@ -115,7 +115,6 @@ void Cupom::EnviaSePronta(int espera, const std::string& comando) {
     EnviaComando(Porta, espera, comando);
     // Whatever the printer said, accepted or not.
     Text1->setText(DoDriver(Resposta));
-    Text1->setCursorPosition(0);
 }
 
 void Cupom::Abrir_Click() { EnviaSePronta(3, ".17"); }
