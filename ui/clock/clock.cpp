@@ -15,29 +15,6 @@ namespace tavorin {
 
 namespace {
 
-QPushButton* Botao(QWidget* pai, const char* nome, const QString& legenda) {
-    auto* botao = new QPushButton(legenda, pai);
-    botao->setObjectName(QString::fromLatin1(nome));
-    botao->setAutoDefault(false);
-    // A click moves the focus to the button, so a date or time box being
-    // left is rewritten before the button acts.
-    botao->setFocusPolicy(Qt::StrongFocus);
-    return botao;
-}
-
-QLabel* Rotulo(QWidget* pai, const char* nome, const QString& legenda) {
-    auto* rotulo = new QLabel(legenda, pai);
-    rotulo->setObjectName(QString::fromLatin1(nome));
-    rotulo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return rotulo;
-}
-
-CaixaTexto* Caixa(QWidget* pai, const char* nome) {
-    auto* caixa = new CaixaTexto(pai);
-    caixa->setObjectName(QString::fromLatin1(nome));
-    return caixa;
-}
-
 // Characters 1-2, 4-5 and 7-8: the fields of "hh:mm:ss" or "dd/mm/yy"
 // without their separators, or whatever of them the text has.
 std::string Campos(const std::string& texto) { return Mid(texto, 1, 2) + Mid(texto, 4, 2) + Mid(texto, 7, 2); }
@@ -56,24 +33,15 @@ Clock::Clock(QWidget* pai) : QWidget(pai) {
 void Clock::MontaJanela() {
     PoeTamanho(this, 4680, 3195);
 
-    Text1 = Caixa(this, "Text1");
-    PoeGeometria(Text1, 240, 360, 3495, 405);
-    Label1 = Rotulo(this, "Label1", QStringLiteral("Nova Data"));
-    PoeGeometria(Label1, 240, 1080, 1575, 255);
-    Label2 = Rotulo(this, "Label2", QStringLiteral("Novo Horário"));
-    PoeGeometria(Label2, 1920, 1080, 1575, 255);
-    NData = Caixa(this, "NData");
-    PoeGeometria(NData, 240, 1320, 1575, 375);
-    NHora = Caixa(this, "NHora");
-    PoeGeometria(NHora, 1920, 1320, 1575, 375);
-    SetClock = Botao(this, "SetClock", QStringLiteral("Alterar"));
-    PoeGeometria(SetClock, 3600, 1320, 975, 375);
-    EHV = Botao(this, "EHV", QStringLiteral("Entrar no H.Verão"));
-    PoeGeometria(EHV, 240, 1920, 1575, 375);
-    SHV = Botao(this, "SHV", QStringLiteral("Sair do H.Verão"));
-    PoeGeometria(SHV, 1920, 1920, 1575, 375);
-    RespClock = Caixa(this, "RespClock");
-    PoeGeometria(RespClock, 240, 2520, 3495, 375);
+    Text1 = CriaCaixa(this, "Text1", {240, 360, 3495, 405});
+    Label1 = CriaRotulo(this, "Label1", QStringLiteral("Nova Data"), {240, 1080, 1575, 255});
+    Label2 = CriaRotulo(this, "Label2", QStringLiteral("Novo Horário"), {1920, 1080, 1575, 255});
+    NData = CriaCaixa(this, "NData", {240, 1320, 1575, 375});
+    NHora = CriaCaixa(this, "NHora", {1920, 1320, 1575, 375});
+    SetClock = CriaBotao(this, "SetClock", QStringLiteral("Alterar"), {3600, 1320, 975, 375});
+    EHV = CriaBotao(this, "EHV", QStringLiteral("Entrar no H.Verão"), {240, 1920, 1575, 375});
+    SHV = CriaBotao(this, "SHV", QStringLiteral("Sair do H.Verão"), {1920, 1920, 1575, 375});
+    RespClock = CriaCaixa(this, "RespClock", {240, 2520, 3495, 375});
 
     PoeOrdemTab({{Text1, 0}, {NData, 1}, {NHora, 2}, {Label1, 3}, {Label2, 4},
                  {SetClock, 5}, {EHV, 6}, {SHV, 7}, {RespClock, 8}});
@@ -100,9 +68,16 @@ void Clock::Timer1_Timer() {
     if (AbreImpressora(Porta) >= 0) Text1->setText(DoDriver(TextoRelogio()));
 }
 
-void Clock::NData_Validate() { NData->setText(NormalizaData(NData->text())); }
+// An unchanged text is not set again, so the cursor stays where it was.
+void Clock::NData_Validate() {
+    const QString data = NormalizaData(NData->text());
+    if (data != NData->text()) NData->setText(data);
+}
 
-void Clock::NHora_Validate() { NHora->setText(NormalizaHora(NHora->text())); }
+void Clock::NHora_Validate() {
+    const QString hora = NormalizaHora(NHora->text());
+    if (hora != NHora->text()) NHora->setText(hora);
+}
 
 void Clock::SetClock_Click() {
     // Time first, then date, each cut by position: a text that is not in
@@ -126,10 +101,7 @@ void Clock::ExecutaComando(const QString& titulo, const std::string& comando) {
 }
 
 void Clock::ResultadoClock() {
-    if (Status == "+")
-        RespClock->setText(DoDriver(Resposta));
-    else
-        RespClock->setText(QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2)));
+    RespClock->setText(TextoDoResultado());
     RespClock->Repinta();
 }
 

@@ -1,11 +1,14 @@
 #include "janela.h"
 
+#include "caixa_texto.h"
+
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QVariant>
 
 #include <algorithm>
@@ -78,6 +81,47 @@ int Twips(int twips, const QWidget* janela) {
 void PoeGeometria(QWidget* controle, int esquerda, int topo, int largura, int altura) {
     controle->setGeometry(Twips(esquerda, controle), Twips(topo, controle), Twips(largura, controle),
                           Twips(altura, controle));
+}
+
+namespace {
+
+template <typename T>
+T* Cria(QWidget* pai, const char* nome, Lugar lugar) {
+    auto* controle = new T(pai);
+    controle->setObjectName(QString::fromLatin1(nome));
+    PoeGeometria(controle, lugar.esquerda, lugar.topo, lugar.largura, lugar.altura);
+    return controle;
+}
+
+}  // namespace
+
+QPushButton* CriaBotao(QWidget* pai, const char* nome, const QString& legenda, Lugar lugar) {
+    auto* botao = Cria<QPushButton>(pai, nome, lugar);
+    botao->setText(legenda);
+    botao->setAutoDefault(false);
+    botao->setFocusPolicy(Qt::StrongFocus);
+    return botao;
+}
+
+QLabel* CriaRotulo(QWidget* pai, const char* nome, const QString& legenda, Lugar lugar) {
+    auto* rotulo = Cria<QLabel>(pai, nome, lugar);
+    rotulo->setText(legenda);
+    rotulo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    return rotulo;
+}
+
+CaixaTexto* CriaCaixa(QWidget* pai, const char* nome, Lugar lugar) { return Cria<CaixaTexto>(pai, nome, lugar); }
+
+QGroupBox* CriaMoldura(QWidget* pai, const char* nome, const QString& legenda, Lugar lugar) {
+    auto* moldura = Cria<QGroupBox>(pai, nome, lugar);
+    moldura->setTitle(legenda);
+    return moldura;
+}
+
+QRadioButton* CriaOpcao(QWidget* pai, const char* nome, Lugar lugar) {
+    auto* opcao = Cria<QRadioButton>(pai, nome, lugar);
+    opcao->setFocusPolicy(Qt::StrongFocus);
+    return opcao;
 }
 
 void PoeTamanho(QWidget* janela, int largura, int altura) {

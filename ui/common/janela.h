@@ -9,7 +9,20 @@
 #include <utility>
 #include <vector>
 
+class QGroupBox;
+class QLabel;
+class QPushButton;
+class QRadioButton;
+
 namespace tavorin {
+
+class CaixaTexto;
+
+// Where a control stands in its container: left, top, width, height in
+// twips.
+struct Lugar {
+    int esquerda, topo, largura, altura;
+};
 
 // The two text colours the windows use for states.
 inline const QColor kVermelho(255, 0, 0);
@@ -21,6 +34,16 @@ int Twips(int twips, const QWidget* janela);
 
 // Places a control in its container, in twips.
 void PoeGeometria(QWidget* controle, int esquerda, int topo, int largura, int altura);
+
+// The controls of the program's windows, each created in its container
+// under its design name (its object name) and placed in twips. Buttons and
+// option buttons take the focus when clicked, so a box being left is
+// rewritten before they act; no button is a default button.
+QPushButton* CriaBotao(QWidget* pai, const char* nome, const QString& legenda, Lugar lugar);
+QLabel* CriaRotulo(QWidget* pai, const char* nome, const QString& legenda, Lugar lugar);
+CaixaTexto* CriaCaixa(QWidget* pai, const char* nome, Lugar lugar);
+QGroupBox* CriaMoldura(QWidget* pai, const char* nome, const QString& legenda, Lugar lugar);
+QRadioButton* CriaOpcao(QWidget* pai, const char* nome, Lugar lugar);
 
 // Gives the window its client area, in twips, fixed.
 void PoeTamanho(QWidget* janela, int largura, int altura);

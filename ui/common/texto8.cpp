@@ -1,5 +1,7 @@
 #include "texto8.h"
 
+#include "link.h"
+
 #if defined(Q_OS_WIN)
 #include <QByteArray>
 #else
@@ -66,5 +68,9 @@ std::string ParaDriver(const QString& texto) {
 }
 
 #endif
+
+QString TextoDoResultado() {
+    return Status == "+" ? DoDriver(Resposta) : QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2));
+}
 
 }  // namespace tavorin

@@ -13,4 +13,9 @@ QString DoDriver(const std::string& bytes);
 // Characters that the code page cannot hold become "?".
 std::string ParaDriver(const QString& texto);
 
+// The outcome of the last command as the windows show it: the whole answer
+// line when the printer accepted the command, otherwise "ERRO " and the
+// error code at positions 21-22 (what of it the line holds).
+QString TextoDoResultado();
+
 }  // namespace tavorin

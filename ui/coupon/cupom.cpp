@@ -24,21 +24,6 @@ const std::string kItem =
 // Payment of R$100,00: the amount ends the command, in centavos.
 const std::string kPagamento = ".10" "01000000010000";
 
-QPushButton* Botao(QWidget* pai, const char* nome, const QString& legenda) {
-    auto* botao = new QPushButton(legenda, pai);
-    botao->setObjectName(QString::fromLatin1(nome));
-    botao->setAutoDefault(false);
-    // The focus moves to a clicked button, as every button of the program.
-    botao->setFocusPolicy(Qt::StrongFocus);
-    return botao;
-}
-
-CaixaTexto* Caixa(QWidget* pai, const char* nome) {
-    auto* caixa = new CaixaTexto(pai);
-    caixa->setObjectName(QString::fromLatin1(nome));
-    return caixa;
-}
-
 }  // namespace
 
 Cupom::Cupom(QWidget* pai) : QWidget(pai) {
@@ -53,22 +38,14 @@ Cupom::Cupom(QWidget* pai) : QWidget(pai) {
 void Cupom::MontaJanela() {
     PoeTamanho(this, 4680, 3195);
 
-    Abrir = Botao(this, "Abrir", QStringLiteral("Abrir"));
-    PoeGeometria(Abrir, 360, 120, 1455, 375);
-    Item = Botao(this, "Item", QStringLiteral("Item"));
-    PoeGeometria(Item, 360, 600, 1455, 375);
-    Pagar = Botao(this, "Pagar", QStringLiteral("Pagar R$100,00"));
-    PoeGeometria(Pagar, 360, 1080, 1455, 375);
-    Fechar = Botao(this, "Fechar", QStringLiteral("Fechar Cupom"));
-    PoeGeometria(Fechar, 360, 1560, 1455, 375);
-    Command1 = Botao(this, "Command1", QStringLiteral("Fechar"));
-    PoeGeometria(Command1, 3840, 2640, 735, 495);
-    Text1 = Caixa(this, "Text1");
-    PoeGeometria(Text1, 360, 2280, 3255, 375);
-    Text2 = Caixa(this, "Text2");
-    PoeGeometria(Text2, 2280, 1080, 2295, 375);
-    Comando = Botao(this, "Comando", QStringLiteral("Comando"));
-    PoeGeometria(Comando, 2280, 1560, 855, 375);
+    Abrir = CriaBotao(this, "Abrir", QStringLiteral("Abrir"), {360, 120, 1455, 375});
+    Item = CriaBotao(this, "Item", QStringLiteral("Item"), {360, 600, 1455, 375});
+    Pagar = CriaBotao(this, "Pagar", QStringLiteral("Pagar R$100,00"), {360, 1080, 1455, 375});
+    Fechar = CriaBotao(this, "Fechar", QStringLiteral("Fechar Cupom"), {360, 1560, 1455, 375});
+    Command1 = CriaBotao(this, "Command1", QStringLiteral("Fechar"), {3840, 2640, 735, 495});
+    Text1 = CriaCaixa(this, "Text1", {360, 2280, 3255, 375});
+    Text2 = CriaCaixa(this, "Text2", {2280, 1080, 2295, 375});
+    Comando = CriaBotao(this, "Comando", QStringLiteral("Comando"), {2280, 1560, 855, 375});
 
     PoeOrdemTab({{Abrir, 0}, {Item, 1}, {Pagar, 2}, {Fechar, 3},
                  {Command1, 4}, {Text1, 5}, {Text2, 6}, {Comando, 7}});

@@ -19,46 +19,6 @@
 
 namespace tavorin {
 
-namespace {
-
-template <typename T>
-T* Cria(QWidget* pai, const char* nome) {
-    auto* controle = new T(pai);
-    controle->setObjectName(QString::fromLatin1(nome));
-    return controle;
-}
-
-QPushButton* Botao(QWidget* pai, const char* nome, const QString& legenda) {
-    auto* botao = Cria<QPushButton>(pai, nome);
-    botao->setText(legenda);
-    botao->setAutoDefault(false);
-    // A click moves the focus to the button, so a box being left is
-    // rewritten before the button acts.
-    botao->setFocusPolicy(Qt::StrongFocus);
-    return botao;
-}
-
-QLabel* Rotulo(QWidget* pai, const char* nome, const QString& legenda) {
-    auto* rotulo = Cria<QLabel>(pai, nome);
-    rotulo->setText(legenda);
-    rotulo->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    return rotulo;
-}
-
-QGroupBox* Moldura(QWidget* pai, const char* nome, const QString& legenda = {}) {
-    auto* moldura = Cria<QGroupBox>(pai, nome);
-    moldura->setTitle(legenda);
-    moldura->setFlat(false);
-    return moldura;
-}
-
-QRadioButton* Opcao(QWidget* pai, const char* nome) {
-    auto* opcao = Cria<QRadioButton>(pai, nome);
-    opcao->setFocusPolicy(Qt::StrongFocus);
-    return opcao;
-}
-
-}  // namespace
 
 Form1::Form1(QWidget* pai) : QWidget(pai) {
     setObjectName(QStringLiteral("Form1"));
@@ -78,102 +38,62 @@ Clock* Form1::JanelaRelogio() const { return relogio_; }
 void Form1::MontaJanela() {
     PoeTamanho(this, 5520, 6780);
 
-    Command1 = Botao(this, "Command1", QStringLiteral("Testar Impressora"));
-    PoeGeometria(Command1, 120, 240, 1575, 375);
-    Label1 = Rotulo(this, "Label1", QStringLiteral("Relógio da Impressora:"));
-    PoeGeometria(Label1, 1800, 0, 3975, 375);
-    Text2 = Cria<CaixaTexto>(this, "Text2");
-    PoeGeometria(Text2, 1800, 240, 2895, 375);
-    Label2 = Rotulo(this, "Label2", QStringLiteral("Porta:"));
-    PoeGeometria(Label2, 4800, 0, 2055, 375);
-    Text1 = Cria<CaixaTexto>(this, "Text1");
-    PoeGeometria(Text1, 4800, 240, 615, 375);
+    Command1 = CriaBotao(this, "Command1", QStringLiteral("Testar Impressora"), {120, 240, 1575, 375});
+    Label1 = CriaRotulo(this, "Label1", QStringLiteral("Relógio da Impressora:"), {1800, 0, 3975, 375});
+    Text2 = CriaCaixa(this, "Text2", {1800, 240, 2895, 375});
+    Label2 = CriaRotulo(this, "Label2", QStringLiteral("Porta:"), {4800, 0, 2055, 375});
+    Text1 = CriaCaixa(this, "Text1", {4800, 240, 615, 375});
 
-    Frame4 = Moldura(this, "Frame4");
-    PoeGeometria(Frame4, 0, 720, 1935, 1335);
-    Label4 = Rotulo(Frame4, "Label4", QStringLiteral("COO"));
-    PoeGeometria(Label4, 240, 120, 975, 255);
-    Label5 = Rotulo(Frame4, "Label5", QStringLiteral("CCF"));
-    PoeGeometria(Label5, 240, 720, 975, 255);
-    Command5 = Botao(Frame4, "Command5", QStringLiteral("Lê"));
-    PoeGeometria(Command5, 1440, 960, 375, 255);
+    Frame4 = CriaMoldura(this, "Frame4", QString(), {0, 720, 1935, 1335});
+    Label4 = CriaRotulo(Frame4, "Label4", QStringLiteral("COO"), {240, 120, 975, 255});
+    Label5 = CriaRotulo(Frame4, "Label5", QStringLiteral("CCF"), {240, 720, 975, 255});
+    Command5 = CriaBotao(Frame4, "Command5", QStringLiteral("Lê"), {1440, 960, 375, 255});
     // The counters belong to the window but stand inside the frame's area,
     // in front of it.
-    COO = Cria<CaixaTexto>(this, "COO");
-    PoeGeometria(COO, 240, 1080, 975, 285);
-    CCF = Cria<CaixaTexto>(this, "CCF");
-    PoeGeometria(CCF, 240, 1680, 975, 285);
+    COO = CriaCaixa(this, "COO", {240, 1080, 975, 285});
+    CCF = CriaCaixa(this, "CCF", {240, 1680, 975, 285});
     COO->raise();
     CCF->raise();
 
-    Label15 = Rotulo(this, "Label15", QStringLiteral("On Line"));
-    PoeGeometria(Label15, 3240, 840, 975, 255);
-    Linha = Cria<CaixaTexto>(this, "Linha");
-    PoeGeometria(Linha, 3240, 1080, 975, 285);
-    Label6 = Rotulo(this, "Label6", QStringLiteral("Papel"));
-    PoeGeometria(Label6, 4320, 840, 975, 255);
-    PAPEL = Cria<CaixaTexto>(this, "PAPEL");
-    PoeGeometria(PAPEL, 4320, 1080, 975, 285);
-    Label7 = Rotulo(this, "Label7", QStringLiteral("Redução"));
-    PoeGeometria(Label7, 3240, 1440, 975, 255);
-    Reducao = Cria<CaixaTexto>(this, "Reducao");
-    PoeGeometria(Reducao, 3240, 1680, 975, 285);
-    Label8 = Rotulo(this, "Label8", QStringLiteral("Primeira LX"));
-    PoeGeometria(Label8, 4320, 1440, 975, 255);
-    LEITX = Cria<CaixaTexto>(this, "LEITX");
-    PoeGeometria(LEITX, 4320, 1680, 975, 285);
+    Label15 = CriaRotulo(this, "Label15", QStringLiteral("On Line"), {3240, 840, 975, 255});
+    Linha = CriaCaixa(this, "Linha", {3240, 1080, 975, 285});
+    Label6 = CriaRotulo(this, "Label6", QStringLiteral("Papel"), {4320, 840, 975, 255});
+    PAPEL = CriaCaixa(this, "PAPEL", {4320, 1080, 975, 285});
+    Label7 = CriaRotulo(this, "Label7", QStringLiteral("Redução"), {3240, 1440, 975, 255});
+    Reducao = CriaCaixa(this, "Reducao", {3240, 1680, 975, 285});
+    Label8 = CriaRotulo(this, "Label8", QStringLiteral("Primeira LX"), {4320, 1440, 975, 255});
+    LEITX = CriaCaixa(this, "LEITX", {4320, 1680, 975, 285});
 
-    Frame1 = Moldura(this, "Frame1", QStringLiteral("Leitura da Memória Fiscal"));
-    PoeGeometria(Frame1, 120, 2160, 5295, 1935);
-    Frame2 = Moldura(Frame1, "Frame2");
-    PoeGeometria(Frame2, 120, 360, 2295, 855);
-    Porredu = Opcao(Frame2, "Porredu");
-    PoeGeometria(Porredu, 120, 240, 255, 255);
-    Label9 = Rotulo(Frame2, "Label9", QStringLiteral("Redução"));
-    PoeGeometria(Label9, 480, 240, 975, 255);
-    Pordata = Opcao(Frame2, "Pordata");
-    PoeGeometria(Pordata, 120, 480, 255, 255);
-    Label10 = Rotulo(Frame2, "Label10", QStringLiteral("Data"));
-    PoeGeometria(Label10, 480, 480, 855, 255);
-    Frame3 = Moldura(Frame1, "Frame3");
-    PoeGeometria(Frame3, 2880, 360, 2295, 855);
-    NaImp = Opcao(Frame3, "NaImp");
-    PoeGeometria(NaImp, 120, 240, 255, 255);
-    Label11 = Rotulo(Frame3, "Label11", QStringLiteral("Impressora"));
-    PoeGeometria(Label11, 480, 240, 1335, 255);
-    NoArq = Opcao(Frame3, "NoArq");
-    PoeGeometria(NoArq, 120, 480, 255, 255);
-    Label12 = Rotulo(Frame3, "Label12", QStringLiteral("Arquivo"));
-    PoeGeometria(Label12, 480, 480, 975, 255);
+    Frame1 = CriaMoldura(this, "Frame1", QStringLiteral("Leitura da Memória Fiscal"), {120, 2160, 5295, 1935});
+    // Each inner frame holds one group of two option buttons; the label to
+    // the right of each button names it.
+    Frame2 = CriaMoldura(Frame1, "Frame2", QString(), {120, 360, 2295, 855});
+    Porredu = CriaOpcao(Frame2, "Porredu", {120, 240, 255, 255});
+    Label9 = CriaRotulo(Frame2, "Label9", QStringLiteral("Redução"), {480, 240, 975, 255});
+    Pordata = CriaOpcao(Frame2, "Pordata", {120, 480, 255, 255});
+    Label10 = CriaRotulo(Frame2, "Label10", QStringLiteral("Data"), {480, 480, 855, 255});
+    Frame3 = CriaMoldura(Frame1, "Frame3", QString(), {2880, 360, 2295, 855});
+    NaImp = CriaOpcao(Frame3, "NaImp", {120, 240, 255, 255});
+    Label11 = CriaRotulo(Frame3, "Label11", QStringLiteral("Impressora"), {480, 240, 1335, 255});
+    NoArq = CriaOpcao(Frame3, "NoArq", {120, 480, 255, 255});
+    Label12 = CriaRotulo(Frame3, "Label12", QStringLiteral("Arquivo"), {480, 480, 975, 255});
     Porredu->setChecked(true);
     NaImp->setChecked(true);
-    Label13 = Rotulo(Frame1, "Label13", QStringLiteral("Início:"));
-    PoeGeometria(Label13, 120, 1320, 855, 255);
-    Ini = Cria<CaixaTexto>(Frame1, "Ini");
-    PoeGeometria(Ini, 720, 1320, 1215, 375);
+    Label13 = CriaRotulo(Frame1, "Label13", QStringLiteral("Início:"), {120, 1320, 855, 255});
+    Ini = CriaCaixa(Frame1, "Ini", {720, 1320, 1215, 375});
     Ini->setText(QStringLiteral("0001"));
-    Label14 = Rotulo(Frame1, "Label14", QStringLiteral("Fim:"));
-    PoeGeometria(Label14, 2160, 1320, 615, 255);
-    Fim = Cria<CaixaTexto>(Frame1, "Fim");
-    PoeGeometria(Fim, 2520, 1320, 1215, 375);
+    Label14 = CriaRotulo(Frame1, "Label14", QStringLiteral("Fim:"), {2160, 1320, 615, 255});
+    Fim = CriaCaixa(Frame1, "Fim", {2520, 1320, 1215, 375});
     Fim->setText(QStringLiteral("1000"));
-    LMF = Botao(Frame1, "LMF", QStringLiteral("Executa"));
-    PoeGeometria(LMF, 3960, 1320, 1215, 375);
+    LMF = CriaBotao(Frame1, "LMF", QStringLiteral("Executa"), {3960, 1320, 1215, 375});
 
-    Command4 = Botao(this, "Command4", QStringLiteral("Leitura X"));
-    PoeGeometria(Command4, 360, 4320, 1215, 375);
-    Command7 = Botao(this, "Command7", QStringLiteral("Relógio e H.Verão"));
-    PoeGeometria(Command7, 1800, 4320, 1455, 375);
-    Command6 = Botao(this, "Command6", QStringLiteral("Cupom Fiscal"));
-    PoeGeometria(Command6, 3480, 4320, 1935, 375);
-    RedZ = Botao(this, "RedZ", QStringLiteral("Redução Z"));
-    PoeGeometria(RedZ, 360, 4800, 1215, 375);
-    Command2 = Botao(this, "Command2", QStringLiteral("Abre Gaveta"));
-    PoeGeometria(Command2, 1800, 4800, 1455, 375);
-    Label3 = Rotulo(this, "Label3", QStringLiteral("Resposta:"));
-    PoeGeometria(Label3, 360, 5520, 2055, 375);
-    Text3 = Cria<CaixaTexto>(this, "Text3");
-    PoeGeometria(Text3, 360, 5760, 3975, 375);
+    Command4 = CriaBotao(this, "Command4", QStringLiteral("Leitura X"), {360, 4320, 1215, 375});
+    Command7 = CriaBotao(this, "Command7", QStringLiteral("Relógio e H.Verão"), {1800, 4320, 1455, 375});
+    Command6 = CriaBotao(this, "Command6", QStringLiteral("Cupom Fiscal"), {3480, 4320, 1935, 375});
+    RedZ = CriaBotao(this, "RedZ", QStringLiteral("Redução Z"), {360, 4800, 1215, 375});
+    Command2 = CriaBotao(this, "Command2", QStringLiteral("Abre Gaveta"), {1800, 4800, 1455, 375});
+    Label3 = CriaRotulo(this, "Label3", QStringLiteral("Resposta:"), {360, 5520, 2055, 375});
+    Text3 = CriaCaixa(this, "Text3", {360, 5760, 3975, 375});
 
     PoeOrdemTab({
         {Command1, 0},  {Text1, 1},    {Text2, 2},     {Label1, 3},    {Label2, 4},    {Text3, 5},
@@ -287,10 +207,7 @@ bool Form1::PaperEnd() {
 }
 
 void Form1::Resultado() {
-    if (Status == "+")
-        Text3->setText(DoDriver(Resposta));
-    else
-        Text3->setText(QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2)));
+    Text3->setText(TextoDoResultado());
     Text3->Repinta();
 }
 
