@@ -24,6 +24,14 @@ inline void PoeAmbiente(const char* nome, const char* valor) {
 #endif
 }
 
+// Clears every setting of the simulated printer (port 1, ready, no wire
+// delay) and keeps its state and paper roll in `pasta`.
+inline void AmbienteDoSimulador(const std::filesystem::path& pasta) {
+    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD"})
+        PoeAmbiente(nome, nullptr);
+    PoeAmbiente("ZUBSIM_DIR", pasta.string().c_str());
+}
+
 // Creates a fresh empty directory, makes it the working directory, and on
 // destruction goes back and removes it.
 class DiretorioTemporario {

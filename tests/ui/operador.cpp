@@ -1,9 +1,12 @@
 #include "operador.h"
 
+#include "driver.h"
+#include "janela.h"
+#include "link.h"
+
 #include <QAbstractButton>
 #include <QApplication>
 #include <QLineEdit>
-#include <QTest>
 
 namespace tavorin::teste {
 
@@ -38,12 +41,64 @@ void Tab(QWidget* janela) {
     QTest::keyClick(foco, Qt::Key_Tab);
 }
 
-QString Texto(const QWidget* janela, const char* nome) {
-    if (auto* caixa = Controle<QLineEdit>(janela, nome)) return caixa->text();
-    if (auto* botao = Controle<QAbstractButton>(janela, nome)) return botao->text();
-    return QStringLiteral("<no control %1>").arg(QString::fromLatin1(nome));
+QColor CorDoTexto(const QLineEdit* caixa) { return caixa->palette().color(QPalette::Active, QPalette::Text); }
+
+QStringList OrdemTab(QWidget* janela, int vezes) {
+    QStringList nomes;
+    for (int i = 0; i < vezes; ++i) {
+        Tab(janela);
+        nomes << QApplication::focusWidget()->objectName();
+    }
+    return nomes;
 }
 
-QColor CorDoTexto(const QLineEdit* caixa) { return caixa->palette().color(QPalette::Active, QPalette::Text); }
+QString LegendasCortadas(const QWidget* janela) {
+    QStringList nomes;
+    for (const auto& nome : LegendasQueNaoCabem(janela)) nomes << nome;
+    return nomes.join(QStringLiteral(", "));
+}
+
+void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+QByteArray Bytes(const std::string& texto) { return QByteArray(texto.data(), static_cast<int>(texto.size())); }
+
+Pinturas::Pinturas(QLineEdit* caixa) : caixa_(caixa) { caixa_->installEventFilter(this); }
+
+bool Pinturas::eventFilter(QObject* objeto, QEvent* evento) {
+    if (objeto == caixa_ && evento->type() == QEvent::Paint) textos << caixa_->text();
+    return false;
+}
+
+CaixaTexto* TesteJanela::Caixa(const char* nome, const QWidget* janela) {
+    return Controle<CaixaTexto>(janela ? janela : Janela(), nome);
+}
+
+void TesteJanela::Clique(const char* nome, const QWidget* janela) {
+    Clica(Controle<QWidget>(janela ? janela : Janela(), nome));
+}
+
+void TesteJanela::init() {
+    pasta = std::make_unique<DiretorioTemporario>();
+    if (simulador_) {
+        AmbienteDoSimulador(pasta->Caminho());
+        InstalaDriver(nullptr);
+    } else {
+        driver = std::make_unique<FakeDriver>();
+    }
+    Porta = porta_;
+    Resposta.clear();
+    Status.clear();
+    principal = std::make_unique<Form1>();
+    QVERIFY(MostraEAtiva(principal.get()));
+    Prepara();
+}
+
+void TesteJanela::cleanup() {
+    principal.reset();
+    ApagaJanelasFechadas();
+    if (simulador_) FechaPortaAberta();
+    driver.reset();
+    pasta.reset();
+}
 
 }  // namespace tavorin::teste
