@@ -1,125 +1,57 @@
 // Closing the main window ends the program whatever the coupon and clock
 // windows are doing, and closes a port they left open, once.
-#include "ambiente.h"
 #include "clock.h"
 #include "cupom.h"
 #include "driver.h"
-#include "fake_driver.h"
-#include "form1.h"
 #include "link.h"
 #include "operador.h"
 
-#include <QApplication>
 #include <QPointer>
-#include <QPushButton>
-#include <QTest>
 #include <QTimer>
-
-#include <functional>
-#include <memory>
 
 using namespace tavorin;
 using namespace tavorin::teste;
 
-namespace {
-
-constexpr int16_t kPorta = 2;
-
-std::string Status28(char status) {
-    std::string linha(130, '0');
-    linha[0] = '{';
-    linha[1] = status;
-    return linha;
-}
-
-}  // namespace
-
-class EncerramentoTest : public QObject {
+class EncerramentoTest : public TesteJanela {
     Q_OBJECT
 
-    std::unique_ptr<DiretorioTemporario> pasta;
-    std::unique_ptr<FakeDriver> driver;
+public:
+    EncerramentoTest() : TesteJanela(2) {}
 
-    using Preparo = std::function<void(Form1&)>;
-    QHash<QString, Preparo> preparos;
+private:
+    void Prepara() override { driver->respostaPadrao = Atendimento{Status28(), 0, {}}; }
 
-    static void Clica(Form1& janela, const char* nome) { teste::Clica(Controle<QPushButton>(&janela, nome)); }
-    static void Apaga() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+    // One thing the operator did before closing the main window.
+    void Passo(const QString& passo) {
+        if (passo == "cupom") Clique("Command6");
+        if (passo == "fechar") Clique("Command1", principal->JanelaCupom());
+        if (passo == "x-cupom") principal->JanelaCupom()->close();
+        if (passo == "recusa") driver->respostaPadrao = Atendimento{Erro("06"), 0, {}};
+        if (passo == "relogio") {
+            Clique("Command7");
+            principal->JanelaRelogio()->Timer1_Timer();
+        }
+        if (passo == "x-relogio") principal->JanelaRelogio()->close();
+        ApagaJanelasFechadas();
+    }
 
 private slots:
-    void initTestCase() {
-        // What the operator did before closing the main window.
-        preparos[QStringLiteral("coupon shown")] = [](Form1& j) { Clica(j, "Command6"); };
-        preparos[QStringLiteral("coupon hidden by Fechar")] = [](Form1& j) {
-            Clica(j, "Command6");
-            teste::Clica(Controle<QPushButton>(j.JanelaCupom(), "Command1"));
-        };
-        preparos[QStringLiteral("coupon hidden, then a report closed the port")] = [](Form1& j) {
-            Clica(j, "Command6");
-            j.JanelaCupom()->hide();
-            Clica(j, "Command4");
-        };
-        preparos[QStringLiteral("coupon closed from its title bar")] = [](Form1& j) {
-            Clica(j, "Command6");
-            j.JanelaCupom()->close();
-            Apaga();
-        };
-        preparos[QStringLiteral("clock shown after a good tick")] = [](Form1& j) {
-            Clica(j, "Command7");
-            j.JanelaRelogio()->Timer1_Timer();
-        };
-        preparos[QStringLiteral("clock shown, probe refused")] = [this](Form1& j) {
-            driver->respostaPadrao = Atendimento{Status28('-'), 0, {}};
-            Clica(j, "Command7");
-            j.JanelaRelogio()->Timer1_Timer();
-        };
-        preparos[QStringLiteral("clock closed from its title bar after a good tick")] = [](Form1& j) {
-            Clica(j, "Command7");
-            j.JanelaRelogio()->Timer1_Timer();
-            j.JanelaRelogio()->close();
-            Apaga();
-        };
-        preparos[QStringLiteral("both shown")] = [](Form1& j) {
-            Clica(j, "Command6");
-            Clica(j, "Command7");
-            j.JanelaRelogio()->Timer1_Timer();
-        };
-    }
-
-    void init() {
-        pasta = std::make_unique<DiretorioTemporario>();
-        driver = std::make_unique<FakeDriver>();
-        driver->respostaPadrao = Atendimento{Status28('+'), 0, {}};
-        Porta = kPorta;
-        Resposta.clear();
-        Status.clear();
-    }
-    void cleanup() {
-        driver.reset();
-        pasta.reset();
-    }
-
     void closingTheMainWindowEndsTheProgram_data() {
-        QTest::addColumn<QString>("preparo");
+        QTest::addColumn<QString>("passos");
         QTest::addColumn<bool>("portaAberta");
-        QTest::newRow("coupon shown") << "coupon shown" << true;
-        QTest::newRow("coupon hidden by Fechar") << "coupon hidden by Fechar" << false;
-        QTest::newRow("coupon hidden, port closed by a report")
-            << "coupon hidden, then a report closed the port" << false;
-        QTest::newRow("coupon closed from its title bar") << "coupon closed from its title bar" << true;
-        QTest::newRow("clock shown after a good tick") << "clock shown after a good tick" << true;
-        QTest::newRow("clock shown, probe refused") << "clock shown, probe refused" << false;
-        QTest::newRow("clock closed from its title bar")
-            << "clock closed from its title bar after a good tick" << true;
-        QTest::newRow("both shown") << "both shown" << true;
+        QTest::newRow("coupon shown") << "cupom" << true;
+        QTest::newRow("coupon hidden by Fechar") << "cupom fechar" << false;
+        QTest::newRow("coupon closed from its title bar") << "cupom x-cupom" << true;
+        QTest::newRow("clock shown after a good tick") << "relogio" << true;
+        QTest::newRow("clock shown, probe refused") << "recusa relogio" << false;
+        QTest::newRow("clock closed from its title bar") << "relogio x-relogio" << true;
+        QTest::newRow("both shown") << "cupom relogio" << true;
     }
     void closingTheMainWindowEndsTheProgram() {
-        QFETCH(QString, preparo);
+        QFETCH(QString, passos);
         QFETCH(bool, portaAberta);
-        auto principal = std::make_unique<Form1>();
-        QVERIFY(MostraEAtiva(principal.get()));
-        preparos.value(preparo)(*principal);
-        QCOMPARE(PortaAberta(), portaAberta ? int32_t(kPorta) : int32_t(-1));
+        for (const QString& passo : passos.split(' ')) Passo(passo);
+        QCOMPARE(PortaAberta(), portaAberta ? 2 : -1);
         QPointer<Cupom> cupom = principal->JanelaCupom();
         QPointer<Clock> relogio = principal->JanelaRelogio();
         driver->Limpa();
@@ -127,26 +59,20 @@ private slots:
         // The operator closes the main window while the program runs; a
         // program that does not end is stopped after ten seconds.
         QTimer::singleShot(0, principal.get(), [&] { principal->close(); });
-        QTimer vigia;
-        vigia.setSingleShot(true);
-        connect(&vigia, &QTimer::timeout, [] { QCoreApplication::exit(99); });
-        vigia.start(10000);
+        QTimer::singleShot(10000, principal.get(), [] { QCoreApplication::exit(99); });
         QCOMPARE(QApplication::exec(), 0);
 
-        const std::vector<Chamada> esperado =
-            portaAberta ? std::vector<Chamada>{ChFecha(kPorta)} : std::vector<Chamada>{};
-        QVERIFY2(driver->chamadas == esperado, Descreve(driver->chamadas).c_str());
-        QCOMPARE(PortaAberta(), int32_t(-1));
+        const Chamadas esperado = portaAberta ? Chamadas{ChFecha(2)} : Chamadas{};
+        CONFERE(esperado);
+        QCOMPARE(PortaAberta(), -1);
         for (QWidget* janela : QApplication::topLevelWidgets())
             QVERIFY2(!janela->isVisible(), qPrintable(janela->objectName()));
-
         // The main window takes the other windows with it, and nothing
         // more reaches the driver.
         principal.reset();
-        QVERIFY(!cupom);
-        QVERIFY(!relogio);
+        QVERIFY(!cupom && !relogio);
         QTest::qWait(1100);
-        QVERIFY2(driver->chamadas == esperado, Descreve(driver->chamadas).c_str());
+        CONFERE(esperado);
     }
 };
 
