@@ -3,45 +3,31 @@
 #include "zub_dll3.h"
 
 #include <fstream>
-#include <sstream>
 
 namespace tavorin::teste {
 
-std::string Descreve(const Chamada& chamada) {
-    std::ostringstream texto;
-    switch (chamada.funcao) {
-    case Chamada::Funcao::Abre: texto << "Abre(" << chamada.porta << ")"; break;
-    case Chamada::Funcao::Fecha: texto << "Fecha(" << chamada.porta << ")"; break;
-    case Chamada::Funcao::TXRX:
-        texto << "TXRX(" << chamada.porta << ", " << chamada.espera << ", \"" << chamada.comando << "\")";
-        break;
-    }
-    return texto.str();
-}
-
 std::string Descreve(const std::vector<Chamada>& chamadas) {
     std::string texto;
-    for (const auto& chamada : chamadas) texto += Descreve(chamada) + "\n";
+    for (const auto& chamada : chamadas) {
+        const std::string porta = std::to_string(chamada.porta);
+        switch (chamada.funcao) {
+        case Chamada::Funcao::Abre: texto += "Abre(" + porta + ")\n"; break;
+        case Chamada::Funcao::Fecha: texto += "Fecha(" + porta + ")\n"; break;
+        case Chamada::Funcao::TXRX:
+            texto += "TXRX(" + porta + ", " + std::to_string(chamada.espera) + ", \"" + chamada.comando + "\")\n";
+        }
+    }
     return texto;
 }
 
-FakeDriver::FakeDriver() { anterior_ = InstalaDriver(this); }
-
-FakeDriver::~FakeDriver() { InstalaDriver(anterior_); }
-
 int16_t FakeDriver::Abre(int16_t porta) {
     chamadas.push_back(ChAbre(porta));
-    auto achado = abrePorPorta.find(porta);
-    return achado == abrePorPorta.end() ? abrePadrao : achado->second;
+    return abrePadrao;
 }
 
 int16_t FakeDriver::Fecha(int16_t porta) {
     chamadas.push_back(ChFecha(porta));
     return 0;
-}
-
-void FakeDriver::Enfileira(const std::string& comando, Atendimento atendimento) {
-    filas_[comando].push_back(std::move(atendimento));
 }
 
 int16_t FakeDriver::TXRX(int16_t porta, int16_t espera, const char* comando) {
@@ -50,17 +36,14 @@ int16_t FakeDriver::TXRX(int16_t porta, int16_t espera, const char* comando) {
     if (durante) durante(chamadas.back());
 
     Atendimento atendimento = respostaPadrao;
-    auto fila = filas_.find(texto);
-    if (fila != filas_.end() && !fila->second.empty()) {
-        atendimento = std::move(fila->second.front());
-        fila->second.pop_front();
-    } else if (porComando) {
-        if (auto escolhido = porComando(porta, texto)) atendimento = std::move(*escolhido);
+    auto& fila = filas_[texto];
+    if (!fila.empty()) {
+        atendimento = fila.front();
+        fila.pop_front();
+    } else if (auto escolhido = porComando ? porComando(porta, texto) : std::nullopt) {
+        atendimento = *escolhido;
     }
-    if (atendimento.linha) {
-        std::ofstream arquivo(kArquivoResposta, std::ios::binary | std::ios::trunc);
-        arquivo << *atendimento.linha << "\r\n" << atendimento.resto;
-    }
+    if (atendimento.linha) std::ofstream(kArquivoResposta, std::ios::binary) << *atendimento.linha << "\r\n";
     return atendimento.resultado;
 }
 

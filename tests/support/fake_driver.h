@@ -1,7 +1,7 @@
 // A driver for tests: records every call with its port, wait limit and
 // command, and answers from a script. It writes each answer into the
 // answer file as a real driver does, so the link's own reading is tested
-// too. Installed with InstalaDriver while a test runs.
+// too. Installed in place of the library while it exists.
 #pragma once
 
 #include "driver.h"
@@ -20,54 +20,45 @@ struct Chamada {
     enum class Funcao { Abre, Fecha, TXRX };
     Funcao funcao;
     int16_t porta = 0;
-    int16_t espera = 0;    // TXRX only
-    std::string comando;   // TXRX only
+    int16_t espera = 0;   // TXRX only
+    std::string comando;  // TXRX only
 
     bool operator==(const Chamada& outra) const {
-        return funcao == outra.funcao && porta == outra.porta && espera == outra.espera &&
-               comando == outra.comando;
+        return funcao == outra.funcao && porta == outra.porta && espera == outra.espera && comando == outra.comando;
     }
 };
 
-// Shorthands for expected call lists.
 inline Chamada ChAbre(int16_t porta) { return {Chamada::Funcao::Abre, porta, 0, {}}; }
 inline Chamada ChFecha(int16_t porta) { return {Chamada::Funcao::Fecha, porta, 0, {}}; }
 inline Chamada ChTXRX(int16_t porta, int16_t espera, std::string comando) {
     return {Chamada::Funcao::TXRX, porta, espera, std::move(comando)};
 }
-std::string Descreve(const Chamada& chamada);
+// The calls one per line, for a failure message.
 std::string Descreve(const std::vector<Chamada>& chamadas);
 
 // What the fake does for one TXRX.
 struct Atendimento {
     std::optional<std::string> linha;  // nullopt: writes no answer file at all
     int16_t resultado = 0;
-    std::string resto;                 // bytes written after the first line's CR LF
 };
 
 class FakeDriver : public Driver {
 public:
-    // Installs itself as the driver in place; the destructor restores the
-    // previous one.
-    FakeDriver();
-    ~FakeDriver() override;
+    FakeDriver() : anterior_(InstalaDriver(this)) {}
+    ~FakeDriver() override { InstalaDriver(anterior_); }
 
     int16_t Abre(int16_t porta) override;
     int16_t Fecha(int16_t porta) override;
     int16_t TXRX(int16_t porta, int16_t espera, const char* comando) override;
 
-    // Result of Abre per port; ports not listed get `abrePadrao`.
-    std::map<int16_t, int16_t> abrePorPorta;
-    int16_t abrePadrao = 0;
+    int16_t abrePadrao = 0;  // Abre's result on every port
 
     // Answers queued per command text; a command with an empty queue gets
-    // `porComando` (if set), then `respostaPadrao`.
-    void Enfileira(const std::string& comando, Atendimento atendimento);
-    void Enfileira(const std::string& comando, const std::string& linha) {
-        Enfileira(comando, Atendimento{linha, 0, {}});
-    }
+    // `porComando` (if set and it answers), then `respostaPadrao`.
+    void Enfileira(const std::string& comando, Atendimento atendimento) { filas_[comando].push_back(atendimento); }
+    void Enfileira(const std::string& comando, const std::string& linha) { Enfileira(comando, Atendimento{linha, 0}); }
     std::function<std::optional<Atendimento>(int16_t porta, const std::string& comando)> porComando;
-    Atendimento respostaPadrao{std::string(), 0, {}};
+    Atendimento respostaPadrao{std::string(), 0};
 
     // Runs inside TXRX, after the call is recorded and before the answer is
     // written: lets a test look at the window while the command "blocks".
@@ -78,7 +69,7 @@ public:
     void Limpa() { chamadas.clear(); }
 
 private:
-    Driver* anterior_ = nullptr;
+    Driver* anterior_;
     std::map<std::string, std::deque<Atendimento>> filas_;
 };
 
