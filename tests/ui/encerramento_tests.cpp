@@ -19,14 +19,14 @@ public:
     EncerramentoTest() : TesteJanela(2) {}
 
 private:
-    void Prepara() override { driver->respostaPadrao = Atendimento{Status28(), 0, {}}; }
+    void Prepara() override { driver->respostaPadrao = Atendimento{Status28(), 0}; }
 
     // One thing the operator did before closing the main window.
     void Passo(const QString& passo) {
         if (passo == "cupom") Clique("Command6");
         if (passo == "fechar") Clique("Command1", principal->JanelaCupom());
         if (passo == "x-cupom") principal->JanelaCupom()->close();
-        if (passo == "recusa") driver->respostaPadrao = Atendimento{Erro("06"), 0, {}};
+        if (passo == "recusa") driver->respostaPadrao = Atendimento{Erro("06"), 0};
         if (passo == "relogio") {
             Clique("Command7");
             principal->JanelaRelogio()->Timer1_Timer();

@@ -62,19 +62,48 @@ void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent
 
 QByteArray Bytes(const std::string& texto) { return QByteArray(texto.data(), static_cast<int>(texto.size())); }
 
-Pinturas::Pinturas(QLineEdit* caixa) : caixa_(caixa) { caixa_->installEventFilter(this); }
+// The texts a box showed each time it was painted. Nothing runs the event
+// loop inside a click, so a text painted while the driver is called was
+// painted on purpose, at once.
+class Pinturas : public QObject {
+public:
+    explicit Pinturas(QLineEdit* caixa) : caixa_(caixa) { caixa_->installEventFilter(this); }
+    QStringList textos;
 
-bool Pinturas::eventFilter(QObject* objeto, QEvent* evento) {
-    if (objeto == caixa_ && evento->type() == QEvent::Paint) textos << caixa_->text();
-    return false;
-}
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override {
+        if (objeto == caixa_ && evento->type() == QEvent::Paint) textos << caixa_->text();
+        return false;
+    }
+
+private:
+    QLineEdit* caixa_;
+};
+
+TesteJanela::TesteJanela(int32_t porta, bool simulador) : porta_(porta), simulador_(simulador) {}
+
+TesteJanela::~TesteJanela() = default;
 
 CaixaTexto* TesteJanela::Caixa(const char* nome, const QWidget* janela) {
     return Controle<CaixaTexto>(janela ? janela : Janela(), nome);
 }
 
+QString TesteJanela::Textos(const QString& nomes, const QWidget* janela) {
+    QStringList textos;
+    for (const QString& nome : nomes.split(QLatin1Char(' '))) textos << Texto(nome.toLatin1().constData(), janela);
+    return textos.join(QLatin1Char('|'));
+}
+
 void TesteJanela::Clique(const char* nome, const QWidget* janela) {
     Clica(Controle<QWidget>(janela ? janela : Janela(), nome));
+}
+
+void TesteJanela::Observa(QLineEdit* caixa, std::function<QString()> extra) {
+    pinturas_ = std::make_unique<Pinturas>(caixa);
+    driver->durante = [this, extra](const Chamada&) {
+        vistos << (pinturas_->textos.isEmpty() ? QStringLiteral("?") : pinturas_->textos.last()) +
+                      (extra ? QLatin1Char('|') + extra() : QString());
+    };
 }
 
 void TesteJanela::init() {
@@ -94,6 +123,8 @@ void TesteJanela::init() {
 }
 
 void TesteJanela::cleanup() {
+    vistos.clear();
+    pinturas_.reset();
     principal.reset();
     ApagaJanelasFechadas();
     if (simulador_) FechaPortaAberta();

@@ -17,6 +17,7 @@
 #include <QTest>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -54,21 +55,7 @@ QString LegendasCortadas(const QWidget* janela);
 void ApagaJanelasFechadas();
 QByteArray Bytes(const std::string& texto);
 
-// The texts a box showed each time it was painted. Nothing runs the event
-// loop inside a click, so a text painted while the driver is called was
-// painted on purpose, at once.
-class Pinturas : public QObject {
-public:
-    explicit Pinturas(QLineEdit* caixa);
-    QStringList textos;
-    QString Ultima() const { return textos.isEmpty() ? QString() : textos.last(); }
-
-protected:
-    bool eventFilter(QObject* objeto, QEvent* evento) override;
-
-private:
-    QLineEdit* caixa_;
-};
+class Pinturas;
 
 // Each window test starts with a scratch working directory, the link's
 // state reset, the driver and the main window shown. The driver is the
@@ -78,7 +65,8 @@ class TesteJanela : public QObject {
     Q_OBJECT
 
 protected:
-    explicit TesteJanela(int32_t porta, bool simulador = false) : porta_(porta), simulador_(simulador) {}
+    explicit TesteJanela(int32_t porta, bool simulador = false);
+    ~TesteJanela() override;
     // Runs at the end of init().
     virtual void Prepara() {}
     // The window whose controls Caixa and Clique find by default.
@@ -86,8 +74,14 @@ protected:
 
     CaixaTexto* Caixa(const char* nome, const QWidget* janela = nullptr);
     QString Texto(const char* nome, const QWidget* janela = nullptr) { return Caixa(nome, janela)->text(); }
+    // The texts of the boxes named, blank-separated, joined by "|".
+    QString Textos(const QString& nomes, const QWidget* janela = nullptr);
     void Clique(const char* nome, const QWidget* janela = nullptr);
+    // From now on each TXRX adds to `vistos` the text last painted in
+    // `caixa` ("?" if none was), and `extra()` if given.
+    void Observa(QLineEdit* caixa, std::function<QString()> extra = {});
 
+    QStringList vistos;
     std::unique_ptr<DiretorioTemporario> pasta;
     std::unique_ptr<FakeDriver> driver;
     std::unique_ptr<Form1> principal;
@@ -99,6 +93,7 @@ private slots:
 private:
     int32_t porta_;
     bool simulador_;
+    std::unique_ptr<Pinturas> pinturas_;
 };
 
 }  // namespace tavorin::teste
