@@ -22,17 +22,15 @@ private:
         PoeAmbiente("ZUBSIM_PORTA", "2");
         principal->Form_Load();
         QCOMPARE(Porta, 2);
-        Clique("Command5", principal.get());
-        coo = Texto("COO", principal.get());
-        ccf = Texto("CCF", principal.get());
-        // "Lê" closed the port; "Cupom Fiscal" opens it again.
-        Clique("Command6", principal.get());
     }
-    QString coo, ccf;
 
 private slots:
     void wholeCouponThenCounters() {
+        Clique("Command5", principal.get());
+        const int coo = Texto("COO", principal.get()).toInt(), ccf = Texto("CCF", principal.get()).toInt();
         const QString texto3 = Texto("Text3", principal.get());
+        // "Lê" closed the port; "Cupom Fiscal" opens it again.
+        Clique("Command6", principal.get());
         const char* const passos[] = {"Abrir", "Item", "Pagar", "Fechar"};
         const char* const codigos[] = {"17", "01", "10", "12"};
         for (int i = 0; i < 4; ++i) {
@@ -45,33 +43,12 @@ private slots:
         QCOMPARE(PortaAberta(), -1);
 
         Clique("Command5", principal.get());
-        QCOMPARE(Texto("COO", principal.get()), QStringLiteral("%1").arg(coo.toInt() + 1, 4, 10, QLatin1Char('0')));
-        QCOMPARE(Texto("CCF", principal.get()), QStringLiteral("%1").arg(ccf.toInt() + 1, 4, 10, QLatin1Char('0')));
-        QCOMPARE(Texto("Text3", principal.get()), texto3);
+        QCOMPARE(Textos("COO CCF Text3", principal.get()), QStringLiteral("%1|%2|")
+                                                                 .arg(coo + 1, 4, 10, QLatin1Char('0'))
+                                                                 .arg(ccf + 1, 4, 10, QLatin1Char('0')) + texto3);
         const QString bobina = QString::fromStdString(LeArquivo(pasta->Caminho() / "ZubSim-bobina.txt"));
         for (const char* impresso : {"PRODUTO DE QUALIDADE", "100,00", "99,00"})
             QVERIFY2(bobina.contains(QLatin1String(impresso)), qPrintable(bobina));
-    }
-
-    // No paper or off line: the red word, and no coupon is opened.
-    void printerNotReady_data() {
-        QTest::addColumn<QByteArray>("variavel");
-        QTest::addColumn<QString>("palavra");
-        QTest::newRow("out of paper") << QByteArray("ZUBSIM_SEM_PAPEL") << "Sem Papel";
-        QTest::newRow("off line") << QByteArray("ZUBSIM_FORA_DE_LINHA") << "Fora de Linha";
-    }
-    void printerNotReady() {
-        QFETCH(QByteArray, variavel);
-        QFETCH(QString, palavra);
-        PoeAmbiente(variavel.constData(), "1");
-        // The simulated printer reads its settings when the port opens.
-        Clique("Command6", principal.get());
-        Clique("Abrir");
-        QCOMPARE(Texto("Text1"), palavra);
-        QCOMPARE(CorDoTexto(Caixa("Text1")), QColor(255, 0, 0));
-        PoeAmbiente(variavel.constData(), nullptr);
-        Clique("Command5", principal.get());
-        QCOMPARE(Texto("COO", principal.get()), coo);
     }
 };
 
