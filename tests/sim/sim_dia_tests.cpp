@@ -7,67 +7,44 @@ namespace {
 
 TEST_F(Simulador, EachDocumentCountsItsCountersAndNothingElseDoes) {
     Relogio("100000", "010324");
-    const struct {
-        std::vector<std::string> comandos;
-        int coo, ccf;
-    } casos[] = {
-        {{".28", ".23", ".5609", ".271", ".21", ".99"}, 0, 0},
-        {{".13"}, 1, 0},
-        {{".17"}, 1, 1},
-        {{kItem, kPaga100, ".12"}, 0, 0},
-        {{".1500019999#", ".++"}, 0, 0},  // to the file: nothing printed
-        {{".1500019999"}, 1, 0},
-        {{".14"}, 1, 0},
+    const std::pair<std::vector<std::string>, std::string> casos[] = {
+        {{".28", ".23", ".5609", ".271", ".21", ".99"}, "0000 0000"},
+        {{".13"}, "0001 0000"},
+        {{".17"}, "0002 0001"},
+        {{kItem, kPaga100, ".12"}, "0002 0001"},
+        {{".1500019999#", ".++"}, "0002 0001"},  // to the file: nothing printed
+        {{".1500019999"}, "0003 0001"},
+        {{".14"}, "0004 0001"},
     };
-    int coo = 0, ccf = 0;
-    for (const auto& caso : casos) {
-        for (const auto& comando : caso.comandos) Envia(comando);
-        coo += caso.coo;
-        ccf += caso.ccf;
-        const std::string linhaCoo = Aceito(".5609");
-        EXPECT_EQ(Campo(linhaCoo, 5, 4) + Campo(linhaCoo, 23, 6), "000" + std::to_string(coo) + "00000" + std::to_string(coo))
-            << caso.comandos[0];
-        EXPECT_EQ(Campo(Aceito(".271"), 115, 4), "000" + std::to_string(ccf)) << caso.comandos[0];
+    for (const auto& [comandos, contadores] : casos) {
+        for (const auto& comando : comandos) Envia(comando);
+        Roteiro({{".5609", "+ 5=" + contadores.substr(0, 4) + " 23=00" + contadores.substr(0, 4)},
+                 {".271", "+ 115=" + contadores.substr(5)}});
     }
 }
 
+// ".28": the day's Redução Z state at 18, the first Leitura X at 124.
 TEST_F(Simulador, ReductionStatesFollowTheMovementAcrossDays) {
-    auto estados = [&] {
-        const std::string linha = Aceito(".28");
-        return Campo(linha, 18, 1) + Campo(linha, 124, 1);
-    };
     Relogio("100000", "010324");
-    EXPECT_EQ(estados(), "NN");
+    Roteiro({{".28", "+ 18=N 124=N"}});
     CupomCompleto();
-    Aceito(".13");
-    EXPECT_EQ(estados(), "NS");
-
+    Roteiro({{".13", "+"}, {".28", "+ 18=N 124=S"}});
     // Next day without a Redução Z: yesterday's movement must be reduced
-    // before anything is sold; a Leitura X is still allowed.
+    // before anything is sold; a Leitura X is still allowed. The Z closes
+    // 01/03 and leaves 02/03 open for sales.
     Relogio("090000", "020324");
-    EXPECT_EQ(estados(), "FN");
-    EXPECT_EQ(Recusado(".17"), "12");
-    Aceito(".13");
-    EXPECT_EQ(estados(), "FS");
-    // The Z closes 01/03 and leaves 02/03 open for sales.
-    EXPECT_EQ(Campo(Aceito(".14"), 10, 4), "0001");
-    EXPECT_EQ(estados(), "NS");
-    CupomCompleto();
-    Aceito(".14");
-    EXPECT_EQ(estados(), "SS");
-    EXPECT_EQ(Recusado(".17"), "13");
-    EXPECT_EQ(Recusado(".14"), "13");
-
+    Roteiro({{".28", "+ 18=F 124=N"}, {".17", "-12"}, {".13", "+"}, {".28", "+ 18=F 124=S"}, {".14", "+ 10=0001"},
+             {".28", "+ 18=N 124=S"}, {".17", "+"}, {".12", "-16"}, {kItem, "+"}, {kPaga100, "+"}, {".12", "+"},
+             {".14", "+ 10=0002"}, {".28", "+ 18=S 124=S"}, {".17", "-13"}, {".14", "-13"}});
     // The two reductions carry the movement days they closed.
     Relogio("080000", "030324");
-    EXPECT_EQ(estados(), "NN");
+    Roteiro({{".28", "+ 18=N 124=N"}});
     std::string texto;
     for (const auto& bloco : LeParaArquivo(".16010324030324#")) texto += bloco + "\n";
     EXPECT_TRUE(Tem(texto, "REDU\xC7\xC3O 0001  MOVIMENTO 01/03/24")) << texto;
     EXPECT_TRUE(Tem(texto, "REDU\xC7\xC3O 0002  MOVIMENTO 02/03/24")) << texto;
     // A day without movement has its Redução Z too, once.
-    EXPECT_EQ(Campo(Aceito(".14"), 10, 4), "0003");
-    EXPECT_EQ(Recusado(".14"), "13");
+    Roteiro({{".14", "+ 10=0003"}, {".14", "-13"}});
 }
 
 TEST_F(Simulador, PaperRollGetsEveryPrintedDocumentButNotTheDrawer) {

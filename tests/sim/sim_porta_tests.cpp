@@ -26,7 +26,8 @@ TEST_F(Simulador, OnlyPortsOneToEightExist) {
     EXPECT_EQ(Coo(), "0000") << "the Leitura X never reached the printer";
 }
 
-// A port without the printer opens but never answers: an empty line.
+// A port without the printer, or a mute printer, never answers: an empty
+// line, and nothing done.
 TEST_F(Simulador, OnlyThePrintersPortAnswers) {
     const struct {
         const char* porta;
@@ -40,9 +41,7 @@ TEST_F(Simulador, OnlyThePrintersPortAnswers) {
             EXPECT_EQ(arquivo_, esperado == 0 ? resposta_ + "\r\n" : "\r\n");
         }
     }
-}
-
-TEST_F(Simulador, MutePrinterLeavesAnEmptyLineAndDoesNothing) {
+    PoeAmbiente("ZUBSIM_PORTA", nullptr);
     PoeAmbiente("ZUBSIM_MUDA", "1");
     EXPECT_EQ(Envia(".13"), -2);
     EXPECT_EQ(arquivo_, "\r\n");
@@ -50,41 +49,32 @@ TEST_F(Simulador, MutePrinterLeavesAnEmptyLineAndDoesNothing) {
     EXPECT_EQ(Coo(), "0000");
 }
 
-// Settings take effect at the next Abre.
-TEST_F(Simulador, PaperAndLineStatesAtPositionSix) {
+// Read at every Abre: the state at 6 of ".23"; off line every command but
+// the status queries is refused, out of paper every one that prints.
+TEST_F(Simulador, PaperAndLine) {
     const struct {
         const char *semPapel, *foraDeLinha, *estado;
     } casos[] = {{nullptr, nullptr, "0"}, {"1", nullptr, "5"}, {nullptr, "1", "1"}, {"1", "1", "5"}};
     for (const auto& caso : casos) {
         PoeAmbiente("ZUBSIM_SEM_PAPEL", caso.semPapel);
         PoeAmbiente("ZUBSIM_FORA_DE_LINHA", caso.foraDeLinha);
-        EXPECT_EQ(Campo(Aceito(".23"), 6, 1), caso.estado) << caso.estado;
-        Aceitos({".28", ".5609", ".271"});
+        Roteiro({{".23", std::string("+ 6=") + caso.estado}, {".28", "+"}, {".5609", "+"}, {".271", "+"}});
     }
-    Abre(1);
+    for (const std::string comando : {".21", ".13", ".1500011000#", ".++", ".17", ".12", ".35100000010324", ".36S"})
+        Roteiro({{comando, "-04"}});
+    Roteiro({{".99", "-01"}});
     PoeAmbiente("ZUBSIM_FORA_DE_LINHA", nullptr);
-    EXPECT_EQ(Troca(1, 10, ".23"), 0);
-    EXPECT_EQ(Campo(resposta_, 6, 1), "5") << "read at Abre only";
-}
-
-TEST_F(Simulador, OffLineRefusesAllButTheStatusQueries) {
-    PoeAmbiente("ZUBSIM_FORA_DE_LINHA", "1");
-    for (const std::string comando : {".21", ".13", ".14", ".1500011000#", ".++", ".17", ".12", ".35100000010324", ".36S"})
-        EXPECT_EQ(Recusado(comando), "04") << comando;
-    EXPECT_EQ(Recusado(".99"), "01");
-}
-
-TEST_F(Simulador, WithoutPaperOnlyPrintingIsRefused) {
     Relogio("090000", "010324");
+    for (const std::string& comando : std::vector<std::string>{".13", ".14", ".17", kItem, kPaga100, ".12"})
+        Roteiro({{comando, "-05"}});
+    Aceitos({".21", ".1500011000#", ".++", ".36S", ".36N"});
+    PoeAmbiente("ZUBSIM_SEM_PAPEL", nullptr);
     Aceitos({".17", kItem});
     PoeAmbiente("ZUBSIM_SEM_PAPEL", "1");
-    for (const std::string& comando : std::vector<std::string>{".13", ".14", ".17", kItem, kPaga100, ".12"})
-        EXPECT_EQ(Recusado(comando), "05") << comando;
-    Aceitos({".21", ".1500011000#", ".++"});
+    Roteiro({{kPaga100, "-05"}, {".12", "-05"}});
     PoeAmbiente("ZUBSIM_SEM_PAPEL", nullptr);
-    Aceitos({kPaga100, ".12"});
-    PoeAmbiente("ZUBSIM_SEM_PAPEL", "1");
-    Aceitos({".35100000020324", ".36S", ".36N"});
+    EXPECT_EQ(Troca(1, 10, ".23"), 0);
+    EXPECT_EQ(Campo(resposta_, 6, 1), "5") << "read at Abre only";
 }
 
 TEST_F(Simulador, AnswerFileThatCannotBeWrittenGivesMinusThree) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -47,6 +48,23 @@ protected:
     }
     void Aceitos(const std::vector<std::string>& comandos) {
         for (const auto& comando : comandos) Aceito(comando);
+    }
+    // Sends each command in turn; its answer must hold what follows it:
+    // "+" (accepted) or "-" and the error code, then "position=value" fields.
+    void Roteiro(const std::vector<std::pair<std::string, std::string>>& passos) {
+        for (const auto& [comando, esperado] : passos) {
+            std::istringstream partes(esperado);
+            std::string parte;
+            partes >> parte;
+            EXPECT_EQ(Envia(comando), 0) << comando;
+            EXPECT_EQ(Campo(resposta_, 2, 1) + (parte[0] == '-' ? Campo(resposta_, 21, 2) : ""), parte)
+                << comando << " -> " << resposta_;
+            while (partes >> parte) {
+                const std::size_t igual = parte.find('='), posicao = std::stoul(parte.substr(0, igual));
+                EXPECT_EQ(Campo(resposta_, posicao, parte.size() - igual - 1), parte.substr(igual + 1))
+                    << comando << " at " << posicao << ": " << resposta_;
+            }
+        }
     }
     // Sends a command that must be refused; returns its error code.
     std::string Recusado(const std::string& comando) {
