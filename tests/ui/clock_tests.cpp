@@ -19,7 +19,26 @@ namespace {
 
 std::string RespostaA(const std::string& comando) { return "{+ respondeu a [" + comando + "]"; }
 
+struct Tique {
+    int16_t abre;  // Abre's result
+    std::string resposta;
+    QString texto1;
+    bool fecha;  // the probe failed: the port is closed again
+};
+
+struct Comando {
+    const char* botao;
+    QString data, hora;  // null: the presets stay
+    std::string comando;
+    QString titulo;
+    std::optional<std::string> resposta;  // nullopt: accepted
+    QString mostrado;
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Tique)
+Q_DECLARE_METATYPE(Comando)
 
 class ClockTest : public TesteJanela {
     Q_OBJECT
@@ -55,34 +74,25 @@ private slots:
     // A good probe shows the printer's clock and leaves the port open; a
     // failed one leaves Text1 as it was.
     void tick_data() {
-        QTest::addColumn<int>("abre");
-        QTest::addColumn<QString>("resposta");
-        QTest::addColumn<QString>("texto1");
-        QTest::addColumn<bool>("fechada");
-        QTest::newRow("normal time") << 0 << QString::fromStdString(Status28("0512031430", 'N'))
-                                     << "Horario Normal 05/12/03 14:30" << false;
-        QTest::newRow("summer time") << 0 << QString::fromStdString(Status28("3112992359", 'S'))
-                                     << "Horario de Verao 31/12/99 23:59" << false;
-        QTest::newRow("refused probe") << 0 << QString::fromStdString(Erro("06")) << "antes" << true;
-        QTest::newRow("no answer") << 0 << QString() << "antes" << true;
-        QTest::newRow("port does not open") << -1 << QString::fromStdString(Status28()) << "antes" << false;
+        QTest::addColumn<Tique>("caso");
+        QTest::newRow("normal time") << Tique{0, Status28("0512031430", 'N'), "Horario Normal 05/12/03 14:30", false};
+        QTest::newRow("summer time") << Tique{0, Status28("3112992359", 'S'), "Horario de Verao 31/12/99 23:59", false};
+        QTest::newRow("refused probe") << Tique{0, Erro("06"), "antes", true};
+        QTest::newRow("no answer") << Tique{0, "", "antes", true};
+        QTest::newRow("port does not open") << Tique{-1, Status28(), "antes", false};
     }
     void tick() {
-        QFETCH(int, abre);
-        QFETCH(QString, resposta);
-        QFETCH(QString, texto1);
-        QFETCH(bool, fechada);
+        QFETCH(Tique, caso);
         Caixa("Text1")->setText(QStringLiteral("antes"));
-        driver->abrePadrao = static_cast<int16_t>(abre);
-        resposta28 = resposta.toStdString();
+        driver->abrePadrao = caso.abre;
+        resposta28 = caso.resposta;
         static_cast<Clock*>(Janela())->Timer1_Timer();
-
         Chamadas esperado = {ChAbre(2)};
-        if (abre >= 0) esperado.push_back(ChTXRX(2, 3, ".28"));
-        if (fechada) esperado.push_back(ChFecha(2));
+        if (caso.abre >= 0) esperado.push_back(ChTXRX(2, 3, ".28"));
+        if (caso.fecha) esperado.push_back(ChFecha(2));
         CONFERE(esperado);
-        QCOMPARE(Texto("Text1"), texto1);
-        QCOMPARE(PortaAberta(), abre >= 0 && !fechada ? 2 : -1);
+        QCOMPARE(Texto("Text1"), caso.texto1);
+        QCOMPARE(PortaAberta(), caso.abre >= 0 && !caso.fecha ? 2 : -1);
     }
 
     // Each button: its title shown (and painted) while the command blocks,
@@ -90,48 +100,31 @@ private slots:
     // "Alterar" cuts its fields by position from the boxes as rewritten
     // when the click took the focus.
     void commands_data() {
-        QTest::addColumn<QString>("botao");
-        QTest::addColumn<QString>("data");  // null: the presets stay
-        QTest::addColumn<QString>("hora");
-        QTest::addColumn<QString>("comando");
-        QTest::addColumn<QString>("titulo");
-        QTest::addColumn<QString>("resposta");  // null: accepted
-        QTest::addColumn<QString>("mostrado");
+        QTest::addColumn<Comando>("caso");
         const QString ajuste = QStringLiteral("Ajuste de Data e Hora");
-        const QString nada;
-        QTest::newRow("presets") << "SetClock" << nada << nada << ".35000000010101" << ajuste << nada << nada;
-        QTest::newRow("14:30:00 and 25/12/03") << "SetClock" << "25/12/03" << "14:30:00" << ".35143000251203"
-                                               << ajuste << nada << nada;
-        QTest::newRow("rewritten before the click acts") << "SetClock" << "1/2/2003" << "9:05" << ".35090500010203"
-                                                         << ajuste << nada << nada;
-        QTest::newRow("abc: 11 characters") << "SetClock" << "abc" << "14:30:00" << ".35143000ab" << ajuste
-                                            << "{-35 000000000000000" << "ERRO ";
-        QTest::newRow("enter summer time") << "EHV" << nada << nada << ".36S" << "Entrar em Horário de Verão"
-                                           << nada << nada;
+        QTest::newRow("presets") << Comando{"SetClock", {}, {}, ".35000000010101", ajuste, {}, {}};
+        QTest::newRow("14:30:00 and 25/12/03")
+            << Comando{"SetClock", "25/12/03", "14:30:00", ".35143000251203", ajuste, {}, {}};
+        QTest::newRow("rewritten before the click acts")
+            << Comando{"SetClock", "1/2/2003", "9:05", ".35090500010203", ajuste, {}, {}};
+        QTest::newRow("abc: 11 characters")
+            << Comando{"SetClock", "abc", "14:30:00", ".35143000ab", ajuste, "{-35 000000000000000", "ERRO "};
+        QTest::newRow("enter summer time") << Comando{"EHV", {}, {}, ".36S", "Entrar em Horário de Verão", {}, {}};
         QTest::newRow("leave summer time, short error line")
-            << "SHV" << nada << nada << ".36N" << "Sair do Horário de Verão" << "{-36 0000000000000001"
-            << "ERRO 1";
+            << Comando{"SHV", {}, {}, ".36N", "Sair do Horário de Verão", "{-36 0000000000000001", "ERRO 1"};
     }
     void commands() {
-        QFETCH(QString, botao);
-        QFETCH(QString, data);
-        QFETCH(QString, hora);
-        QFETCH(QString, comando);
-        QFETCH(QString, titulo);
-        QFETCH(QString, resposta);
-        QFETCH(QString, mostrado);
-        const std::string enviado = comando.toStdString();
-        if (!data.isNull()) {
-            Substitui(Caixa("NData"), data);
-            Substitui(Caixa("NHora"), hora);
+        QFETCH(Comando, caso);
+        if (!caso.data.isNull()) {
+            Substitui(Caixa("NData"), caso.data);
+            Substitui(Caixa("NHora"), caso.hora);
         }
-        if (!resposta.isNull()) driver->Enfileira(enviado, resposta.toStdString());
+        if (caso.resposta) driver->Enfileira(caso.comando, *caso.resposta);
         Observa(Caixa("RespClock"), [this] { return Texto("RespClock"); });
-        Clique(botao.toLatin1().constData());
-
-        CONFERE({ChAbre(2), ChTXRX(2, 3, enviado), ChFecha(2)});
-        QCOMPARE(vistos, QStringList{titulo + '|' + titulo});
-        QCOMPARE(Texto("RespClock"), mostrado.isNull() ? QString::fromStdString(RespostaA(enviado)) : mostrado);
+        Clique(caso.botao);
+        CONFERE({ChAbre(2), ChTXRX(2, 3, caso.comando), ChFecha(2)});
+        QCOMPARE(vistos, QStringList{caso.titulo + '|' + caso.titulo});
+        QCOMPARE(Texto("RespClock"), caso.resposta ? caso.mostrado : QString::fromStdString(RespostaA(caso.comando)));
         QCOMPARE(PortaAberta(), -1);
     }
 

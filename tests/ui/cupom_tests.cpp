@@ -16,7 +16,18 @@ namespace {
 // whose answer a box shows.
 std::string RespostaA(const std::string& comando) { return "{+ respondeu a [" + comando + "]"; }
 
+struct Botao {
+    const char* nome;
+    QString digitado;  // into Text2
+    std::string comando;
+    int16_t espera;
+    std::string estado;  // the ".23" answer
+    QString vermelho;    // null: the command goes out
+};
+
 }  // namespace
+
+Q_DECLARE_METATYPE(Botao)
 
 class CupomTest : public TesteJanela {
     Q_OBJECT
@@ -47,59 +58,45 @@ private slots:
     // command, with its wait limit, only when the printer has paper and is
     // on line. "Comando" sends Text2 exactly as typed, as 8-bit text.
     void commandButtons_data() {
-        QTest::addColumn<QString>("botao");
-        QTest::addColumn<QString>("digitado");
-        QTest::addColumn<QByteArray>("comando");
-        QTest::addColumn<int>("espera");
-        QTest::addColumn<QByteArray>("estado");
-        QTest::addColumn<QString>("vermelho");  // null: the command goes out
-        const QByteArray pronta = Bytes(Status23('0'));
-        QTest::newRow("Abrir") << "Abrir" << "" << QByteArray(".17") << 3 << pronta << QString();
-        QTest::newRow("Item") << "Item" << "" << Bytes(kItem) << 10 << pronta << QString();
-        QTest::newRow("Pagar") << "Pagar" << "" << Bytes(kPaga100) << 3 << pronta << QString();
-        QTest::newRow("Fechar Cupom") << "Fechar" << "" << QByteArray(".12") << 10 << pronta << QString();
-        QTest::newRow("Comando, empty") << "Comando" << "" << QByteArray() << 10 << pronta << QString();
-        QTest::newRow("Comando, blanks and accents") << "Comando" << " .99ção€ " << QByteArray(" .99\xE7\xE3o\x80 ") << 10
-                                                     << pronta << QString();
-        QTest::newRow("out of paper") << "Abrir" << "" << QByteArray(".17") << 3 << Bytes(Status23('5')) << "Sem Papel";
-        QTest::newRow("off line") << "Item" << "" << Bytes(kItem) << 10 << Bytes(Status23('1')) << "Fora de Linha";
-        QTest::newRow("a refused check is read all the same")
-            << "Fechar" << "" << QByteArray(".12") << 10 << QByteArray("{-23 5") << "Sem Papel";
-        QTest::newRow("a short check lets the command go")
-            << "Pagar" << "" << Bytes(kPaga100) << 3 << QByteArray("{+23") << QString();
-        QTest::newRow("any other state lets it go")
-            << "Comando" << ".5609" << QByteArray(".5609") << 10 << Bytes(Status23('9')) << QString();
+        QTest::addColumn<Botao>("caso");
+        const std::string pronta = Status23('0');
+        QTest::newRow("Abrir") << Botao{"Abrir", "", ".17", 3, pronta, {}};
+        QTest::newRow("Item") << Botao{"Item", "", kItem, 10, pronta, {}};
+        QTest::newRow("Pagar") << Botao{"Pagar", "", kPaga100, 3, pronta, {}};
+        QTest::newRow("Fechar Cupom") << Botao{"Fechar", "", ".12", 10, pronta, {}};
+        QTest::newRow("Comando, empty") << Botao{"Comando", "", "", 10, pronta, {}};
+        QTest::newRow("Comando, blanks and accents") << Botao{"Comando", " .99ção€ ", " .99\xE7\xE3o\x80 ", 10, pronta, {}};
+        QTest::newRow("out of paper") << Botao{"Abrir", "", ".17", 3, Status23('5'), "Sem Papel"};
+        QTest::newRow("off line") << Botao{"Item", "", kItem, 10, Status23('1'), "Fora de Linha"};
+        QTest::newRow("a refused check is read all the same") << Botao{"Fechar", "", ".12", 10, "{-23 5", "Sem Papel"};
+        QTest::newRow("a short check lets the command go") << Botao{"Pagar", "", kPaga100, 3, "{+23", {}};
+        QTest::newRow("any other state lets it go") << Botao{"Comando", ".5609", ".5609", 10, Status23('9'), {}};
     }
     void commandButtons() {
-        QFETCH(QString, botao);
-        QFETCH(QString, digitado);
-        QFETCH(QByteArray, comando);
-        QFETCH(int, espera);
-        QFETCH(QByteArray, estado);
-        QFETCH(QString, vermelho);
+        QFETCH(Botao, caso);
         // Key by key with the character's text, as a keyboard layout sends
         // letters that have no key of their own.
         Clica(Caixa("Text2"));
-        for (QChar c : digitado) QTest::sendKeyEvent(QTest::Click, Caixa("Text2"), Qt::Key_unknown, QString(c), {});
+        for (QChar c : caso.digitado) QTest::sendKeyEvent(QTest::Click, Caixa("Text2"), Qt::Key_unknown, QString(c), {});
         // An earlier check left Text1 red: a ready printer turns it black.
         driver->Enfileira(".23", Status23('5'));
         Clique("Abrir");
         QCOMPARE(CorDoTexto(Caixa("Text1")), kVermelho);
         driver->Limpa();
-        resposta23 = estado.toStdString();
+        resposta23 = caso.estado;
         Observa(Caixa("Text1"));
-        Clique(botao.toLatin1().constData());
+        Clique(caso.nome);
 
-        if (!vermelho.isNull()) {
+        if (!caso.vermelho.isNull()) {
             CONFERE({ChTXRX(2, 3, ".23")});
-            QCOMPARE(Texto("Text1"), vermelho);
+            QCOMPARE(Texto("Text1"), caso.vermelho);
             QCOMPARE(CorDoTexto(Caixa("Text1")), kVermelho);
             return;
         }
-        CONFERE({ChTXRX(2, 3, ".23"), ChTXRX(2, static_cast<int16_t>(espera), comando.toStdString())});
+        CONFERE({ChTXRX(2, 3, ".23"), ChTXRX(2, caso.espera, caso.comando)});
         // The emptied box is painted before the check blocks.
         QCOMPARE(vistos, QStringList({"", ""}));
-        QCOMPARE(Textos("Text1 Text2"), DoDriver(RespostaA(comando.toStdString())) + '|' + digitado);
+        QCOMPARE(Textos("Text1 Text2"), DoDriver(RespostaA(caso.comando)) + '|' + caso.digitado);
         QCOMPARE(CorDoTexto(Caixa("Text1")), kPreto);
     }
 

@@ -53,23 +53,6 @@ private:
         nomes.removeAll(QStringLiteral("RespZub.txt"));
         return nomes;
     }
-    // A reading to the file over a previous LeitM.txt.
-    void LeNoArquivo(const Leitura& caso) {
-        GravaArquivo("LeitM.txt", kAnterior);
-        if (caso.porData) Clique("Pordata");
-        Clique("NoArq");
-        const std::string comando = caso.porData ? ".16010100301210#" : ".1500011000#";
-        for (std::size_t i = 0; i < caso.respostas.size(); ++i)
-            driver->Enfileira(i == 0 ? comando : ".++", Atendimento{caso.respostas[i].first, caso.respostas[i].second});
-        Observa(Caixa("Text3"), [this] { return Textos("Ini Fim"); });
-        Clique("LMF");
-        CONFERE(Esperado(comando, caso.respostas.size() - 1));
-        QCOMPARE(Texto("Text3"), caso.texto3);
-        QCOMPARE(Bytes(LeArquivo("LeitM.txt")), caso.arquivo);
-        QCOMPARE(Arquivos(), QStringList{"LeitM.txt"});
-        // By date the boxes read as dates again afterwards.
-        if (caso.porData) QCOMPARE(Textos("Ini Fim"), QStringLiteral("01/01/00|30/12/10"));
-    }
 
 private slots:
     // Choosing a kind of range puts its defaults in both boxes; choosing a
@@ -164,7 +147,9 @@ private slots:
     // printer answers "]"; one line of LeitM.txt per block, byte for byte,
     // in place of the previous file. Text3 shows the progress text while
     // the reading command blocks, then each block's answer while the next
-    // one is fetched.
+    // one is fetched. A reading that does not end with "]" writes nothing:
+    // the previous file stays as it was, the answer that ended it stays in
+    // Text3, and no more blocks are asked for.
     void readingToFile_data() {
         QTest::addColumn<Leitura>("caso");
         std::string baixos, altos;
@@ -172,6 +157,7 @@ private slots:
             if (c != '\r' && c != '\n' && c != '}') baixos.push_back(static_cast<char>(c));
         for (int c = 128; c < 256; ++c) altos.push_back(static_cast<char>(c));
         const QString gravado = QStringLiteral("Arquivo LeitM.txt gravado");
+        const QByteArray anterior = Bytes(kAnterior);
         QTest::newRow("one block: the first answer ends the reading")
             << Leitura{false, {{Bloco("\xDANICO", ']'), 0}}, "\xDANICO\r\n", gravado};
         QTest::newRow("three blocks, by date")
@@ -187,23 +173,6 @@ private slots:
                        "\r\nabc\r\nsem fim \r\n\r\n", gravado};
         QTest::newRow("the data of a ] answer to .++ is not written")
             << Leitura{false, {{Bloco("A"), 0}, {Bloco("nunca", ']'), 0}}, "A\r\n", gravado};
-    }
-    void readingToFile() {
-        QFETCH(Leitura, caso);
-        LeNoArquivo(caso);
-        QStringList esperado = {caso.porData ? "Leitura por Data em Arquivo ...|010100|301210"
-                                             : "Leitura por Redução em Arquivo ...|0001|1000"};
-        for (std::size_t i = 0; i + 1 < caso.respostas.size(); ++i)
-            esperado << DoDriver(*caso.respostas[i].first) + (caso.porData ? "|01/01/00|30/12/10" : "|0001|1000");
-        QCOMPARE(vistos, esperado);
-    }
-
-    // A reading that does not end with "]" writes nothing: the previous
-    // file stays as it was, the answer that ended it stays in Text3, the
-    // port is closed and no more blocks are asked for.
-    void failedReadingLeavesTheFile_data() {
-        QTest::addColumn<Leitura>("caso");
-        const QByteArray anterior = Bytes(kAnterior);
         QTest::newRow("driver fails on the reading command")
             << Leitura{false, {{Bloco("A"), -2}}, anterior, QString::fromStdString(Bloco("A"))};
         QTest::newRow("printer refuses the reading command, by date")
@@ -214,9 +183,28 @@ private slots:
             << Leitura{false, {{Bloco("A"), 0}, {Bloco("B"), -2}}, anterior, QString::fromStdString(Bloco("B"))};
         QTest::newRow("no answer in the middle") << Leitura{false, {{Bloco("A"), 0}, {std::nullopt, 0}}, anterior, "ERRO "};
     }
-    void failedReadingLeavesTheFile() {
+    void readingToFile() {
         QFETCH(Leitura, caso);
-        LeNoArquivo(caso);
+        GravaArquivo("LeitM.txt", kAnterior);
+        if (caso.porData) Clique("Pordata");
+        Clique("NoArq");
+        const std::string comando = caso.porData ? ".16010100301210#" : ".1500011000#";
+        for (std::size_t i = 0; i < caso.respostas.size(); ++i)
+            driver->Enfileira(i == 0 ? comando : ".++", Atendimento{caso.respostas[i].first, caso.respostas[i].second});
+        Observa(Caixa("Text3"), [this] { return Textos("Ini Fim"); });
+        Clique("LMF");
+        CONFERE(Esperado(comando, caso.respostas.size() - 1));
+        QCOMPARE(Texto("Text3"), caso.texto3);
+        QCOMPARE(Bytes(LeArquivo("LeitM.txt")), caso.arquivo);
+        QCOMPARE(Arquivos(), QStringList{"LeitM.txt"});
+        // By date the boxes hold six digits while the reading command
+        // blocks, and read as dates again from then on.
+        const QString caixas = caso.porData ? "|01/01/00|30/12/10" : "|0001|1000";
+        QStringList esperado = {caso.porData ? "Leitura por Data em Arquivo ...|010100|301210"
+                                             : "Leitura por Redução em Arquivo ...|0001|1000"};
+        for (std::size_t i = 0; i + 1 < caso.respostas.size(); ++i) esperado << DoDriver(*caso.respostas[i].first) + caixas;
+        QCOMPARE(vistos, esperado);
+        QCOMPARE('|' + Textos("Ini Fim"), caixas);
     }
 
     // LeitM.txt cannot be created (a folder stands in its place): the
