@@ -49,12 +49,13 @@ TEST_F(Simulador, OnlyThePrintersPortAnswers) {
     EXPECT_EQ(Coo(), "0000");
 }
 
-// Read at every Abre: the state at 6 of ".23"; off line every command but
-// the status queries is refused, out of paper every one that prints.
+// Read at every Abre, "1" only switches them on: the state at 6 of ".23";
+// off line every command but the status queries is refused, out of paper
+// every one that prints (the last row leaves both on for what follows).
 TEST_F(Simulador, PaperAndLine) {
     const struct {
         const char *semPapel, *foraDeLinha, *estado;
-    } casos[] = {{nullptr, nullptr, "0"}, {"1", nullptr, "5"}, {nullptr, "1", "1"}, {"1", "1", "5"}};
+    } casos[] = {{"0", "0", "0"}, {nullptr, nullptr, "0"}, {"1", nullptr, "5"}, {nullptr, "1", "1"}, {"1", "1", "5"}};
     for (const auto& caso : casos) {
         PoeAmbiente("ZUBSIM_SEM_PAPEL", caso.semPapel);
         PoeAmbiente("ZUBSIM_FORA_DE_LINHA", caso.foraDeLinha);
