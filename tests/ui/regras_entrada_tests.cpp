@@ -52,7 +52,7 @@ private slots:
         Fica("hora", "930");
         Fica("hora", "24:00");
         Fica("hora", "12:60");
-        Fica("hora", "23:59:60");
+        Fica("hora", "9:59:60");
         Fica("hora", "014:30");
         Fica("hora", "14:30:00:00");
         Fica("hora", "");
