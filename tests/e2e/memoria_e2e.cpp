@@ -45,7 +45,9 @@ private slots:
         const QByteArray arquivo = Bytes(LeArquivo("LeitM.txt"));
         QVERIFY2(arquivo.startsWith("LEITURA DA MEM\xD3RIA FISCAL\r\n") && arquivo.endsWith("\r\nFIM DA LEITURA\r\n"),
                  arquivo.constData());
-        QVERIFY2(!arquivo.contains('}') && arquivo.count('\n') == arquivo.count("\r\n"), arquivo.constData());
+        QVERIFY2(!arquivo.contains('}') && arquivo.count('\n') == arquivo.count("\r\n") &&
+                     arquivo.count("FIM DA LEITURA") == 1,
+                 arquivo.constData());
         int registros = 0;
         for (const QByteArray& linha : arquivo.split('\n'))
             registros += linha.startsWith("REDU\xC7\xC3O 0001 ") && linha.contains(hoje);
