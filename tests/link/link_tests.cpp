@@ -28,14 +28,7 @@ protected:
     FakeDriver driver;
 };
 
-TEST(Campos, MidCountsFromOneAndCutsAtTheEnd) {
-    const std::tuple<std::size_t, std::size_t, std::string> casos[] = {
-        {1, 1, "a"}, {5, 4, "ef"}, {6, 1, "f"}, {7, 1, ""}, {0, 3, ""}};
-    for (const auto& [posicao, tamanho, esperado] : casos)
-        EXPECT_EQ(Mid("abcdef", posicao, tamanho), esperado) << posicao << " width " << tamanho;
-}
-
-TEST(Campos, Para16KeepsTheLowSixteenBitsAsASignedInteger) {
+TEST(Para16, KeepsTheLowSixteenBitsAsASignedInteger) {
     const std::pair<int32_t, int16_t> casos[] = {
         {32767, 32767}, {32768, -32768}, {65535, -1}, {65537, 1}, {-32769, 32767}, {70000, 4464}};
     for (const auto& [entrada, esperado] : casos) EXPECT_EQ(Para16(entrada), esperado) << entrada;

@@ -47,11 +47,4 @@ int16_t FakeDriver::TXRX(int16_t porta, int16_t espera, const char* comando) {
     return atendimento.resultado;
 }
 
-std::vector<std::string> FakeDriver::Comandos() const {
-    std::vector<std::string> comandos;
-    for (const auto& chamada : chamadas)
-        if (chamada.funcao == Chamada::Funcao::TXRX) comandos.push_back(chamada.comando);
-    return comandos;
-}
-
 }  // namespace tavorin::teste

@@ -65,7 +65,6 @@ public:
     std::function<void(const Chamada&)> durante;
 
     std::vector<Chamada> chamadas;
-    std::vector<std::string> Comandos() const;  // TXRX commands only, in order
     void Limpa() { chamadas.clear(); }
 
 private:

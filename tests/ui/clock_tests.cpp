@@ -52,8 +52,7 @@ private:
     QWidget* Janela() override { return principal->JanelaRelogio(); }
     QTimer* Timer1() { return Janela()->findChild<QTimer*>(QStringLiteral("Timer1")); }
     int Sondagens() const {
-        const auto comandos = driver->Comandos();
-        return static_cast<int>(std::count(comandos.begin(), comandos.end(), ".28"));
+        return static_cast<int>(std::count(driver->chamadas.begin(), driver->chamadas.end(), ChTXRX(2, 3, ".28")));
     }
     void RelogioEHVerao() {
         Clique("Command7", principal.get());
