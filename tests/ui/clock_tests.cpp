@@ -2,7 +2,6 @@
 // the fake driver.
 #include "clock.h"
 #include "driver.h"
-#include "link.h"
 #include "operador.h"
 
 #include <QPointer>

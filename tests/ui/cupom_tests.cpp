@@ -3,7 +3,6 @@
 #include "cupom.h"
 #include "driver.h"
 #include "janela.h"
-#include "link.h"
 #include "operador.h"
 #include "texto8.h"
 

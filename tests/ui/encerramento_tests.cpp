@@ -3,7 +3,6 @@
 #include "clock.h"
 #include "cupom.h"
 #include "driver.h"
-#include "link.h"
 #include "operador.h"
 
 #include <QPointer>

@@ -1,7 +1,6 @@
 // The reading of the fiscal memory from the main window's frame: the
 // range boxes, the option buttons, and the four kinds of reading, driven
 // as an operator does against the fake driver.
-#include "link.h"
 #include "operador.h"
 #include "texto8.h"
 

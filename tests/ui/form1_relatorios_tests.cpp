@@ -1,6 +1,5 @@
 // The main window's daily reports, drawer and counters, clicked as an
 // operator does, against the fake driver.
-#include "link.h"
 #include "operador.h"
 
 using namespace tavorin;

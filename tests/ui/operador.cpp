@@ -4,9 +4,6 @@
 #include "janela.h"
 #include "link.h"
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QLineEdit>
 
 namespace tavorin::teste {
 
