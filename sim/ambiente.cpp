@@ -1,5 +1,7 @@
 #include "ambiente.h"
 
+#include "texto.h"
+
 #include <system_error>
 
 #if defined(_WIN32)
@@ -33,13 +35,6 @@ namespace {
 
 bool Ligado(const char* nome) { return VariavelDeAmbiente(nome) == "1"; }
 
-bool SoDigitos(const std::string& texto) {
-    if (texto.empty() || texto.size() > 9) return false;
-    for (char c : texto)
-        if (c < '0' || c > '9') return false;
-    return true;
-}
-
 }  // namespace
 
 Ambiente LeAmbiente() {
@@ -60,7 +55,8 @@ Ambiente LeAmbiente() {
     ambiente.muda = Ligado("ZUBSIM_MUDA");
 
     std::string baud = VariavelDeAmbiente("ZUBSIM_BAUD");
-    ambiente.baud = SoDigitos(baud) ? std::stol(baud) : 0;
+    // Up to nine digits: any rate a serial line has, and no overflow.
+    ambiente.baud = !baud.empty() && baud.size() <= 9 && SaoDigitos(baud, 0, baud.size()) ? std::stol(baud) : 0;
 
     std::error_code erro;
     std::string pasta = VariavelDeAmbiente("ZUBSIM_DIR");

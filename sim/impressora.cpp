@@ -13,27 +13,6 @@ namespace zubsim {
 
 namespace {
 
-struct Comando {
-    const char* codigo;
-    std::size_t tamanho;
-    std::size_t tamanhoParaArquivo;   // with the trailing "#"; 0: none
-    bool consulta;                    // answered even off line
-};
-
-const Comando kComandos[] = {
-    {"28", 3, 0, true},   {"23", 3, 0, true},   {"56", 5, 0, true},  {"27", 4, 0, true},
-    {"21", 3, 0, false},  {"13", 3, 0, false},  {"14", 3, 0, false}, {"15", 11, 12, false},
-    {"16", 15, 16, false}, {"++", 3, 0, false}, {"17", 3, 0, false}, {"01", 71, 0, false},
-    {"10", 17, 0, false}, {"12", 3, 0, false},  {"35", 15, 0, false}, {"36", 4, 0, false},
-};
-
-const Comando* Procura(const std::string& comando) {
-    if (comando.size() < 3 || comando[0] != '.') return nullptr;
-    for (const Comando& c : kComandos)
-        if (comando.compare(1, 2, c.codigo) == 0) return &c;
-    return nullptr;
-}
-
 int64_t VendaDoDia(const Estado& e) {
     int64_t soma = 0;
     for (int64_t total : e.totaisDia) soma += total;
@@ -51,6 +30,8 @@ bool LeData(const std::string& texto, std::size_t posicao, int& numero) {
     return true;
 }
 
+struct Comando;
+
 class Execucao {
 public:
     Execucao(Estado& estado, const Ambiente& ambiente, const std::string& comando,
@@ -63,6 +44,9 @@ public:
     std::string bobina;   // printed text, UTF-8
 
 private:
+    // The command's entry in the table of commands, or null.
+    static const Comando* Procura(const std::string& comando);
+
     int64_t AgoraSegundos() const { return agoraNoHost_ + e_.desvioRelogio; }
     Momento Agora() const { return MomentoDe(AgoraSegundos()); }
     int Hoje() const { return NumeroDaData(Agora().data); }
@@ -86,7 +70,7 @@ private:
     std::string Gaveta();
     std::string LeituraX();
     std::string ReducaoZ();
-    std::string LeituraMemoria(bool paraArquivo);
+    std::string LeituraMemoria();
     std::string ProximoBloco();
     std::string AbreCupom();
     std::string VendeItem();
@@ -99,7 +83,42 @@ private:
     const Ambiente& ambiente_;
     const std::string& comando_;
     int64_t agoraNoHost_;
+    bool paraArquivo_ = false;   // a reading sent with "#"
 };
+
+struct Comando {
+    const char* codigo;
+    std::size_t tamanho;
+    std::size_t tamanhoParaArquivo;   // with the trailing "#"; 0: none
+    bool consulta;                    // answered even off line
+    bool imprime;                     // needs paper (a reading to the file does not)
+    std::string (Execucao::*executa)();
+};
+
+const Comando* Execucao::Procura(const std::string& comando) {
+    static const Comando kComandos[] = {
+        {"28", 3, 0, true, false, &Execucao::Status},
+        {"23", 3, 0, true, false, &Execucao::Papel},
+        {"56", 5, 0, true, false, &Execucao::Registrador},
+        {"27", 4, 0, true, false, &Execucao::Registrador},
+        {"21", 3, 0, false, false, &Execucao::Gaveta},
+        {"13", 3, 0, false, true, &Execucao::LeituraX},
+        {"14", 3, 0, false, true, &Execucao::ReducaoZ},
+        {"15", 11, 12, false, true, &Execucao::LeituraMemoria},
+        {"16", 15, 16, false, true, &Execucao::LeituraMemoria},
+        {"++", 3, 0, false, false, &Execucao::ProximoBloco},
+        {"17", 3, 0, false, true, &Execucao::AbreCupom},
+        {"01", 71, 0, false, true, &Execucao::VendeItem},
+        {"10", 17, 0, false, true, &Execucao::Paga},
+        {"12", 3, 0, false, true, &Execucao::FechaCupom},
+        {"35", 15, 0, false, false, &Execucao::AcertaRelogio},
+        {"36", 4, 0, false, false, &Execucao::HorarioVerao},
+    };
+    if (comando.size() < 3 || comando[0] != '.') return nullptr;
+    for (const Comando& c : kComandos)
+        if (comando.compare(1, 2, c.codigo) == 0) return &c;
+    return nullptr;
+}
 
 int Execucao::DataMinima() const {
     int minima = e_.diaMovimento;
@@ -134,33 +153,14 @@ std::string Execucao::Roda() {
                                     ? Erro::ComandoDesconhecido
                                     : Erro::FormatoInvalido);
     if (!consulta && ambiente_.foraDeLinha) return Recusa(Erro::ForaDeLinha);
-    bool paraArquivo = false;
     if (comando_.size() != comando->tamanho) {
         if (comando->tamanhoParaArquivo == 0 || comando_.size() != comando->tamanhoParaArquivo ||
             comando_.back() != '#')
             return Recusa(Erro::FormatoInvalido);
-        paraArquivo = true;
+        paraArquivo_ = true;
     }
-    std::string codigo = comando->codigo;
-    bool imprime = codigo == "13" || codigo == "14" || codigo == "17" || codigo == "01" ||
-                   codigo == "10" || codigo == "12" ||
-                   ((codigo == "15" || codigo == "16") && !paraArquivo);
-    if (imprime && ambiente_.semPapel) return Recusa(Erro::SemPapel);
-
-    if (codigo == "28") return Status();
-    if (codigo == "23") return Papel();
-    if (codigo == "56" || codigo == "27") return Registrador();
-    if (codigo == "21") return Gaveta();
-    if (codigo == "13") return LeituraX();
-    if (codigo == "14") return ReducaoZ();
-    if (codigo == "15" || codigo == "16") return LeituraMemoria(paraArquivo);
-    if (codigo == "++") return ProximoBloco();
-    if (codigo == "17") return AbreCupom();
-    if (codigo == "01") return VendeItem();
-    if (codigo == "10") return Paga();
-    if (codigo == "12") return FechaCupom();
-    if (codigo == "35") return AcertaRelogio();
-    return HorarioVerao();
+    if (comando->imprime && !paraArquivo_ && ambiente_.semPapel) return Recusa(Erro::SemPapel);
+    return (this->*comando->executa)();
 }
 
 std::string Execucao::Status() {
@@ -234,7 +234,7 @@ std::string Execucao::ReducaoZ() {
     return Aceita().Poe(5, Digitos(e_.coo, 4)).Poe(10, Digitos(e_.crz, 4)).Linha();
 }
 
-std::string Execucao::LeituraMemoria(bool paraArquivo) {
+std::string Execucao::LeituraMemoria() {
     LeituraEmCurso pedido;
     if (comando_[2] == '5') {
         if (!SaoDigitos(comando_, 3, 8)) return Recusa(Erro::IntervaloInvalido);
@@ -249,7 +249,7 @@ std::string Execucao::LeituraMemoria(bool paraArquivo) {
     if (pedido.inicio > pedido.fim) return Recusa(Erro::IntervaloInvalido);
     pedido.emissao = AgoraSegundos();
 
-    if (paraArquivo) {
+    if (paraArquivo_) {
         RelatorioMemoria relatorio(e_, pedido);
         pedido.proximo = 1;
         e_.leitura = pedido;

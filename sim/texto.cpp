@@ -1,5 +1,7 @@
 #include "texto.h"
 
+#include "cp1252.h"
+
 namespace zubsim {
 
 std::string Digitos(int64_t valor, std::size_t largura) {
@@ -72,78 +74,29 @@ std::string Centro(const std::string& texto) {
 }
 
 std::string ParaCp1252(const std::string& utf8) {
-    // Windows-1252 differs from Latin-1 only in 0x80-0x9F.
-    static const char32_t kFaixa80[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
-        0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
     std::string saida;
     for (std::size_t i = 0; i < utf8.size();) {
-        unsigned char c = static_cast<unsigned char>(utf8[i]);
-        char32_t ponto = 0;
-        std::size_t seguintes = 0;
-        if (c < 0x80) {
-            ponto = c;
-        } else if ((c & 0xE0) == 0xC0) {
-            ponto = c & 0x1F;
-            seguintes = 1;
-        } else if ((c & 0xF0) == 0xE0) {
-            ponto = c & 0x0F;
-            seguintes = 2;
-        } else if ((c & 0xF8) == 0xF0) {
-            ponto = c & 0x07;
-            seguintes = 3;
-        } else {
-            saida += '?';
-            ++i;
-            continue;
+        const unsigned char c = static_cast<unsigned char>(utf8[i++]);
+        const int seguintes = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+        char32_t ponto = seguintes ? c & (0x3F >> seguintes) : c;
+        // A stray continuation byte or a sequence cut short gives "?".
+        bool valido = c < 0x80 || seguintes > 0;
+        for (int k = 0; valido && k < seguintes; ++k) {
+            valido = i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80;
+            if (valido) ponto = (ponto << 6) | (static_cast<unsigned char>(utf8[i++]) & 0x3F);
         }
-        bool valido = true;
-        for (std::size_t k = 1; valido && k <= seguintes; ++k) {
-            if (i + k >= utf8.size()) {
-                valido = false;
-                break;
-            }
-            unsigned char d = static_cast<unsigned char>(utf8[i + k]);
-            if ((d & 0xC0) != 0x80) {
-                valido = false;
-                break;
-            }
-            ponto = (ponto << 6) | (d & 0x3F);
-        }
-        if (!valido) {
-            saida += '?';
-            ++i;
-            continue;
-        }
-        i += seguintes + 1;
-        if (ponto < 0x80 || (ponto >= 0xA0 && ponto <= 0xFF)) {
-            saida += static_cast<char>(ponto);
-            continue;
-        }
-        char byte = '?';
-        for (int k = 0; k < 32; ++k)
-            if (kFaixa80[k] != 0 && kFaixa80[k] == ponto) byte = static_cast<char>(0x80 + k);
-        saida += byte;
+        const int byte = valido ? tavorin::ParaCp1252(ponto) : -1;
+        saida += byte < 0 ? '?' : static_cast<char>(byte);
     }
     return saida;
 }
 
-}  // namespace zubsim
-
-namespace zubsim {
-
 std::string DeCp1252(const std::string& bytes) {
-    static const char32_t kFaixa80[32] = {
-        0x20AC, '?',    0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
-        0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, '?',    0x017D, '?',
-        '?',    0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
-        0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, '?',    0x017E, 0x0178};
     std::string saida;
     for (char c : bytes) {
-        unsigned char b = static_cast<unsigned char>(c);
-        char32_t ponto = b < 0x80 ? b : (b < 0xA0 ? kFaixa80[b - 0x80] : b);
+        char32_t ponto = tavorin::DoCp1252(static_cast<unsigned char>(c));
+        // The bytes the code page leaves undefined print as "?".
+        if (ponto >= 0x80 && ponto < 0xA0) ponto = '?';
         if (ponto < 0x80) {
             saida += static_cast<char>(ponto);
         } else if (ponto < 0x800) {

@@ -43,14 +43,10 @@ std::string Centro(const std::string& texto);
 // the printer's code page; a character it lacks becomes "?".
 std::string ParaCp1252(const std::string& utf8);
 
-// Length in characters of UTF-8 text.
-std::size_t Largura(const std::string& utf8);
-
-}  // namespace zubsim
-
-namespace zubsim {
-
 // Windows-1252 bytes (as a command may carry them) to UTF-8.
 std::string DeCp1252(const std::string& bytes);
+
+// Length in characters of UTF-8 text.
+std::size_t Largura(const std::string& utf8);
 
 }  // namespace zubsim
