@@ -1,44 +1,67 @@
-// The main window starting on the real simulated printer, loaded by file
-// name from the program's folder as the program loads it.
-#include "driver.h"
-#include "link.h"
+// A day at the counter on the real simulated printer, attached to port 2,
+// loaded by file name from the program's folder as the program loads it.
+#include "cupom.h"
 #include "operador.h"
 
 #include <QDate>
-#include <QElapsedTimer>
 
 using namespace tavorin;
 using namespace tavorin::teste;
 
-class Form1E2E : public TesteJanela {
+class TavorinE2E : public QObject {
     Q_OBJECT
 
-public:
-    Form1E2E() : TesteJanela(0, true) {}
-
 private slots:
-    void startsOnThePrinterOnPort2() {
+    void aDayAtTheCounter() {
+        Bancada bancada(0, true);
+        Form1* principal = bancada.principal.get();
         PoeAmbiente("ZUBSIM_PORTA", "2");
-        const QString hoje = QDate::currentDate().toString(QStringLiteral("dd/MM/yy"));
-        QElapsedTimer relogio;
-        relogio.start();
+        QVERIFY(MostraEAtiva(principal));
         principal->Form_Load();
-        qInfo("printer test on the simulated printer: %lld ms", relogio.elapsed());
-
-        QCOMPARE(Porta, 2);
-        QCOMPARE(Texto("Text1"), QStringLiteral("com 2"));
-        // The printer's clock is the host's (the day may turn meanwhile).
-        const QString texto2 = Texto("Text2");
-        QVERIFY2(texto2.startsWith("Horario Normal " + hoje) ||
-                     texto2.startsWith("Horario Normal " + QDate::currentDate().toString(QStringLiteral("dd/MM/yy"))),
+        // The printer's own date, as the printer test shows it.
+        const QString texto2 = Textos(principal, "Text2"), hoje = texto2.mid(15, 8);
+        QVERIFY2(texto2.startsWith("Horario Normal ") && QDate::fromString(hoje, "dd/MM/yy").isValid(),
                  qPrintable(texto2));
-        QCOMPARE(Textos("Reducao LEITX PAPEL Linha"), QStringLiteral("Não Efetuada|Não Efetuada|Com Papel|Conectada"));
-        // The paper check's answer, as the printer sent it.
-        QCOMPARE(Resposta.substr(0, 4), std::string("@+23"));
-        QCOMPARE(Texto("Text3"), QString::fromLatin1(Resposta.c_str()));
+        QCOMPARE(Textos(principal, "Text1 Reducao LEITX PAPEL Linha"),
+                 QStringLiteral("com 2|Não Efetuada|Não Efetuada|Com Papel|Conectada"));
+        QCOMPARE(Textos(principal, "Text3").left(4), QStringLiteral("@+23"));
         QCOMPARE(PortaAberta(), -1);
+
+        // A whole coupon, counted by "Lê".
+        Clica(principal, "Command5");
+        const QStringList antes = Textos(principal, "COO CCF").split('|');
+        Clica(principal, "Command6");
+        QWidget* cupom = principal->JanelaCupom();
+        for (const char* botao : {"Abrir", "Item", "Pagar", "Fechar"}) {
+            Clica(cupom, botao);
+            QVERIFY2(Textos(cupom, "Text1").startsWith(QLatin1String("@+")), botao);
+        }
+        Clica(cupom, "Command1");
+        Clica(principal, "Command5");
+        QCOMPARE(Textos(principal, "COO CCF"), QStringLiteral("%1|%2")
+                                                   .arg(antes[0].toInt() + 1, 4, 10, QLatin1Char('0'))
+                                                   .arg(antes[1].toInt() + 1, 4, 10, QLatin1Char('0')));
+        const QString bobina = QString::fromStdString(LeArquivo(bancada.pasta.Caminho() / "ZubSim-bobina.txt"));
+        QVERIFY2(bobina.contains("PRODUTO DE QUALIDADE") && bobina.contains("100,00"), qPrintable(bobina));
+
+        // The day's Redução Z, then the fiscal memory read to LeitM.txt: the
+        // printer's 8-bit text byte for byte, a line per block.
+        Clica(principal, "RedZ");
+        QCOMPARE(Textos(principal, "Text3").left(4), QStringLiteral("@+14"));
+        Clica(principal, "NoArq");
+        Clica(principal, "LMF");
+        QCOMPARE(Textos(principal, "Text3"), QStringLiteral("Arquivo LeitM.txt gravado"));
+        QCOMPARE(PortaAberta(), -1);
+        const QByteArray arquivo = QByteArray::fromStdString(LeArquivo("LeitM.txt"));
+        QVERIFY2(arquivo.startsWith("LEITURA DA MEM\xD3RIA FISCAL\r\n") && arquivo.endsWith("\r\nFIM DA LEITURA\r\n") &&
+                     !arquivo.contains('}') && arquivo.count('\n') == arquivo.count("\r\n"),
+                 arquivo.constData());
+        int reducoes = 0;
+        for (const QByteArray& linha : arquivo.split('\n'))
+            reducoes += linha.startsWith("REDU\xC7\xC3O 0001 ") && linha.contains(hoje.toLatin1());
+        QVERIFY2(reducoes == 1, arquivo.constData());
     }
 };
 
-QTEST_MAIN(Form1E2E)
-#include "form1_e2e.moc"
+QTEST_MAIN(TavorinE2E)
+#include "tavorin_e2e.moc"

@@ -1,106 +1,89 @@
-// Driving a window as an operator does (clicking, typing, moving the focus
-// with the mouse or the Tab key) and reading what it shows; and the ground
-// every window test stands on.
+// Driving the windows as an operator does (clicks, typing, the Tab key),
+// reading what they show, and the ground every window test stands on.
 #pragma once
 
 #include "ambiente.h"
 #include "caixa_texto.h"
+#include "driver.h"
 #include "fake_driver.h"
 #include "form1.h"
+#include "link.h"
 #include "respostas.h"
 
 #include <QApplication>
-#include <QColor>
-#include <QObject>
-#include <QString>
-#include <QStringList>
 #include <QTest>
-#include <QWidget>
 
-#include <functional>
 #include <memory>
-#include <vector>
-
-class QLineEdit;
 
 namespace tavorin::teste {
 
 using Chamadas = std::vector<Chamada>;
 
-// Shows the window and waits until it is active, so focus changes send
-// their events as they do on a desktop.
-bool MostraEAtiva(QWidget* janela);
-
-// The control with this object name in the window; null when there is none.
-template <typename T>
-T* Controle(const QWidget* janela, const char* nome) {
-    return janela->findChild<T*>(QString::fromLatin1(nome));
+// Shown and active, so focus changes send their events as on a desktop.
+inline bool MostraEAtiva(QWidget* janela) {
+    janela->show();
+    janela->activateWindow();
+    QApplication::setActiveWindow(janela);
+    return QTest::qWaitForWindowActive(janela);
 }
 
-// A mouse click in the middle of a control: it takes the focus first, then
-// acts, as on a desktop.
-void Clica(QWidget* controle);
-// Clicks into the box (it takes the focus) and types `texto` at the end.
-void Digita(QLineEdit* caixa, const QString& texto);
-// Selects all and types over it.
-void Substitui(QLineEdit* caixa, const QString& texto);
-void Tab(QWidget* janela);
+template <typename T = CaixaTexto>
+T* Controle(const QWidget* janela, const QString& nome) {
+    if (T* controle = janela->findChild<T*>(nome)) return controle;
+    qFatal("no control %s", qPrintable(nome));
+}
 
-QColor CorDoTexto(const QLineEdit* caixa);
-// The names of the controls the focus visits, pressing Tab `vezes` times.
-QStringList OrdemTab(QWidget* janela, int vezes);
-// The captions that do not fit the window's font, joined; empty if all fit.
-QString LegendasCortadas(const QWidget* janela);
+// A mouse click in the middle of a control: it takes the focus first (so a
+// box being left is rewritten), then acts.
+inline void Clica(QWidget* controle) { QTest::mouseClick(controle, Qt::LeftButton, {}, controle->rect().center()); }
+inline void Clica(const QWidget* janela, const QString& nome) { Clica(Controle<QWidget>(janela, nome)); }
+
+// Clicks into the box, clears it (or goes to its end) and types key by key,
+// each key with its character, as a keyboard layout sends accented letters.
+inline void Digita(QLineEdit* caixa, const QString& texto, bool limpa = true) {
+    Clica(caixa);
+    caixa->end(false);
+    if (limpa) caixa->clear();
+    for (QChar c : texto) QTest::sendKeyEvent(QTest::Click, caixa, Qt::Key_unknown, QString(c), {});
+}
+
+inline void Tab() { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); }
+
+// The texts of the boxes named, blank-separated, joined by "|".
+inline QString Textos(const QWidget* janela, const QString& nomes) {
+    QStringList textos;
+    for (const QString& nome : nomes.split(QLatin1Char(' '))) textos << Controle(janela, nome)->text();
+    return textos.join(QLatin1Char('|'));
+}
+
 // Lets Qt delete the windows closed from their title bars.
-void ApagaJanelasFechadas();
-QByteArray Bytes(const std::string& texto);
+inline void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
-class Pinturas;
-
-// Each window test starts with a scratch working directory, the link's
-// state reset, the driver and the main window shown. The driver is the
-// fake one, or with `simulador` the simulated printer's library as the
-// program loads it, with its settings cleared (the test calls Form_Load).
-class TesteJanela : public QObject {
-    Q_OBJECT
-
-protected:
-    explicit TesteJanela(int32_t porta, bool simulador = false);
-    ~TesteJanela() override;
-    // Runs at the end of init().
-    virtual void Prepara() {}
-    // The window whose controls Caixa and Clique find by default.
-    virtual QWidget* Janela() { return principal.get(); }
-
-    CaixaTexto* Caixa(const char* nome, const QWidget* janela = nullptr);
-    QString Texto(const char* nome, const QWidget* janela = nullptr) { return Caixa(nome, janela)->text(); }
-    // The texts of the boxes named, blank-separated, joined by "|".
-    QString Textos(const QString& nomes, const QWidget* janela = nullptr);
-    void Clique(const char* nome, const QWidget* janela = nullptr);
-    // From now on each TXRX adds to `vistos` the text last painted in
-    // `caixa` ("?" if none was), and `extra()` if given.
-    void Observa(QLineEdit* caixa, std::function<QString()> extra = {});
-
-    QStringList vistos;
-    std::unique_ptr<DiretorioTemporario> pasta;
+// A scratch working directory, the link's state reset, a driver and the
+// main window; the printer is taken to be on `porta`. The driver is a fake
+// one, or with `simulador` the simulated printer's library as the program
+// loads it, with its settings cleared.
+struct Bancada {
+    explicit Bancada(int32_t porta, bool simulador = false) {
+        if (simulador)
+            AmbienteDoSimulador(pasta.Caminho());
+        else
+            driver = std::make_unique<FakeDriver>();
+        Porta = porta;
+        Resposta.clear();
+        Status.clear();
+        principal = std::make_unique<Form1>();
+    }
+    ~Bancada() {
+        principal.reset();
+        ApagaJanelasFechadas();
+        if (!driver) FechaPortaAberta();
+    }
+    DiretorioTemporario pasta;
     std::unique_ptr<FakeDriver> driver;
     std::unique_ptr<Form1> principal;
-
-private slots:
-    void init();
-    void cleanup();
-
-private:
-    int32_t porta_;
-    bool simulador_;
-    std::unique_ptr<Pinturas> pinturas_;
 };
 
 }  // namespace tavorin::teste
 
 Q_DECLARE_METATYPE(tavorin::teste::Chamadas)
-
-// The fake driver's calls must be exactly these.
-#define CONFERE(...)                                                                     \
-    QVERIFY2(driver->chamadas == tavorin::teste::Chamadas(__VA_ARGS__),             \
-             tavorin::teste::Descreve(driver->chamadas).c_str())
