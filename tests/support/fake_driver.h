@@ -1,13 +1,14 @@
-// A driver for tests: records every call with its port, wait limit and
-// command, and answers from a script. It writes each answer into the
-// answer file as a real driver does, so the link's own reading is tested
-// too. Installed in place of the library while it exists.
+// A driver for tests, in place of the library while it exists: records
+// every call with its port, wait limit and command, and answers from a
+// script. It writes each answer into the answer file as a real driver
+// does, so the link's own reading is exercised too.
 #pragma once
 
 #include "driver.h"
+#include "zub_dll3.h"
 
-#include <cstdint>
 #include <deque>
+#include <fstream>
 #include <functional>
 #include <map>
 #include <optional>
@@ -23,8 +24,8 @@ struct Chamada {
     int16_t espera = 0;   // TXRX only
     std::string comando;  // TXRX only
 
-    bool operator==(const Chamada& outra) const {
-        return funcao == outra.funcao && porta == outra.porta && espera == outra.espera && comando == outra.comando;
+    bool operator==(const Chamada& o) const {
+        return funcao == o.funcao && porta == o.porta && espera == o.espera && comando == o.comando;
     }
 };
 
@@ -33,8 +34,17 @@ inline Chamada ChFecha(int16_t porta) { return {Chamada::Funcao::Fecha, porta, 0
 inline Chamada ChTXRX(int16_t porta, int16_t espera, std::string comando) {
     return {Chamada::Funcao::TXRX, porta, espera, std::move(comando)};
 }
+
 // The calls one per line, for a failure message.
-std::string Descreve(const std::vector<Chamada>& chamadas);
+inline std::string Descreve(const std::vector<Chamada>& chamadas) {
+    std::string texto;
+    for (const auto& c : chamadas) {
+        const bool txrx = c.funcao == Chamada::Funcao::TXRX;
+        texto += (txrx ? "TXRX(" : c.funcao == Chamada::Funcao::Abre ? "Abre(" : "Fecha(") + std::to_string(c.porta);
+        texto += txrx ? ", " + std::to_string(c.espera) + ", \"" + c.comando + "\")\n" : ")\n";
+    }
+    return texto;
+}
 
 // What the fake does for one TXRX.
 struct Atendimento {
@@ -47,9 +57,28 @@ public:
     FakeDriver() : anterior_(InstalaDriver(this)) {}
     ~FakeDriver() override { InstalaDriver(anterior_); }
 
-    int16_t Abre(int16_t porta) override;
-    int16_t Fecha(int16_t porta) override;
-    int16_t TXRX(int16_t porta, int16_t espera, const char* comando) override;
+    int16_t Abre(int16_t porta) override {
+        chamadas.push_back(ChAbre(porta));
+        return abrePadrao;
+    }
+    int16_t Fecha(int16_t porta) override {
+        chamadas.push_back(ChFecha(porta));
+        return 0;
+    }
+    int16_t TXRX(int16_t porta, int16_t espera, const char* comando) override {
+        chamadas.push_back(ChTXRX(porta, espera, comando));
+        if (durante) durante(chamadas.back());
+        std::optional<Atendimento> atendimento;
+        if (auto& fila = filas_[comando]; !fila.empty()) {
+            atendimento = fila.front();
+            fila.pop_front();
+        } else if (porComando) {
+            atendimento = porComando(porta, comando);
+        }
+        const Atendimento escolhido = atendimento.value_or(respostaPadrao);
+        if (escolhido.linha) std::ofstream(kArquivoResposta, std::ios::binary) << *escolhido.linha << "\r\n";
+        return escolhido.resultado;
+    }
 
     int16_t abrePadrao = 0;  // Abre's result on every port
 
