@@ -1,15 +1,12 @@
-// The link against a fake driver: the state it keeps, the answer file it
-// reads, the probe and the clock text.
+// The link against a fake driver (the answer file it reads, the state it
+// keeps, the probe, the clock text) and the loader against real libraries.
 #include "ambiente.h"
-#include "driver.h"
+#include "driver_library.h"
 #include "fake_driver.h"
 #include "link.h"
 #include "respostas.h"
-#include "zub_dll3.h"
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
 
 namespace tavorin {
 namespace {
@@ -20,106 +17,104 @@ using Chamadas = std::vector<Chamada>;
 class Link : public ::testing::Test {
 protected:
     void SetUp() override {
+        AmbienteDoSimulador(pasta.Caminho());
         Porta = 0;
-        Resposta.clear();
-        Status.clear();
     }
     DiretorioTemporario pasta;
     FakeDriver driver;
 };
 
-TEST(Para16, KeepsTheLowSixteenBitsAsASignedInteger) {
-    const std::pair<int32_t, int16_t> casos[] = {
-        {32767, 32767}, {32768, -32768}, {65535, -1}, {65537, 1}, {-32769, 32767}, {70000, 4464}};
-    for (const auto& [entrada, esperado] : casos) EXPECT_EQ(Para16(entrada), esperado) << entrada;
-}
-
-TEST_F(Link, ReadsTheFirstLineOfTheAnswerFileAsBytes) {
-    std::string oitoBits(1, '\0');
-    for (int c = 1; c < 256; ++c)
-        if (c != '\r' && c != '\n') oitoBits.push_back(static_cast<char>(c));
-    const std::pair<std::string, std::string> casos[] = {
-        {"{+28 abc\r\nsecond line\r\n", "{+28 abc"}, {"{+28 abc\nsecond\n", "{+28 abc"},
-        {"no line end", "no line end"},             {"\r\n{+ later}", ""},
-        {oitoBits + "\r\n", oitoBits}};
-    for (const auto& [arquivo, linha] : casos) {
-        GravaArquivo(kArquivoResposta, arquivo);
-        EXPECT_EQ(LeResposta(), linha);
+// The first line of the answer file as bytes (byte 26 would end a
+// text-mode read on Windows), its second character as the status; port
+// and wait limit narrowed to their low 16 bits; the command sent byte for
+// byte. A driver that writes no answer must not have the last one read
+// back as its own.
+TEST_F(Link, EnviaComandoReadsThisCommandsAnswerOnly) {
+    std::string bytes;
+    for (int c = 0; c < 256; ++c)
+        if (c != '\r' && c != '\n') bytes += static_cast<char>(c);
+    const std::tuple<Atendimento, std::string, std::string> casos[] = {
+        {{"x+28\r\nsecond", -7}, "x+28", "+"}, {{"{-28\nsecond", 0}, "{-28", "-"}, {{"\r\n{+28", 0}, "", ""},
+        {{"{ +", 0}, "{ +", " "}, {{"+", 0}, "+", ""}, {{std::nullopt, -2}, "", ""},
+        {{bytes, 0}, bytes, bytes.substr(1, 1)}};
+    for (const auto& [atendimento, resposta, status] : casos) {
+        driver.Enfileira(".13\xC7\xFF", atendimento);
+        EXPECT_EQ(EnviaComando(65535, 65536 + 180, ".13\xC7\xFF"), atendimento.resultado);
+        EXPECT_EQ(Resposta, resposta);
+        EXPECT_EQ(Status, status);
     }
-    std::filesystem::remove(kArquivoResposta);
-    EXPECT_EQ(LeResposta(), "");
+    EXPECT_EQ(driver.chamadas, Chamadas(std::size(casos), ChTXRX(-1, 180, ".13\xC7\xFF"))) << Descreve(driver.chamadas);
 }
 
-// The answer and its second character, whatever the first; port and wait
-// limit narrowed to 16 bits; the command byte for byte; the driver's result.
-TEST_F(Link, EnviaComandoKeepsTheAnswerAndItsStatusCharacter) {
-    const std::pair<std::string, std::string> casos[] = {
-        {"x+28", "+"}, {"{-28", "-"}, {"{]", "]"}, {"+", ""}, {"{ +", " "}};
-    for (const auto& [linha, status] : casos) {
-        driver.Enfileira(".13\xC7\xFF", Atendimento{linha, -7});
-        EXPECT_EQ(EnviaComando(65537, 65536 + 180, ".13\xC7\xFF"), -7);
-        EXPECT_EQ(Resposta, linha);
-        EXPECT_EQ(Status, status) << linha;
-    }
-    EXPECT_EQ(driver.chamadas.back(), ChTXRX(1, 180, ".13\xC7\xFF")) << Descreve(driver.chamadas);
-}
-
-// A driver that writes no answer must not have the previous command's
-// answer read back as the answer to this one.
-TEST_F(Link, ACommandThatGetsNoAnswerReadsAsFailedNotAsTheStaleAnswer) {
-    driver.Enfileira(".28", "{+28 good answer");
-    EnviaComando(1, 3, ".28");
-    ASSERT_EQ(Status, "+");
-    driver.Enfileira(".13", Atendimento{std::nullopt, -2});
-    EXPECT_EQ(EnviaComando(1, 180, ".13"), -2);
-    EXPECT_EQ(Resposta, "");
-    EXPECT_EQ(Status, "");
-}
-
-TEST_F(Link, ProbeKeepsThePortOpenOnlyOnPlus) {
-    driver.Enfileira(".28", "{+28");
-    EXPECT_EQ(AbreImpressora(2), 0);
-    EXPECT_EQ(Porta, 2);
-    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(2), ChTXRX(2, 3, ".28")})) << Descreve(driver.chamadas);
-    EXPECT_EQ(PortaAberta(), 2);
-    for (const std::string linha : {"{-28", "", "+"}) {
+// Only "+" keeps the port (Porta after each probe in the last column); a
+// port that did not open is not probed. The port the program closes as it
+// ends is the last one opened and not closed since, once.
+TEST_F(Link, ProbeKeepsThePortOnlyWhenThePrinterAccepts) {
+    const Chamadas recusa = {ChAbre(3), ChTXRX(3, 3, ".28"), ChFecha(3)};
+    const std::tuple<int16_t, std::string, int32_t, int32_t, Chamadas, int32_t> casos[] = {
+        {0, "{-28", 3, -1, recusa, 0}, {0, "+", 3, -1, recusa, 0},
+        {0, "{+28", 2, 0, {ChAbre(2), ChTXRX(2, 3, ".28")}, 2}, {-1, "{+28", 3, -1, {ChAbre(3)}, 2}};
+    for (const auto& [abre, linha, porta, resultado, chamadas, depois] : casos) {
         driver.Limpa();
-        driver.Enfileira(".28", linha);
-        EXPECT_EQ(AbreImpressora(3), -1) << linha;
-        EXPECT_EQ(Porta, 2);
-        EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(3), ChTXRX(3, 3, ".28"), ChFecha(3)})) << Descreve(driver.chamadas);
+        driver.abrePadrao = abre;
+        driver.respostaPadrao = {linha, 0};
+        EXPECT_EQ(AbreImpressora(porta), resultado) << linha;
+        EXPECT_EQ(Porta, depois);
+        EXPECT_EQ(driver.chamadas, chamadas) << Descreve(driver.chamadas);
     }
+    Fecha(5);
     driver.Limpa();
-    driver.abrePadrao = -1;
-    EXPECT_EQ(AbreImpressora(1), -1);
-    EXPECT_EQ(driver.chamadas, Chamadas{ChAbre(1)}) << Descreve(driver.chamadas);
-    EXPECT_EQ(Resposta, "+");
+    FechaPortaAberta();
+    FechaPortaAberta();
+    EXPECT_EQ(driver.chamadas, Chamadas{ChFecha(2)}) << Descreve(driver.chamadas);
 }
 
+// Summer time only with "S" at 54; the fields cut short where the answer
+// ends.
 TEST_F(Link, ClockTextFromTheStatusAnswer) {
     const std::pair<std::string, std::string> casos[] = {
         {Status28("0512031430", 'S'), "Horario de Verao 05/12/03 14:30"},
         {Status28("0512031430", 's'), "Horario Normal 05/12/03 14:30"},
-        {Status28("0512031430").substr(0, 53), "Horario Normal 05/12/03 14:30"},
-        {Status28("0512031430").substr(0, 46), "Horario Normal 05/1/ :"},
-        {"", "Horario Normal // :"}};
+        {Status28("0512031430").substr(0, 46), "Horario Normal 05/1/ :"}, {"", "Horario Normal // :"}};
     for (const auto& [resposta, texto] : casos) {
         Resposta = resposta;
         EXPECT_EQ(TextoRelogio(), texto) << resposta;
     }
 }
 
-TEST_F(Link, RemembersWhichPortIsOpenSoItCanBeClosedAtTheEnd) {
-    EXPECT_EQ(PortaAberta(), -1);
-    Abre(1);
-    Fecha(2);
-    driver.abrePadrao = -1;
-    Abre(3);  // did not open: the earlier one is still the open port
-    EXPECT_EQ(PortaAberta(), 1);
-    driver.Limpa();
-    FechaPortaAberta();
-    FechaPortaAberta();
-    EXPECT_EQ(driver.chamadas, Chamadas{ChFecha(1)}) << Descreve(driver.chamadas);
+// The simulated printer beside this program is loaded from there, as the
+// program loads it; its answers come back byte for byte, without CR LF. A
+// library that is missing, or that lacks the driver's functions (a system
+// library here), fails every call as a driver would instead of crashing,
+// and names the file; a stale answer is still removed.
+TEST_F(Link, DriverLibraries) {
+    InstalaDriver(nullptr);
+    DriverLibrary simulador;
+    ASSERT_TRUE(simulador.Carrega()) << simulador.Falha().arquivo;
+    EXPECT_EQ(std::filesystem::path(simulador.Carregado()), PastaDoPrograma() + kBibliotecaDriver);
+    ASSERT_EQ(AbreImpressora(1), 0) << Resposta;
+    EXPECT_EQ(Resposta + "\r\n", LeArquivo(kArquivoResposta));
+    EnviaComando(1, 3, ".16010100311299#");
+    EXPECT_EQ(Resposta, "@+0001LEITURA DA MEM\xD3RIA FISCAL}");
+    EXPECT_FALSE(FalhaDoDriver().Houve());
+    Fecha(1);
+#if defined(_WIN32)
+    const std::string semFuncoes = "kernel32.dll";
+#else
+    const std::string semFuncoes = "libm.so.6";
+#endif
+    for (const std::string& arquivo : {std::string("Zub_Dll3_ausente.dll"), semFuncoes}) {
+        DriverLibrary biblioteca(arquivo);
+        InstalaDriver(&biblioteca);
+        GravaArquivo(kArquivoResposta, "{+28 stale answer\r\n");
+        EXPECT_EQ(AbreImpressora(1), -1);
+        EXPECT_LT(TXRX(1, 3, ".28"), 0);
+        EXPECT_LT(Fecha(1), 0);
+        EXPECT_FALSE(std::filesystem::exists(kArquivoResposta));
+        EXPECT_EQ(FalhaDoDriver().arquivo, arquivo);
+        EXPECT_EQ(FalhaDoDriver().funcao, arquivo == semFuncoes ? "Abre" : "");
+        InstalaDriver(nullptr);
+    }
 }
 
 }  // namespace
