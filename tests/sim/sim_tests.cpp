@@ -1,0 +1,217 @@
+// The simulated printer driven through its three exported functions, as
+// the program drives it, in a fresh working directory per test with every
+// ZUBSIM_* setting cleared.
+#include "ambiente.h"
+#include "respostas.h"
+#include "zubsim.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <sstream>
+
+#if defined(_WIN32)
+#include <process.h>
+#define getpid _getpid
+#else
+#include <unistd.h>
+#endif
+
+namespace zubsim {
+namespace {
+
+using namespace tavorin::teste;
+
+class Simulador : public ::testing::Test {
+protected:
+    // A state folder that does not exist yet: the printer creates it.
+    void SetUp() override { AmbienteDoSimulador(pasta_.Caminho() / "estado"); }
+
+    // Abre, then TXRX, as the program sends every command.
+    int16_t Envia(const std::string& comando, int16_t porta = 1) {
+        Abre(porta);
+        std::filesystem::remove(tavorin::kArquivoResposta);
+        const int16_t resultado = TXRX(porta, 10, comando.c_str());
+        arquivo_ = LeArquivo(tavorin::kArquivoResposta);
+        resposta_ = arquivo_.substr(0, arquivo_.find("\r\n"));
+        return resultado;
+    }
+
+    // The data of each block up to "]", one a line: the blocks numbered in
+    // turn, each closed by its only "}", where the program stops reading.
+    std::string LeBlocos() {
+        std::string dados;
+        for (int numero = 1; Campo(resposta_, 2, 1) == "+" && numero < 1000; ++numero) {
+            EXPECT_EQ(Campo(resposta_, 1, 6), "@+" + std::to_string(10000 + numero).substr(1));
+            EXPECT_EQ(resposta_.find('}', 6), resposta_.size() - 1) << resposta_;
+            dados += resposta_.substr(6, resposta_.size() - 7) + "\n";
+            Envia(".++");
+        }
+        return dados;
+    }
+
+    // Steps of a session: a command and what must follow it. The answer's
+    // status ("+", "]", or "-" and the error code; nothing: no answer, TXRX
+    // -2), then "position=text" fields; after each "|" a text the step must
+    // have printed ("!" in front: must not). A reading to the file expecting
+    // "]" is read to its end, and the texts are looked for in its blocks.
+    // "ZUBSIM_X=v" sets a setting of the printer, "ZUBSIM_X=" clears it.
+    void Roteiro(const std::vector<std::pair<std::string, std::string>>& passos) {
+        for (const auto& [comando, esperado] : passos) {
+            SCOPED_TRACE(comando + " -> " + esperado);
+            const std::size_t igual = comando.find('=');
+            if (comando.rfind("ZUBSIM_", 0) == 0) {
+                const std::string valor = comando.substr(igual + 1);
+                PoeAmbiente(comando.substr(0, igual).c_str(), valor.empty() ? nullptr : valor.c_str());
+                continue;
+            }
+            std::istringstream campos(esperado.substr(0, esperado.find('|')));
+            std::string status, campo;
+            campos >> status;
+            const std::string antes = Bobina();
+            EXPECT_EQ(Envia(comando), status.empty() ? -2 : 0);
+            const std::string bobina = Bobina();
+            std::string texto = bobina.compare(0, antes.size(), antes) ? "(rewritten)" : bobina.substr(antes.size());
+            if (status == "]" && comando.back() == '#') texto = LeBlocos();
+            const std::string visto = Campo(resposta_, 2, 1);
+            EXPECT_EQ(visto + (visto == "-" ? Campo(resposta_, 21, 2) : ""), status) << resposta_;
+            while (campos >> campo) {
+                const std::size_t posicao = std::stoul(campo), tamanho = campo.size() - campo.find('=') - 1;
+                EXPECT_EQ(Campo(resposta_, posicao, tamanho), campo.substr(campo.size() - tamanho)) << resposta_;
+            }
+            for (std::size_t fim, i = esperado.find('|'); i != std::string::npos; i = fim) {
+                fim = esperado.find('|', i + 1);
+                const std::string trecho = esperado.substr(i + 1, fim - i - 1);
+                const bool nao = trecho[0] == '!';
+                EXPECT_EQ(texto.find(trecho.substr(nao)) != std::string::npos, !nao) << trecho << " in\n" << texto;
+            }
+        }
+    }
+
+    std::filesystem::path Estado() const { return pasta_.Caminho() / "estado" / "ZubSim-estado.txt"; }
+    std::string Bobina() const { return LeArquivo(pasta_.Caminho() / "estado" / "ZubSim-bobina.txt"); }
+
+    std::string resposta_, arquivo_;
+
+private:
+    DiretorioTemporario pasta_;
+};
+
+std::string Item(Campos trocas) { return ComCampos(kItem, trocas); }
+
+// Days of a shop. ".28": COO at 5, the coupon's state at 15, the day's
+// Redução Z state at 18, the clock ddmmyyhhmm at 44, summer time at 54,
+// the day's first Leitura X at 124. ".5609": COO at 5 and 23; ".271": CCF
+// at 23 and 115. A sale: its items at 23, total at 27, what is paid at 40,
+// what is left (at the close, the change) at 53.
+TEST_F(Simulador, ShopDays) {
+    Roteiro({
+        // Off line only the status queries are answered; out of paper
+        // whatever prints is refused. Only "1" switches either on.
+        {"ZUBSIM_SEM_PAPEL=0", ""}, {"ZUBSIM_FORA_DE_LINHA=0", ""}, {".23", "+ 6=0"}, {"ZUBSIM_FORA_DE_LINHA=1", ""},
+        {".23", "+ 6=1"}, {".28", "+"}, {".5609", "+"}, {".271", "+"}, {".21", "-04"}, {".13", "-04"},
+        {".1500011000#", "-04"}, {".35100000010324", "-04"}, {".36S", "-04"}, {"ZUBSIM_SEM_PAPEL=1", ""},
+        {".23", "+ 6=5"}, {"ZUBSIM_FORA_DE_LINHA=", ""}, {".23", "+ 6=5"}, {".13", "-05"}, {".14", "-05"},
+        {".17", "-05"}, {kItem, "-05"}, {kPaga100, "-05"}, {".12", "-05"}, {".1500011000", "-05"}, {".21", "+"},
+        {".1500011000#", "]"}, {".36S", "+"}, {".36N", "+"}, {"ZUBSIM_SEM_PAPEL=", ""}, {".5609", "+ 5=0000"},
+        // Commands it does not know, or not in this form.
+        {".99", "-01"}, {"x28", "-02"}, {".28 ", "-02"}, {".13#", "-02"}, {".36X", "-03"}, {".5608", "-24"},
+        {".35100000010324", "+"}, {".28", "+ 5=0000 15=0 18=N 44=0103241000 54=N 124=N"}, {".21", "+|!COO"},
+        {".13", "+ 5=0001|LEITURA X|01/03/2024 10:00|COO:000001"}, {".28", "+ 18=N 124=S"},
+        // A coupon, each step also tried out of its order.
+        {kItem, "-15"}, {kPaga100, "-15"}, {".12", "-15"}, {".17", "+ 5=0002 115=0001|CUPOM FISCAL|CCF:000001"},
+        {".28", "+ 15=1"}, {".17", "-14"}, {kPaga100, "-16"}, {".12", "-16"}, {".13", "-14"}, {".14", "-14"},
+        {".35110000010324", "-14"}, {".36S", "-14"},
+        {kItem, "+ 23=001 27=000000000100|001 1234567890123 PRODUTO DE QUALIDADE|1,000 UN x 1,00  T01"},
+        {Item({{4, "12345678901X3"}}), "-18"}, {Item({{69, "T09"}}), "-18"},
+        // 2,500 kg at R$3,99 is R$9,975, rounded to R$9,98; the description
+        // in the printer's code page.
+        {Item({{17, "0002500000000399"}, {45, "CAF\xC9 COM A\xC7\xDA" "CAR     "}, {65, "KG  "}, {69, "F01"}}),
+         "+ 23=002 27=000000001098|CAFÉ COM AÇÚCAR|2,500 KG x 3,99  F01"},
+        {".28", "+ 15=2"}, {".12", "-17"}, {".1006000000001000", "-19"},
+        {".1003000000000500", "+ 40=000000000500 53=000000000598|TOTAL R$|CARTÃO DE CRÉDITO"},
+        {".28", "+ 15=3"}, {kItem, "-20"}, {".12", "-17"},
+        {".1001000000000600", "+ 40=000000001100 53=000000000000|DINHEIRO"}, {kPaga100, "-21"},
+        {".12", "+ 27=000000001098 53=000000000002|TROCO R$"}, {".12", "-15"}, {".28", "+ 15=0"},
+        {".5609", "+ 5=0002 23=000002"}, {".271", "+ 23=000001 115=0001"},
+        // The next day: yesterday's movement waits for its Redução Z; a
+        // Leitura X is still allowed. The Z closes 01/03.
+        {".35090000020324", "+"}, {".28", "+ 18=F 124=N"}, {".17", "-12"}, {".13", "+ 5=0003"},
+        {".28", "+ 18=F 124=S"}, {".14", "+ 5=0004 10=0001|REDUÇÃO Z|01/03/2024|VENDA BRUTA DIÁRIA"},
+        {".28", "+ 18=N"}, {".17", "+ 5=0005 115=0002"}, {kItem, "+"}, {kItem, "+"}, {kPaga100, "+"}, {".12", "+"},
+        {".14", "+ 5=0006 10=0002"}, {".28", "+ 18=S"}, {".17", "-13"}, {".14", "-13"}, {".13", "+ 5=0007"},
+        // A day without movement has its Redução Z too, once.
+        {".35100000050324", "+"}, {".28", "+ 18=N 124=N"}, {".14", "+ 5=0008 10=0003"}, {".14", "-13"},
+        // Readings of the fiscal memory to the file print nothing; the
+        // status queries leave one going, anything else ends it.
+        {".1500011000#", "]|LEITURA DA MEM\xD3RIA FISCAL|REDU\xC7\xC3O 0001  MOVIMENTO 01/03/24|FIM DA LEITURA|"
+                         "REDU\xC7\xC3O 0002  MOVIMENTO 02/03/24|REDU\xC7\xC3O 0003  MOVIMENTO 05/03/24"},
+        {".16020324040324#", "]|REDU\xC7\xC3O 0002|!REDU\xC7\xC3O 0001|!REDU\xC7\xC3O 0003"},
+        {".16010100311223#", "]|NENHUMA REDU\xC7\xC3O NO INTERVALO"}, {".16290224290224#", "]"}, {".5609", "+ 5=0008"},
+        {".++", "-23"}, {".1500011000#", "+ 3=0001"}, {".++", "+ 3=0002"}, {".28", "+"}, {".23", "+"},
+        {".++", "+ 3=0003"}, {".21", "+"}, {".++", "-23"},
+        {".1500040001", "-22"}, {".15000A0003#", "-22"}, {".16310224010324", "-22"}, {".16020324010324#", "-22"},
+        {".1500020003", "+ 5=0009|MEMÓRIA FISCAL|POR REDUÇÃO: 0002 A 0003|REDUÇÃO 0002|REDUÇÃO 0003|!REDUÇÃO 0001"},
+        // ".35" takes hhmmssddmmyy; ".36S" and ".36N" move the clock an
+        // hour. Neither may take it back before the last reduction's day.
+        {".35240000150524", "-08"}, {".35126000150524", "-08"}, {".35120060150524", "-08"},
+        {".35120000000524", "-08"}, {".35120000151324", "-08"}, {".35120000290223", "-08"},
+        {".3512:000150524", "-08"}, {".3512000015052", "-02"}, {".35000000290228", "+"},
+        {".35233000311224", "+"}, {".28", "+ 44=3112242330 54=N"}, {".36S", "+"}, {".28", "+ 44=0101250030 54=S"},
+        {".36S", "-10"}, {".36N", "+"}, {".28", "+ 44=3112242330 54=N"}, {".36N", "-11"}, {".36S", "+"},
+        {".35120000150125", "+"}, {".28", "+ 44=1501251200 54=S"}, {".35001000160125", "+"}, {".14", "+"},
+        {".36N", "-09"}, {".35235959150125", "-09"},
+    });
+}
+
+// Ports 1 to 8 exist. Only the printer's port answers: elsewhere, or from
+// a mute printer, the answer file holds an empty line and nothing is done;
+// a closed port sends nothing. With a baud rate an exchange takes at least
+// its characters' time on the line: (3 + 128 + 8 frame bytes) x 10 bits.
+TEST_F(Simulador, PortsSilenceAndWireTime) {
+    for (int16_t porta : {0, -1, 9})
+        EXPECT_EQ(std::vector<int>({Abre(porta), Fecha(porta), TXRX(porta, 10, ".28")}), std::vector<int>(3, -1));
+    const std::pair<const char*, int16_t> casos[] = {{nullptr, 1}, {"8", 8}, {"nenhuma", 0}, {"9", 0}};
+    for (const auto& [ajuste, responde] : casos) {
+        PoeAmbiente("ZUBSIM_PORTA", ajuste);
+        for (int16_t porta = 1; porta <= 8; ++porta) {
+            EXPECT_EQ(Envia(".13", porta), porta == responde ? 0 : -2) << porta;
+            EXPECT_EQ(arquivo_, (porta == responde ? resposta_ : "") + "\r\n");
+        }
+    }
+    Roteiro({{"ZUBSIM_PORTA=", ""}, {"ZUBSIM_MUDA=1", ""}, {".13", ""}, {"ZUBSIM_MUDA=", ""}, {".5609", "+ 5=0002"}});
+    Fecha(1);
+    EXPECT_EQ(TXRX(1, 10, ".13"), -1);
+    EXPECT_EQ(LeArquivo(tavorin::kArquivoResposta), arquivo_);
+    Abre(1);
+    EXPECT_EQ(TXRX(1, 10, nullptr), 0);
+    PoeAmbiente("ZUBSIM_BAUD", "9600");
+    const auto inicio = std::chrono::steady_clock::now();
+    Roteiro({{".5609", "+ 5=0002"}});
+    EXPECT_GE(std::chrono::steady_clock::now() - inicio, std::chrono::microseconds(139 * 10 * 1000000LL / 9600));
+}
+
+// The state file is read before every command, so another process or a
+// restart sees the same printer; one it cannot read is refused and kept as
+// it is; a save that fails refuses the command and keeps the old state.
+TEST_F(Simulador, StateFile) {
+    Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".36S", "+"}});
+    const std::string bom = LeArquivo(Estado());
+    const auto muda = [&bom](const std::string& de, const std::string& para) {
+        return std::string(bom).replace(bom.find(de), de.size(), para);
+    };
+    GravaArquivo(Estado(), muda("\ncoo=1\n", "\ncoo=41\n"));
+    Roteiro({{".28", "+ 5=0041 44=0103241100 54=S 124=S"}});
+    for (const std::string& ruim :
+         {bom.substr(0, bom.size() / 2), muda("\ncoo=1\n", "\ncor=1\n"), muda("\ncrz=0\n", "\ncrz=1\n")}) {
+        GravaArquivo(Estado(), ruim);
+        Roteiro({{".28", "-06"}, {".13", "-06"}});
+        EXPECT_EQ(LeArquivo(Estado()), ruim);
+    }
+    GravaArquivo(Estado(), bom);
+    std::filesystem::create_directory(Estado().string() + "." + std::to_string(getpid()) + ".tmp");
+    Roteiro({{".13", "-07"}, {".5609", "+ 5=0001"}});
+}
+
+}  // namespace
+}  // namespace zubsim
