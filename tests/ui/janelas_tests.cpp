@@ -377,6 +377,7 @@ private slots:
     // never in the middle of it, and the ticks missed are not made up.
     void ticksMissedWhileACommandBlocks() {
         QWidget* relogio = Mostra("Command7");
+        QCOMPARE(relogio->findChild<QTimer*>()->interval(), 1000);
         const auto sondagens = [this] {
             return static_cast<int>(std::count(driver->chamadas.begin(), driver->chamadas.end(), ChTXRX(2, 3, ".28")));
         };
@@ -411,7 +412,8 @@ private slots:
         QTimer::singleShot(10000, principal, [] { QCoreApplication::exit(99); });
         QCOMPARE(QApplication::exec(), 0);
         Confere(chamadas);
-        QVERIFY(!cupom->isVisible() && !relogio->isVisible());
+        for (QWidget* janela : QApplication::topLevelWidgets())
+            QVERIFY2(!janela->isVisible(), qPrintable(janela->objectName()));
         bancada->principal.reset();
         QVERIFY(!cupom && !relogio);
         QTest::qWait(1100);
