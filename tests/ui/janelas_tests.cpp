@@ -11,9 +11,8 @@
 #include <QDir>
 #include <QPointer>
 #include <QRegularExpression>
-#include <QTimer>
-
 #include <QThread>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -117,7 +116,7 @@ class JanelasTest : public QObject {
 
 private slots:
     // The printer is on port 2 unless a test finds it elsewhere; it answers
-    // ".23" ready and ".28" with its clock, and nothing to the rest.
+    // ".23" ready, ".28" with its clock, and an empty line to the rest.
     void init() {
         bancada = std::make_unique<Bancada>(2);
         driver = bancada->driver.get();
