@@ -3,7 +3,9 @@
 #include "driver_library.h"
 #include "zub_dll3.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <vector>
 
 namespace tavorin {
 
@@ -15,7 +17,8 @@ DriverLibrary& Biblioteca() {
 }
 
 Driver* instalado = nullptr;
-int32_t portaAberta = -1;
+// Ports opened and not closed since, in the order they were opened.
+std::vector<int16_t> abertas;
 
 Driver& Atual() { return instalado ? *instalado : Biblioteca(); }
 
@@ -24,7 +27,7 @@ Driver& Atual() { return instalado ? *instalado : Biblioteca(); }
 Driver* InstalaDriver(Driver* driver) {
     Driver* anterior = instalado;
     instalado = driver;
-    portaAberta = -1;
+    abertas.clear();
     return anterior;
 }
 
@@ -41,14 +44,17 @@ int16_t Para16(int32_t valor) {
 }
 
 int16_t Abre(int32_t porta) {
-    int16_t resultado = Atual().Abre(Para16(porta));
-    if (resultado >= 0) portaAberta = Para16(porta);
+    const int16_t porta16 = Para16(porta);
+    const int16_t resultado = Atual().Abre(porta16);
+    if (resultado >= 0 && std::find(abertas.begin(), abertas.end(), porta16) == abertas.end())
+        abertas.push_back(porta16);
     return resultado;
 }
 
 int16_t Fecha(int32_t porta) {
-    if (portaAberta == Para16(porta)) portaAberta = -1;
-    return Atual().Fecha(Para16(porta));
+    const int16_t porta16 = Para16(porta);
+    abertas.erase(std::remove(abertas.begin(), abertas.end(), porta16), abertas.end());
+    return Atual().Fecha(porta16);
 }
 
 int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
@@ -58,10 +64,11 @@ int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
     return Atual().TXRX(Para16(porta), Para16(espera), comando.c_str());
 }
 
-int32_t PortaAberta() { return portaAberta; }
+int32_t PortaAberta() { return abertas.empty() ? -1 : abertas.back(); }
 
-void FechaPortaAberta() {
-    if (portaAberta >= 0) Fecha(portaAberta);
+void FechaPortasAbertas() {
+    // Fecha takes each port off the list.
+    while (!abertas.empty()) Fecha(abertas.back());
 }
 
 }  // namespace tavorin

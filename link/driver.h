@@ -47,11 +47,11 @@ int16_t Fecha(int32_t porta);
 // leaves no answer instead of a stale one.
 int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando);
 
-// The port that the last successful Abre left open, or -1 when every port
-// opened has been closed again. Lets the program close a port that a
-// window left open when the program ends.
+// The last port opened and not closed since, or -1 when every port opened
+// has been closed again.
 int32_t PortaAberta();
-// Closes that port, once; does nothing when none is open.
-void FechaPortaAberta();
+// Closes, once each, every port opened and not closed since, so a port
+// that a window left open is closed when the program ends.
+void FechaPortasAbertas();
 
 }  // namespace tavorin

@@ -47,8 +47,8 @@ TEST_F(Link, EnviaComandoReadsThisCommandsAnswerOnly) {
 }
 
 // Only "+" keeps the port (Porta after each probe in the last column); a
-// port that did not open is not probed. The port the program closes as it
-// ends is the last one opened and not closed since, once.
+// port that did not open is not probed. As the program ends it closes,
+// once each, the ports opened and not closed since.
 TEST_F(Link, ProbeKeepsThePortOnlyWhenThePrinterAccepts) {
     const Chamadas recusa = {ChAbre(3), ChTXRX(3, 3, ".28"), ChFecha(3)};
     const std::tuple<int16_t, std::string, int32_t, int32_t, Chamadas, int32_t> casos[] = {
@@ -62,10 +62,13 @@ TEST_F(Link, ProbeKeepsThePortOnlyWhenThePrinterAccepts) {
         EXPECT_EQ(Porta, depois);
         EXPECT_EQ(driver.chamadas, chamadas) << Descreve(driver.chamadas);
     }
+    driver.abrePadrao = 0;
+    Abre(4);  // opened and closed again after port 2: port 2 stays open
+    Fecha(4);
     Fecha(5);
     driver.Limpa();
-    FechaPortaAberta();
-    FechaPortaAberta();
+    FechaPortasAbertas();
+    FechaPortasAbertas();
     EXPECT_EQ(driver.chamadas, Chamadas{ChFecha(2)}) << Descreve(driver.chamadas);
 }
 

@@ -77,7 +77,7 @@ struct Bancada {
     ~Bancada() {
         principal.reset();
         ApagaJanelasFechadas();
-        if (!driver) FechaPortaAberta();
+        if (!driver) FechaPortasAbertas();
     }
     DiretorioTemporario pasta;
     std::unique_ptr<FakeDriver> driver;

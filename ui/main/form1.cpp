@@ -217,7 +217,7 @@ void Form1::closeEvent(QCloseEvent* evento) {
     evento->accept();
     if (cupom_) cupom_->hide();
     if (relogio_) relogio_->hide();
-    FechaPortaAberta();
+    FechaPortasAbertas();
     QApplication::quit();
 }
 
