@@ -106,20 +106,20 @@ bool GravaAtomico(const fs::path& caminho, const std::string& bytes) {
 
 #endif
 
-bool GravaSimples(const fs::path& caminho, const std::string& bytes) {
-    std::ofstream saida(caminho, std::ios::binary | std::ios::trunc);
+namespace {
+
+bool Grava(const fs::path& caminho, const std::string& bytes, std::ios::openmode modo) {
+    std::ofstream saida(caminho, std::ios::binary | modo);
     if (!saida) return false;
     saida.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     saida.close();
     return !saida.fail();
 }
 
-bool Acrescenta(const fs::path& caminho, const std::string& bytes) {
-    std::ofstream saida(caminho, std::ios::binary | std::ios::app);
-    if (!saida) return false;
-    saida.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    saida.close();
-    return !saida.fail();
-}
+}  // namespace
+
+bool GravaSimples(const fs::path& caminho, const std::string& bytes) { return Grava(caminho, bytes, std::ios::trunc); }
+
+bool Acrescenta(const fs::path& caminho, const std::string& bytes) { return Grava(caminho, bytes, std::ios::app); }
 
 }  // namespace zubsim

@@ -1,5 +1,7 @@
 #include "caixa_texto.h"
 
+#include "janela.h"
+
 #include <QFocusEvent>
 #include <QPalette>
 #include <QValidator>
@@ -95,6 +97,11 @@ void CaixaTexto::PoeCor(const QColor& cor) {
     paleta.setColor(QPalette::Active, QPalette::Text, cor);
     paleta.setColor(QPalette::Inactive, QPalette::Text, cor);
     setPalette(paleta);
+}
+
+void CaixaTexto::MostraEstado(const QString& palavra, bool alerta) {
+    PoeCor(alerta ? kVermelho : kPreto);
+    setText(palavra);
 }
 
 QColor CaixaTexto::Cor() const { return palette().color(QPalette::Active, QPalette::Text); }

@@ -21,6 +21,9 @@ public:
     int Limite() const { return limite_; }
 
     void PoeCor(const QColor& cor);
+    // A state word: red when it calls for the operator (no paper, off
+    // line), black otherwise.
+    void MostraEstado(const QString& palavra, bool alerta);
     QColor Cor() const;
 
     // Paints the box now, without waiting for the event loop.

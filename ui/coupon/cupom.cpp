@@ -67,18 +67,10 @@ void Cupom::VerificaImpressora(bool& pronta) {
 
     // One state character, three outcomes: no paper, off line, ready.
     const std::string estado = Mid(Resposta, 6, 1);
-    if (estado == "5") {
-        Text1->PoeCor(kVermelho);
-        Text1->setText(QStringLiteral("Sem Papel"));
-        pronta = false;
-    } else {
-        Text1->PoeCor(kPreto);
-        Text1->setText(QStringLiteral("Com Papel"));
-        pronta = true;
-    }
+    pronta = estado != "5";
+    Text1->MostraEstado(pronta ? QStringLiteral("Com Papel") : QStringLiteral("Sem Papel"), !pronta);
     if (estado == "1") {
-        Text1->PoeCor(kVermelho);
-        Text1->setText(QStringLiteral("Fora de Linha"));
+        Text1->MostraEstado(QStringLiteral("Fora de Linha"), true);
         pronta = false;
     }
 }

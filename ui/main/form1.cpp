@@ -186,23 +186,10 @@ bool Form1::PaperEnd() {
     Text3->setText(DoDriver(Resposta));
 
     const std::string estado = Mid(Resposta, 6, 1);
-    bool semPapel;
-    if (estado == "5") {
-        PAPEL->PoeCor(kVermelho);
-        PAPEL->setText(QStringLiteral("Sem Papel"));
-        semPapel = true;
-    } else {
-        PAPEL->PoeCor(kPreto);
-        PAPEL->setText(QStringLiteral("Com Papel"));
-        semPapel = false;
-    }
-    if (estado == "1") {
-        Linha->PoeCor(kVermelho);
-        Linha->setText(QStringLiteral("Fora de Linha"));
-    } else {
-        Linha->PoeCor(kPreto);
-        Linha->setText(QStringLiteral("Conectada"));
-    }
+    const bool semPapel = estado == "5";
+    PAPEL->MostraEstado(semPapel ? QStringLiteral("Sem Papel") : QStringLiteral("Com Papel"), semPapel);
+    const bool foraDeLinha = estado == "1";
+    Linha->MostraEstado(foraDeLinha ? QStringLiteral("Fora de Linha") : QStringLiteral("Conectada"), foraDeLinha);
     return semPapel;
 }
 
