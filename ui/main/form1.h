@@ -58,7 +58,8 @@ protected:
 
 private:
     void MontaJanela();
-    // Says in Text3 which driver library could not be loaded, if any.
+    // Says in Text3 which driver library could not be loaded, if any, or
+    // which answer file could not be replaced.
     void MostraFalhaDoDriver();
 
     // Fiscal memory reading.
