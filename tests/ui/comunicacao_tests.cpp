@@ -69,22 +69,9 @@ private slots:
         EnviaComando(2, 10, ".01 X\r");
         QTRY_COMPARE(Modelo()->rowCount(), antes + 1);
         QCOMPARE(Linha(antes), QString::fromUtf8(".01·X\\x0D|0|{+·1\\x01Ç"));
-        QTest::keyClick(janela, Qt::Key_F12);  // shown again, not a second window
-        const QWidgetList janelas = QApplication::topLevelWidgets();
-        QCOMPARE(std::count_if(janelas.begin(), janelas.end(),
-                               [](QWidget* w) { return w->objectName() == "Comunicacao"; }), 1);
-    }
-
-    // A reading keeps the event loop away for its whole run: the list still
-    // catches up as it goes.
-    void liveDuringACommandLoop() {
-        QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
-        QTRY_VERIFY(Modelo()->rowCount() == 0);
-        for (int i = 0; i < 3; ++i) {
-            EnviaComando(2, 100, ".++");
-            QThread::msleep(110);
-        }
-        QVERIFY(Modelo()->rowCount() >= 2);
+        // A command loop keeps the event loop away: the list still catches up.
+        for (int i = 0; i < 3; ++i, QThread::msleep(110)) EnviaComando(2, 100, ".++");
+        QVERIFY(Modelo()->rowCount() >= antes + 3);
     }
 
     // "Limpar" empties the list and the record; "Salvar…" writes what the
