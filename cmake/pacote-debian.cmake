@@ -63,6 +63,11 @@ list(TRANSFORM comprimidos APPEND .gz)
 install(FILES ${comprimidos} DESTINATION share/man/man1)
 install(FILES ${TAVORIN_PACOTE_GERADO}/changelog.gz DESTINATION share/doc/tavorin)
 
+if(BUILD_TESTING)
+    add_test(NAME pacote_lancador
+             COMMAND sh ${PROJECT_SOURCE_DIR}/tests/pacote/lancador.sh ${TAVORIN_PACOTE}/tavorin-simulador)
+endif()
+
 # The menu entries and the AppStream data are checked with the tools that
 # desktops and software centres use to read them.
 if(BUILD_TESTING)
@@ -107,11 +112,8 @@ A simulated fiscal printer is included for training and demonstrations:
 the second menu entry, Tavorin (impressora simulada), starts the program
 on it.
 The interface is in Portuguese.")
-# The libraries come from dpkg-shlibdeps; the platform plugin that shows
-# the windows and a font to draw their text are only recommended by Qt.
+# The libraries come from dpkg-shlibdeps; a font to draw the windows' text
+# is named as well, so a minimal system shows the captions.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core")
-if(QT_VERSION_MAJOR EQUAL 6)
-    string(PREPEND CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins, ")
-endif()
 include(CPack)
