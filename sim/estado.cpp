@@ -49,6 +49,13 @@ bool DiaOuZero(int64_t valor) {
     return valor == 0 || (valor > 0 && valor < 100000000 && NumeroDeDataValido(static_cast<int>(valor)));
 }
 
+// 0 for a missing file.
+uint64_t Tamanho(const fs::path& arquivo) {
+    std::error_code erro;
+    const auto tamanho = fs::file_size(arquivo, erro);
+    return erro ? 0 : tamanho;
+}
+
 bool Entre(int64_t valor, int64_t minimo, int64_t maximo) { return valor >= minimo && valor <= maximo; }
 
 uint32_t Crc(uint32_t crc, const char* bytes, std::size_t tamanho) {
@@ -282,7 +289,9 @@ Carga CarregaEstado(const fs::path& pasta, Gravado& gravado) {
     }
     // Unchanged since this process last saw it: the fiscal memory behind
     // it is the one already in memory.
-    if (!gravado.texto.empty() && texto == gravado.texto) return Carga::Lida;
+    // (A fiscal memory file cut meanwhile is read again and refused.)
+    if (!gravado.texto.empty() && texto == gravado.texto && Tamanho(pasta / kArquivoMemoria) == gravado.tamanhoMemoria)
+        return Carga::Lida;
     Gravado lido;
     if (!Interpreta(texto, lido.estado, lido.memoria)) return Carga::Ilegivel;
     if (lido.memoria.bytes > 0) {
@@ -294,6 +303,7 @@ Carga CarregaEstado(const fs::path& pasta, Gravado& gravado) {
         return Carga::Ilegivel;
     }
     lido.texto = std::move(texto);
+    lido.tamanhoMemoria = Tamanho(pasta / kArquivoMemoria);
     gravado = std::move(lido);
     return Carga::Lida;
 }
@@ -321,6 +331,7 @@ bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
     if (!GravaAtomico(pasta / kArquivoEstado, texto, duravel)) return false;
     gravado.texto = std::move(texto);
     gravado.memoria = memoria;
+    gravado.tamanhoMemoria = Tamanho(pasta / kArquivoMemoria);
     return true;
 }
 

@@ -117,6 +117,7 @@ struct Gravado {
     std::string texto;   // the state file's bytes
     Estado estado;
     Memoria memoria;
+    uint64_t tamanhoMemoria = 0;   // the fiscal memory file's size then
 };
 
 enum class Carga { Nova, Lida, Ilegivel };
