@@ -255,6 +255,8 @@ bool Interpreta(const std::string& texto, Estado& saida, Memoria& memoria) {
 }
 
 bool InterpretaMemoria(const std::string& texto, const Memoria& memoria, Estado& estado) {
+    // No fiscal memory behind the state: none yet, or format 1's own records.
+    if (memoria.registros == 0 && memoria.bytes == 0) return true;
     if (texto.size() < memoria.bytes) return false;
     const std::size_t bytes = static_cast<std::size_t>(memoria.bytes);
     if (Crc(0, texto.data(), bytes) != memoria.crc || (bytes > 0 && texto[bytes - 1] != '\n')) return false;
@@ -294,14 +296,11 @@ Carga CarregaEstado(const fs::path& pasta, Gravado& gravado) {
         return Carga::Lida;
     Gravado lido;
     if (!Interpreta(texto, lido.estado, lido.memoria)) return Carga::Ilegivel;
-    if (lido.memoria.bytes > 0) {
-        std::string memoria;
-        if (LeArquivo(pasta / kArquivoMemoria, memoria) != Leitura::Lido ||
-            !InterpretaMemoria(memoria, lido.memoria, lido.estado))
-            return Carga::Ilegivel;
-    } else if (lido.memoria.registros > 0) {
+    std::string memoria;
+    const bool temMemoria = lido.memoria.registros > 0 || lido.memoria.bytes > 0;
+    if ((temMemoria && LeArquivo(pasta / kArquivoMemoria, memoria) != Leitura::Lido) ||
+        !InterpretaMemoria(memoria, lido.memoria, lido.estado))
         return Carga::Ilegivel;
-    }
     lido.texto = std::move(texto);
     lido.tamanhoMemoria = Tamanho(pasta / kArquivoMemoria);
     gravado = std::move(lido);

@@ -107,7 +107,8 @@ bool Interpreta(const std::string& texto, Estado& estado, Memoria& memoria);
 // Reads the records from the fiscal memory file's content into `estado`:
 // false unless its first `memoria.bytes` bytes match and hold exactly
 // `memoria.registros` valid records. Bytes beyond them are what an
-// interrupted Redução Z left, and are ignored.
+// interrupted Redução Z left, and are ignored. With `memoria` all zero
+// (no records yet, or format 1) it leaves `estado` as it is.
 bool InterpretaMemoria(const std::string& texto, const Memoria& memoria, Estado& estado);
 
 // The state of one printer folder as this process last read or wrote it,

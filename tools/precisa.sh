@@ -18,4 +18,6 @@ precisa() {
 }
 
 # What building and testing the program needs on Debian 12.
-PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core)
+PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core zlib1g-dev)
+# tools/fuzz: clang and its libFuzzer and sanitizer runtimes.
+PACOTES_FUZZ=(clang-14 libclang-rt-14-dev zlib1g-dev cmake make)
