@@ -151,7 +151,8 @@ std::string Item(Campos trocas) { return ComCampos(kItem, trocas); }
 // what is left (at the close, the change) at 53.
 TEST_F(Simulador, ShopDays) {
     Roteiro({
-        // Off line only the status queries are answered; out of paper
+        // The paper roll says at its head, once, that it is no fiscal
+        // document. Off line only the status queries are answered; out of paper
         // whatever prints is refused. Only "1" switches either on.
         {"ZUBSIM_SEM_PAPEL=0", ""}, {"ZUBSIM_FORA_DE_LINHA=0", ""}, {".23", "+ 6=0"}, {"ZUBSIM_FORA_DE_LINHA=1", ""},
         {".23", "+ 6=1"}, {".28", "+"}, {".5609", "+"}, {".271", "+"}, {".21", "-04"}, {".13", "-04"},
@@ -162,9 +163,9 @@ TEST_F(Simulador, ShopDays) {
         // Commands it does not know, or not in this form.
         {".99", "-01"}, {"x28", "-02"}, {".28 ", "-02"}, {".13#", "-02"}, {".36X", "-03"}, {".5608", "-24"},
         {".35100000010324", "+"}, {".28", "+ 5=0000 15=0 18=N 44=0103241000 54=N 124=N"}, {".21", "+|!COO"},
-        {".13", "+ 5=0001|LEITURA X|01/03/2024 10:00|COO:000001"}, {".28", "+ 18=N 124=S"},
+        {".13", "+ 5=0001|* IMPRESSORA SIMULADA — NÃO É DOCUMENTO FISCAL *\n=====|LEITURA X|01/03/2024 10:00|COO:000001"}, {".28", "+ 18=N 124=S"},
         // A coupon, each step also tried out of its order.
-        {kItem, "-15"}, {kPaga100, "-15"}, {".12", "-15"}, {".17", "+ 5=0002 115=0001|CUPOM FISCAL|CCF:000001"},
+        {kItem, "-15"}, {kPaga100, "-15"}, {".12", "-15"}, {".17", "+ 5=0002 115=0001|CUPOM FISCAL|CCF:000001|!SIMULADA —"},
         {".28", "+ 15=1"}, {".17", "-14"}, {kPaga100, "-16"}, {".12", "-16"}, {".13", "-14"}, {".14", "-14"},
         {".35110000010324", "-14"}, {".36S", "-14"},
         {kItem, "+ 23=001 27=000000000100|001 1234567890123 PRODUTO DE QUALIDADE|1,000 UN x 1,00  T01"},
