@@ -205,6 +205,8 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
 
 Trava::Trava(const fs::path& caminho) {
     descritor_ = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file someone else made and we may only read still locks.
+    if (descritor_ < 0) descritor_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
     if (descritor_ < 0) return;
     // flock belongs to this open file, not to the process: two copies of
     // the library in one process exclude each other as well.
