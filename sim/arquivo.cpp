@@ -11,6 +11,8 @@
 #else
 #include <cerrno>
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -20,7 +22,10 @@ namespace fs = std::filesystem;
 
 Leitura LeArquivo(const fs::path& caminho, std::string& bytes) {
     std::error_code erro;
-    if (!fs::exists(caminho, erro)) return erro ? Leitura::Falhou : Leitura::Ausente;
+    const fs::file_status estado = fs::status(caminho, erro);
+    if (estado.type() == fs::file_type::not_found) return Leitura::Ausente;
+    // A directory or a pipe in its place would fail to read or block.
+    if (estado.type() != fs::file_type::regular) return Leitura::Falhou;
     std::ifstream entrada(caminho, std::ios::binary);
     if (!entrada) return Leitura::Falhou;
     bytes.assign(std::istreambuf_iterator<char>(entrada), std::istreambuf_iterator<char>());
@@ -38,28 +43,104 @@ fs::path ArquivoTemporario(const fs::path& caminho) {
     return temporario;
 }
 
+void RemoveTemporarios(const fs::path& caminho) {
+    const std::string prefixo = caminho.filename().string() + ".", sufixo = ".tmp";
+    std::error_code erro;
+    for (fs::directory_iterator i(caminho.parent_path(), erro), fim; !erro && i != fim; i.increment(erro)) {
+        const std::string nome = i->path().filename().string();
+        if (nome.size() <= prefixo.size() + sufixo.size() || nome.compare(0, prefixo.size(), prefixo) != 0 ||
+            nome.compare(nome.size() - sufixo.size(), sufixo.size(), sufixo) != 0)
+            continue;
+        bool numero = true;
+        for (std::size_t k = prefixo.size(); k < nome.size() - sufixo.size(); ++k)
+            numero = numero && nome[k] >= '0' && nome[k] <= '9';
+        std::error_code outro;
+        if (numero && fs::symlink_status(i->path(), outro).type() == fs::file_type::regular)
+            fs::remove(i->path(), outro);
+    }
+}
+
 #if defined(_WIN32)
 
-bool GravaAtomico(const fs::path& caminho, const std::string& bytes) {
+namespace {
+
+bool GravaTudo(HANDLE arquivo, const std::string& bytes) {
+    std::size_t feito = 0;
+    while (feito < bytes.size()) {
+        DWORD escrito = 0;
+        DWORD parte = static_cast<DWORD>(bytes.size() - feito > 1u << 20 ? 1u << 20 : bytes.size() - feito);
+        if (!WriteFile(arquivo, bytes.data() + feito, parte, &escrito, nullptr) || escrito != parte) return false;
+        feito += escrito;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool duravel) {
     fs::path temporario = ArquivoTemporario(caminho);
     HANDLE arquivo = CreateFileW(temporario.wstring().c_str(), GENERIC_WRITE, 0, nullptr,
                                  CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (arquivo == INVALID_HANDLE_VALUE) return false;
-    bool ok = true;
-    std::size_t feito = 0;
-    while (ok && feito < bytes.size()) {
-        DWORD escrito = 0;
-        DWORD parte = static_cast<DWORD>(bytes.size() - feito > 1u << 20 ? 1u << 20 : bytes.size() - feito);
-        ok = WriteFile(arquivo, bytes.data() + feito, parte, &escrito, nullptr) && escrito == parte;
-        feito += escrito;
-    }
-    ok = ok && FlushFileBuffers(arquivo);
+    bool ok = GravaTudo(arquivo, bytes) && (!duravel || FlushFileBuffers(arquivo));
     ok = CloseHandle(arquivo) && ok;
     if (ok)
         ok = MoveFileExW(temporario.wstring().c_str(), caminho.wstring().c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+                         MOVEFILE_REPLACE_EXISTING | (duravel ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
     if (!ok) DeleteFileW(temporario.wstring().c_str());
     return ok;
+}
+
+bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::string& bytes) {
+    HANDLE arquivo = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                 OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (arquivo == INVALID_HANDLE_VALUE) return false;
+    LARGE_INTEGER atual{}, posicao{};
+    posicao.QuadPart = static_cast<LONGLONG>(tamanho);
+    bool ok = GetFileSizeEx(arquivo, &atual) && static_cast<uint64_t>(atual.QuadPart) >= tamanho &&
+              SetFilePointerEx(arquivo, posicao, nullptr, FILE_BEGIN) && SetEndOfFile(arquivo) &&
+              GravaTudo(arquivo, bytes) && FlushFileBuffers(arquivo);
+    return CloseHandle(arquivo) && ok;
+}
+
+Trava::Trava(const fs::path& caminho) {
+    HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (alca == INVALID_HANDLE_VALUE) return;
+    OVERLAPPED inicio{};
+    if (!LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &inicio)) {
+        CloseHandle(alca);
+        return;
+    }
+    alca_ = alca;
+    obtida_ = true;
+}
+
+Trava::~Trava() {
+    if (!alca_) return;
+    OVERLAPPED inicio{};
+    UnlockFileEx(static_cast<HANDLE>(alca_), 0, 1, 0, &inicio);
+    CloseHandle(static_cast<HANDLE>(alca_));
+}
+
+ArquivoDeResposta::ArquivoDeResposta(const fs::path& caminho) {
+    HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (alca == INVALID_HANDLE_VALUE) return;
+    alca_ = alca;
+    pronto_ = GravaTudo(alca, std::string(kReserva, ' '));
+}
+
+ArquivoDeResposta::~ArquivoDeResposta() {
+    if (alca_) CloseHandle(static_cast<HANDLE>(alca_));
+}
+
+bool ArquivoDeResposta::Escreve(const std::string& bytes) {
+    HANDLE alca = static_cast<HANDLE>(alca_);
+    LARGE_INTEGER zero{};
+    return pronto_ && bytes.size() <= kReserva && SetFilePointerEx(alca, zero, nullptr, FILE_BEGIN) &&
+           GravaTudo(alca, bytes) && SetEndOfFile(alca);
 }
 
 #else
@@ -79,21 +160,9 @@ bool GravaTudo(int descritor, const std::string& bytes) {
     return true;
 }
 
-}  // namespace
-
-bool GravaAtomico(const fs::path& caminho, const std::string& bytes) {
-    fs::path temporario = ArquivoTemporario(caminho);
-    int descritor = ::open(temporario.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descritor < 0) return false;
-    bool ok = GravaTudo(descritor, bytes) && ::fsync(descritor) == 0;
-    ok = ::close(descritor) == 0 && ok;
-    if (ok) ok = ::rename(temporario.c_str(), caminho.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporario.c_str());
-        return false;
-    }
-    // The rename itself must reach the disk, or a crash could bring back
-    // the old state after the program was told the new one was kept.
+// A new or renamed entry must reach the disk too, or a crash could bring
+// back the old state after the program was told the new one was kept.
+void SincronizaPasta(const fs::path& caminho) {
     fs::path pasta = caminho.parent_path();
     if (pasta.empty()) pasta = ".";
     int diretorio = ::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -101,7 +170,72 @@ bool GravaAtomico(const fs::path& caminho, const std::string& bytes) {
         ::fsync(diretorio);
         ::close(diretorio);
     }
+}
+
+}  // namespace
+
+bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool duravel) {
+    fs::path temporario = ArquivoTemporario(caminho);
+    int descritor = ::open(temporario.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (descritor < 0) return false;
+    bool ok = GravaTudo(descritor, bytes) && (!duravel || ::fsync(descritor) == 0);
+    ok = ::close(descritor) == 0 && ok;
+    if (ok) ok = ::rename(temporario.c_str(), caminho.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporario.c_str());
+        return false;
+    }
+    if (duravel) SincronizaPasta(caminho);
     return true;
+}
+
+bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::string& bytes) {
+    int descritor = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (descritor < 0) return false;
+    struct stat dados {};
+    bool ok = ::fstat(descritor, &dados) == 0 && S_ISREG(dados.st_mode) &&
+              static_cast<uint64_t>(dados.st_size) >= tamanho &&
+              ::ftruncate(descritor, static_cast<off_t>(tamanho)) == 0 &&
+              ::lseek(descritor, static_cast<off_t>(tamanho), SEEK_SET) >= 0 && GravaTudo(descritor, bytes) &&
+              ::fsync(descritor) == 0;
+    ok = ::close(descritor) == 0 && ok;
+    if (ok) SincronizaPasta(caminho);
+    return ok;
+}
+
+Trava::Trava(const fs::path& caminho) {
+    descritor_ = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    // A lock file someone else made and we may only read still locks.
+    if (descritor_ < 0) descritor_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
+    if (descritor_ < 0) return;
+    // flock belongs to this open file, not to the process: two copies of
+    // the library in one process exclude each other as well.
+    int resultado;
+    while ((resultado = ::flock(descritor_, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    obtida_ = resultado == 0;
+}
+
+Trava::~Trava() {
+    if (descritor_ >= 0) ::close(descritor_);
+}
+
+ArquivoDeResposta::ArquivoDeResposta(const fs::path& caminho) {
+    // Overwritten and cut to length rather than opened empty: ext4 flushes
+    // a file cut to nothing and written again when it is closed, a cost on
+    // every command for a file nobody needs after a crash.
+    descritor_ = ::open(caminho.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    pronto_ = descritor_ >= 0 && GravaTudo(descritor_, std::string(kReserva, ' ')) &&
+              ::ftruncate(descritor_, static_cast<off_t>(kReserva)) == 0;
+}
+
+ArquivoDeResposta::~ArquivoDeResposta() {
+    if (descritor_ >= 0) ::close(descritor_);
+}
+
+bool ArquivoDeResposta::Escreve(const std::string& bytes) {
+    return pronto_ && bytes.size() <= kReserva && ::lseek(descritor_, 0, SEEK_SET) == 0 &&
+           GravaTudo(descritor_, bytes) && ::ftruncate(descritor_, static_cast<off_t>(bytes.size())) == 0;
 }
 
 #endif

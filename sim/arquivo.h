@@ -1,6 +1,8 @@
-// File access for the state, the paper roll and the answer file.
+// File access for the state, the fiscal memory, the paper roll and the
+// answer file, and the lock that makes one printer of many processes.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -8,16 +10,26 @@ namespace zubsim {
 
 enum class Leitura { Lido, Ausente, Falhou };
 
-// Whole file as bytes.
+// Whole file as bytes. Anything at the path that is not a regular file
+// (a directory, a pipe, a device) fails rather than being read.
 Leitura LeArquivo(const std::filesystem::path& caminho, std::string& bytes);
 
 // Replaces `caminho` so that a crash at any moment leaves either the old
-// or the new content: a temporary file beside it, flushed to the disk,
-// then renamed over it (and, on POSIX, the directory flushed too).
-bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes);
+// or the new content: a temporary file beside it renamed over it. With
+// `duravel` the file is flushed to the disk first and, on POSIX, the
+// directory after the rename.
+bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes, bool duravel = true);
 
-// Writes the file anew, no flush to the disk: for the answer file, which
-// the program reads right away and nobody needs after a crash.
+// Removes the temporary files GravaAtomico leaves beside `caminho` when a
+// process dies in the middle of it (regular files of that naming only).
+void RemoveTemporarios(const std::filesystem::path& caminho);
+
+// Cuts the file to its first `tamanho` bytes, appends `bytes` and flushes
+// it (and its directory) to the disk. Creates it when `tamanho` is 0; false
+// when it is shorter than `tamanho`.
+bool AcrescentaDuravel(const std::filesystem::path& caminho, uint64_t tamanho, const std::string& bytes);
+
+// Writes the file anew, no flush to the disk.
 bool GravaSimples(const std::filesystem::path& caminho, const std::string& bytes);
 
 // Appends to the end of the file, creating it if needed.
@@ -26,5 +38,48 @@ bool Acrescenta(const std::filesystem::path& caminho, const std::string& bytes);
 // Name of the temporary file that GravaAtomico uses for `caminho` in this
 // process (the process id keeps two processes from sharing one).
 std::filesystem::path ArquivoTemporario(const std::filesystem::path& caminho);
+
+// An exclusive lock on `caminho` (created if missing) that every process
+// honours, held from construction until destruction; waits for it.
+class Trava {
+public:
+    explicit Trava(const std::filesystem::path& caminho);
+    ~Trava();
+    Trava(const Trava&) = delete;
+    Trava& operator=(const Trava&) = delete;
+    bool Obtida() const { return obtida_; }
+
+private:
+    bool obtida_ = false;
+#if defined(_WIN32)
+    void* alca_ = nullptr;
+#else
+    int descritor_ = -1;
+#endif
+};
+
+// The answer file, made ready before the printer does anything: created
+// and filled with blanks as long as the longest answer, so writing the
+// answer later needs no new space on the disk.
+class ArquivoDeResposta {
+public:
+    explicit ArquivoDeResposta(const std::filesystem::path& caminho);
+    ~ArquivoDeResposta();
+    ArquivoDeResposta(const ArquivoDeResposta&) = delete;
+    ArquivoDeResposta& operator=(const ArquivoDeResposta&) = delete;
+    bool Pronto() const { return pronto_; }
+    // Replaces the content with `bytes` (at most the reserved length).
+    bool Escreve(const std::string& bytes);
+
+    static constexpr std::size_t kReserva = 256;
+
+private:
+    bool pronto_ = false;
+#if defined(_WIN32)
+    void* alca_ = nullptr;
+#else
+    int descritor_ = -1;
+#endif
+};
 
 }  // namespace zubsim

@@ -75,16 +75,32 @@ extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA TXRX(int16_t porta, int16_t esp
         if (!Existe(porta) || !abertas[porta]) return kPortaFechada;
         if (ambiente.portaImpressora != porta || ambiente.muda) return SemResposta(espera);
 
+        // The answer file is made ready before the printer does anything:
+        // a command whose answer could not be delivered is not carried out.
+        ArquivoDeResposta arquivo(tavorin::kArquivoResposta);
+        if (!arquivo.Pronto()) return kFalhaResposta;
         std::string texto = comando ? comando : "";
-        std::string resposta = Executa(texto, ambiente, AgoraNoHost());
-        if (ambiente.baud > 0) {
-            auto tempo = TempoNaLinha(texto.size() + resposta.size() + 2 * kMoldura, ambiente.baud);
-            // An answer that would come after the wait limit is lost,
-            // though the printer has carried the command out.
-            if (espera > 0 && tempo > std::chrono::seconds(espera)) return SemResposta(espera);
-            std::this_thread::sleep_for(tempo);
+        std::chrono::microseconds tempo{0};
+        bool perdida = false;
+        auto entrega = [&](const std::string& resposta) {
+            if (ambiente.baud > 0) {
+                tempo = TempoNaLinha(texto.size() + resposta.size() + 2 * kMoldura, ambiente.baud);
+                // An answer that would come after the wait limit is lost,
+                // though the printer has carried the command out.
+                perdida = espera > 0 && tempo > std::chrono::seconds(espera);
+            }
+            return arquivo.Escreve(perdida ? "\r\n" : resposta + "\r\n");
+        };
+        if (!Executa(texto, ambiente, AgoraNoHost(), entrega)) {
+            arquivo.Escreve("");
+            return kFalhaResposta;
         }
-        return GravaSimples(tavorin::kArquivoResposta, resposta + "\r\n") ? kOk : kFalhaResposta;
+        if (perdida) {
+            std::this_thread::sleep_for(std::chrono::seconds(espera));
+            return kSemResposta;
+        }
+        std::this_thread::sleep_for(tempo);
+        return kOk;
     } catch (...) {
         return kFalhaResposta;
     }

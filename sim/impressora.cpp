@@ -1,6 +1,7 @@
 #include "impressora.h"
 
 #include <cstddef>
+#include <system_error>
 
 #include "arquivo.h"
 #include "calendario.h"
@@ -202,6 +203,7 @@ std::string Execucao::Gaveta() { return Aceita().Linha(); }
 
 std::string Execucao::LeituraX() {
     if (e_.cupom.aberto) return Recusa(Erro::CupomAberto);
+    if (e_.coo >= kLimiteContador) return Recusa(Erro::MemoriaEsgotada);
     ++e_.coo;
     e_.diaPrimeiraLX = Hoje();
     // The day's first document opens its movement, unless the day is
@@ -215,7 +217,7 @@ std::string Execucao::LeituraX() {
 std::string Execucao::ReducaoZ() {
     if (e_.cupom.aberto) return Recusa(Erro::CupomAberto);
     if (e_.diaMovimento == 0 && ReduzidoHoje()) return Recusa(Erro::ReducaoJaEmitida);
-    if (e_.crz >= 9999) return Recusa(Erro::MemoriaEsgotada);
+    if (e_.crz >= kLimiteReducoes || e_.coo >= kLimiteContador) return Recusa(Erro::MemoriaEsgotada);
     ++e_.coo;
     ++e_.crz;
     Reducao r;
@@ -257,6 +259,7 @@ std::string Execucao::LeituraMemoria() {
         return Bloco(1, ParaCp1252(relatorio.Linha(0)));
     }
     if (e_.cupom.aberto) return Recusa(Erro::CupomAberto);
+    if (e_.coo >= kLimiteContador) return Recusa(Erro::MemoriaEsgotada);
     ++e_.coo;
     alterou = true;
     RelatorioMemoria relatorio(e_, pedido);
@@ -269,7 +272,9 @@ std::string Execucao::LeituraMemoria() {
 std::string Execucao::ProximoBloco() {
     if (e_.leitura.tipo == 0) return Recusa(Erro::SemLeitura);
     RelatorioMemoria relatorio(e_, e_.leitura);
-    alterou = true;
+    // The position is kept in this process's memory only: saving it block
+    // by block would cost more than the block, and a reading that another
+    // process's command ends is ended on the disk by that command.
     std::size_t proximo = static_cast<std::size_t>(e_.leitura.proximo);
     if (proximo >= relatorio.Linhas()) {
         e_.leitura = LeituraEmCurso{};
@@ -283,6 +288,7 @@ std::string Execucao::AbreCupom() {
     if (e_.cupom.aberto) return Recusa(Erro::CupomAberto);
     if (PendenteDeOutroDia()) return Recusa(Erro::ReducaoPendente);
     if (ReduzidoHoje()) return Recusa(Erro::ReducaoJaEmitida);
+    if (e_.coo >= kLimiteContador || e_.ccf >= kLimiteContador) return Recusa(Erro::MemoriaEsgotada);
     ++e_.coo;
     ++e_.ccf;
     e_.cupom = Cupom{true, 0, 0, 0};
@@ -324,6 +330,10 @@ std::string Execucao::VendeItem() {
 
     // Quantity in thousandths times price in centavos, rounded to centavos.
     int64_t valor = (quantidade * preco + 500) / 1000;
+    // The coupon's total must fit its answer field, the grand total (and
+    // so every day's and every reading's sum) its limit.
+    if (e_.cupom.total + valor > kLimiteCupom || e_.grandeTotal + valor > kLimiteTotal)
+        return Recusa(Erro::ItemInvalido);
     ++e_.cupom.itens;
     e_.cupom.total += valor;
     e_.totaisDia[indice] += valor;
@@ -350,7 +360,7 @@ std::string Execucao::Paga() {
     int forma = static_cast<int>(Numero(comando_, 3, 2));
     int64_t valor = Numero(comando_, 5, 12);
     const char* nome = NomeDoPagamento(forma);
-    if (!nome || valor == 0) return Recusa(Erro::PagamentoInvalido);
+    if (!nome || valor == 0 || e_.cupom.pago + valor > kLimiteCupom) return Recusa(Erro::PagamentoInvalido);
     if (e_.cupom.pago == 0)
         bobina += Coluna("TOTAL R$", Dinheiro(e_.cupom.total)) + "\n";
     e_.cupom.pago += valor;
@@ -396,6 +406,9 @@ std::string Execucao::AcertaRelogio() {
         return Recusa(Erro::DataHoraInvalida);
     if (data < DataMinima()) return Recusa(Erro::DataAnterior);
     novo.data = DataDoNumero(data);
+    // Only a host clock far off the printer's years gets here.
+    if (Segundos(novo) - agoraNoHost_ > kLimiteDesvio || Segundos(novo) - agoraNoHost_ < -kLimiteDesvio)
+        return Recusa(Erro::DataHoraInvalida);
     e_.desvioRelogio = Segundos(novo) - agoraNoHost_;
     alterou = true;
     return Aceita().Linha();
@@ -409,6 +422,7 @@ std::string Execucao::HorarioVerao() {
     if (entra && e_.horarioVerao) return Recusa(Erro::JaEmVerao);
     if (!entra && !e_.horarioVerao) return Recusa(Erro::NaoEstaEmVerao);
     int64_t desvio = e_.desvioRelogio + (entra ? 3600 : -3600);
+    if (desvio > kLimiteDesvio || desvio < -kLimiteDesvio) return Recusa(Erro::DataHoraInvalida);
     if (NumeroDaData(MomentoDe(agoraNoHost_ + desvio).data) < DataMinima())
         return Recusa(Erro::DataAnterior);
     e_.desvioRelogio = desvio;
@@ -417,25 +431,99 @@ std::string Execucao::HorarioVerao() {
     return Aceita().Linha();
 }
 
+// What a command may change that a fiscal printer must never lose: all
+// but the position of a reading to the file.
+bool MesmoFiscal(const Estado& a, const Estado& b, std::size_t reducoesDeA) {
+    return a.coo == b.coo && a.ccf == b.ccf && a.crz == b.crz && a.grandeTotal == b.grandeTotal &&
+           a.desvioRelogio == b.desvioRelogio && a.horarioVerao == b.horarioVerao &&
+           a.diaMovimento == b.diaMovimento && a.diaUltimaZ == b.diaUltimaZ && a.diaPrimeiraLX == b.diaPrimeiraLX &&
+           a.totaisDia == b.totaisDia && a.cupom.aberto == b.cupom.aberto && a.cupom.itens == b.cupom.itens &&
+           a.cupom.total == b.cupom.total && a.cupom.pago == b.cupom.pago && reducoesDeA == b.reducoes.size();
+}
+
+constexpr const char* kArquivoTrava = "ZubSim-estado.txt.trava";
+const char* const kInicioBobina = "* IMPRESSORA SIMULADA — NÃO É DOCUMENTO FISCAL *\n";
+
+// The state of the printer folder last used, kept between commands.
+struct Lembrado {
+    std::filesystem::path pasta;
+    Gravado gravado;
+};
+
+Lembrado& Lembranca() {
+    static Lembrado lembrado;
+    return lembrado;
+}
+
 }  // namespace
 
-std::string Executa(const std::string& comando, const Ambiente& ambiente, int64_t agoraNoHost) {
+void EsqueceEstado() { Lembranca() = Lembrado{}; }
+
+bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agoraNoHost, const Entrega& entrega) {
     namespace fs = std::filesystem;
-    fs::path arquivoEstado = ambiente.diretorio / kArquivoEstado;
-    Estado estado;
+    const fs::path& pasta = ambiente.diretorio;
+    std::error_code erro;
+    fs::create_directories(pasta, erro);
+    // Load, run and save as one step for every process on this folder.
+    // Without the lock (a folder that cannot be written) the state can
+    // still be read, as every save replaces the file whole, but not saved.
+    Trava trava(pasta / kArquivoTrava);
+    Lembrado& lembrado = Lembranca();
+    if (lembrado.pasta != pasta) lembrado = Lembrado{pasta, Gravado{}};
+    Gravado& gravado = lembrado.gravado;
     // An unreadable state is never replaced: it may hold the only record
     // of the fiscal memory, so every command is refused until someone
     // looks at it.
-    if (CarregaEstado(arquivoEstado, estado) == Carga::Ilegivel)
-        return Recusa(comando, Erro::EstadoIlegivel);
+    if (CarregaEstado(pasta, gravado) == Carga::Ilegivel) return entrega(Recusa(comando, Erro::EstadoIlegivel));
+
+    // Everything but the records, which only ever grow, to put back.
+    Estado& estado = gravado.estado;
+    const std::size_t reducoesAntes = estado.reducoes.size();
+    std::vector<Reducao> reducoes = std::move(estado.reducoes);
+    const Estado antes = estado;
+    estado.reducoes = std::move(reducoes);
+    const std::string textoAntes = gravado.texto;
+    const Memoria memoriaAntes = gravado.memoria;
+    auto volta = [&] {
+        std::vector<Reducao> registros = std::move(estado.reducoes);
+        registros.resize(reducoesAntes);
+        estado = antes;
+        estado.reducoes = std::move(registros);
+    };
+
     Execucao execucao(estado, ambiente, comando, agoraNoHost);
     std::string resposta = execucao.Roda();
-    if (execucao.alterou && !SalvaEstado(arquivoEstado, estado))
-        return Recusa(comando, Erro::FalhaAoGravar);
+    bool salvo = false;
+    if (execucao.alterou) {
+        const bool duravel = !MesmoFiscal(antes, estado, reducoesAntes);
+        if (Valido(estado, reducoesAntes) && trava.Obtida() && SalvaEstado(pasta, duravel, gravado)) {
+            salvo = true;
+        } else {
+            volta();
+            resposta = Recusa(comando, Erro::FalhaAoGravar);
+            execucao.bobina.clear();
+        }
+    }
+    if (!entrega(resposta)) {
+        volta();
+        if (salvo) {
+            // The files as they were: the state file's old bytes (records
+            // appended to the fiscal memory lie beyond what they vouch for).
+            const fs::path arquivo = pasta / kArquivoEstado;
+            gravado.texto = textoAntes;
+            gravado.memoria = memoriaAntes;
+            if (textoAntes.empty() ? !fs::remove(arquivo, erro) : !GravaAtomico(arquivo, textoAntes))
+                lembrado = Lembrado{};
+        }
+        return false;
+    }
     // The state is kept first: a paper roll that cannot be written loses a
     // copy, a lost state would lose the fiscal record.
-    if (!execucao.bobina.empty()) Acrescenta(ambiente.diretorio / kArquivoBobina, execucao.bobina);
-    return resposta;
+    if (!execucao.bobina.empty()) {
+        const fs::path bobina = pasta / kArquivoBobina;
+        Acrescenta(bobina, (fs::exists(bobina, erro) ? "" : kInicioBobina) + execucao.bobina);
+    }
+    return true;
 }
 
 }  // namespace zubsim

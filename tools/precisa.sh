@@ -18,7 +18,9 @@ precisa() {
 }
 
 # What building and testing the program needs on Debian 12.
-PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core
+PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core zlib1g-dev
               desktop-file-utils appstream)
 # What building the Debian package and trying it in a fresh root needs.
 PACOTES_DEB=(dpkg-dev lintian debootstrap xvfb xdotool xclip imagemagick)
+# tools/fuzz: clang and its libFuzzer and sanitizer runtimes.
+PACOTES_FUZZ=(clang-14 libclang-rt-14-dev zlib1g-dev cmake make)

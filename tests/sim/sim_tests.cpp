@@ -6,12 +6,17 @@
 #include "zubsim.h"
 
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include <chrono>
+#include <cstdlib>
+#include <set>
 #include <sstream>
+#include <thread>
 
 #if defined(_WIN32)
 #include <process.h>
+#include <windows.h>
 #define getpid _getpid
 #else
 #include <unistd.h>
@@ -21,6 +26,48 @@ namespace zubsim {
 namespace {
 
 using namespace tavorin::teste;
+namespace fs = std::filesystem;
+
+// Run as a child of OnePrinterManyProcesses (ZUBSIM_TESTE_FILHO set to a
+// count): sends that many Leituras X from a working folder of its own and
+// writes what each answer said, the COO or "-" and the error code, into
+// the printer's folder; then ends the process before any test runs.
+const int kFilho = [] {
+    const char* vezes = std::getenv("ZUBSIM_TESTE_FILHO");
+    if (!vezes) return 0;
+    std::string saida;
+    {
+        DiretorioTemporario trabalho;
+        Abre(1);
+        for (int i = std::atoi(vezes); i > 0; --i) {
+            const int16_t resultado = TXRX(1, 10, ".13");
+            const std::string linha = LeArquivo(tavorin::kArquivoResposta);
+            saida += resultado != 0 ? "sem-resposta" : Campo(linha, 2, 1) == "+" ? Campo(linha, 5, 4) : "-" + Campo(linha, 21, 2);
+            saida += "\n";
+        }
+    }
+    GravaArquivo(fs::path(std::getenv("ZUBSIM_DIR")) / ("filho-" + std::to_string(getpid()) + ".txt"), saida);
+    std::exit(0);
+}();
+
+// This test program's own file, to start it again as a child.
+std::string EstePrograma() {
+#if defined(_WIN32)
+    char nome[MAX_PATH];
+    return std::string(nome, GetModuleFileNameA(nullptr, nome, MAX_PATH));
+#else
+    return "\"" + fs::read_symlink("/proc/self/exe").string() + "\"";
+#endif
+}
+
+// The state file's content with its CRC-32 line made anew, as a save
+// would write it.
+std::string Sela(std::string texto) {
+    texto.resize(texto.rfind("crc32="));
+    char crc[16];
+    std::snprintf(crc, sizeof crc, "%08lx", crc32(0, reinterpret_cast<const Bytef*>(texto.data()), static_cast<uInt>(texto.size())));
+    return texto + "crc32=" + crc + "\n";
+}
 
 class Simulador : public ::testing::Test {
 protected:
@@ -92,8 +139,6 @@ protected:
     std::string Bobina() const { return LeArquivo(pasta_.Caminho() / "estado" / "ZubSim-bobina.txt"); }
 
     std::string resposta_, arquivo_;
-
-private:
     DiretorioTemporario pasta_;
 };
 
@@ -106,7 +151,8 @@ std::string Item(Campos trocas) { return ComCampos(kItem, trocas); }
 // what is left (at the close, the change) at 53.
 TEST_F(Simulador, ShopDays) {
     Roteiro({
-        // Off line only the status queries are answered; out of paper
+        // The paper roll says at its head, once, that it is no fiscal
+        // document. Off line only the status queries are answered; out of paper
         // whatever prints is refused. Only "1" switches either on.
         {"ZUBSIM_SEM_PAPEL=0", ""}, {"ZUBSIM_FORA_DE_LINHA=0", ""}, {".23", "+ 6=0"}, {"ZUBSIM_FORA_DE_LINHA=1", ""},
         {".23", "+ 6=1"}, {".28", "+"}, {".5609", "+"}, {".271", "+"}, {".21", "-04"}, {".13", "-04"},
@@ -117,9 +163,9 @@ TEST_F(Simulador, ShopDays) {
         // Commands it does not know, or not in this form.
         {".99", "-01"}, {"x28", "-02"}, {".28 ", "-02"}, {".13#", "-02"}, {".36X", "-03"}, {".5608", "-24"},
         {".35100000010324", "+"}, {".28", "+ 5=0000 15=0 18=N 44=0103241000 54=N 124=N"}, {".21", "+|!COO"},
-        {".13", "+ 5=0001|LEITURA X|01/03/2024 10:00|COO:000001"}, {".28", "+ 18=N 124=S"},
+        {".13", "+ 5=0001|* IMPRESSORA SIMULADA — NÃO É DOCUMENTO FISCAL *\n=====|LEITURA X|01/03/2024 10:00|COO:000001"}, {".28", "+ 18=N 124=S"},
         // A coupon, each step also tried out of its order.
-        {kItem, "-15"}, {kPaga100, "-15"}, {".12", "-15"}, {".17", "+ 5=0002 115=0001|CUPOM FISCAL|CCF:000001"},
+        {kItem, "-15"}, {kPaga100, "-15"}, {".12", "-15"}, {".17", "+ 5=0002 115=0001|CUPOM FISCAL|CCF:000001|!SIMULADA —"},
         {".28", "+ 15=1"}, {".17", "-14"}, {kPaga100, "-16"}, {".12", "-16"}, {".13", "-14"}, {".14", "-14"},
         {".35110000010324", "-14"}, {".36S", "-14"},
         {kItem, "+ 23=001 27=000000000100|001 1234567890123 PRODUTO DE QUALIDADE|1,000 UN x 1,00  T01"},
@@ -191,26 +237,147 @@ TEST_F(Simulador, PortsSilenceAndWireTime) {
     EXPECT_GE(std::chrono::steady_clock::now() - inicio, std::chrono::microseconds(139 * 10 * 1000000LL / 9600));
 }
 
-// The state file is read before every command, so another process or a
-// restart sees the same printer; one it cannot read is refused and kept as
-// it is; a save that fails refuses the command and keeps the old state.
+// The state file is sealed by a CRC-32 and read again only when another
+// process changed it. A change of any byte, a cut, a value out of range or
+// a path that is not a file makes every command "06" and the files are kept
+// as they are; a valid change (resealed) is seen at the next command.
 TEST_F(Simulador, StateFile) {
-    Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".36S", "+"}});
-    const std::string bom = LeArquivo(Estado());
+    Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".14", "+ 10=0001"}, {".36S", "+"}});
+    const fs::path memoria = Estado().parent_path() / "ZubSim-memoria.txt";
+    const std::string bom = LeArquivo(Estado()), registros = LeArquivo(memoria);
+    ASSERT_NE(bom.find("\ncrc32="), std::string::npos);
+    ASSERT_EQ(registros.rfind("reducao=1 2 20240301 ", 0), 0u) << registros;
     const auto muda = [&bom](const std::string& de, const std::string& para) {
-        return std::string(bom).replace(bom.find(de), de.size(), para);
+        return Sela(std::string(bom).replace(bom.find(de), de.size(), para));
     };
-    GravaArquivo(Estado(), muda("\ncoo=1\n", "\ncoo=41\n"));
-    Roteiro({{".28", "+ 5=0041 44=0103241100 54=S 124=S"}});
-    for (const std::string& ruim :
-         {bom.substr(0, bom.size() / 2), muda("\ncoo=1\n", "\ncor=1\n"), muda("\ncrz=0\n", "\ncrz=1\n")}) {
-        GravaArquivo(Estado(), ruim);
-        Roteiro({{".28", "-06"}, {".13", "-06"}});
-        EXPECT_EQ(LeArquivo(Estado()), ruim);
+    GravaArquivo(Estado(), muda("\ncoo=2\n", "\ncoo=41\n"));
+    Roteiro({{".28", "+ 5=0041 10=0001 44=0103241100 54=S 124=S"}});
+    // (Each bad state below differs from the one last read, so the
+    // process reads it, and the fiscal memory behind it, again.)
+
+    const std::string legado =
+        "formato=1\ncoo=7\nccf=0\ncrz=1\ngrande_total=500\ndesvio_relogio=0\nhorario_verao=0\ndia_movimento=0\n"
+        "dia_ultima_z=20240301\ndia_primeira_lx=0\ntotais_dia=0 0 0 0 0 0 0\ncupom=0 0 0 0\nleitura=0 0 0 0 0\n"
+        "reducao=1 6 20240301 1709287200 500 500\nfim=1\n";
+    std::vector<std::pair<std::string, std::string>> ruins = {
+        {bom.substr(0, bom.size() / 2), registros}, {bom, registros.substr(0, registros.size() - 1)},
+        {muda("\ncoo=2\n", "\ncoo=1000000\n"), registros},
+        {muda("\ndesvio_relogio=", "\ndesvio_relogio=100000000000000"), registros},
+        {muda("\ngrande_total=0\n", "\ngrande_total=9223372036854775807\n"), registros},
+        {muda("\ntotais_dia=0 ", "\ntotais_dia=1 "), registros}, {muda("\ncrz=1\n", "\ncrz=2\n"), registros},
+        {std::string(legado).replace(10, 1, "9223372036854775807"), ""}};
+    for (std::size_t i = 0; i < bom.size(); ++i) ruins.push_back({std::string(bom).replace(i, 1, 1, bom[i] ^ 1), registros});
+    for (std::size_t i = 0; i < registros.size(); ++i)
+        ruins.push_back({bom, std::string(registros).replace(i, 1, 1, registros[i] ^ 4)});
+    for (const auto& [estado, memoria2] : ruins) {
+        GravaArquivo(Estado(), estado);
+        GravaArquivo(memoria, memoria2);
+        EXPECT_EQ(Envia(".13"), 0);
+        ASSERT_EQ(Campo(resposta_, 1, 2) + Campo(resposta_, 21, 2), "@-06") << estado << memoria2;
+        EXPECT_EQ(LeArquivo(Estado()), estado);
+        EXPECT_EQ(LeArquivo(memoria), memoria2);
     }
-    GravaArquivo(Estado(), bom);
+    fs::remove(Estado());
+    fs::create_directory(Estado());
+    Roteiro({{".28", "-06"}});
+    fs::remove(Estado());
+
+    // The earlier form, without checksum and with the records inside, is
+    // read, and written in this form at the next save; temporary files
+    // of the simulator's naming that a killed process left are removed.
+    GravaArquivo(Estado(), legado);
+    const fs::path velho = Estado().string() + ".999999.tmp";
+    GravaArquivo(velho, "x");
+    Roteiro({{".5609", "+ 5=0007"}, {".13", "+ 5=0008"}, {".1500010001#", "]|REDU\xC7\xC3O 0001  MOVIMENTO 01/03/24  COO 000006"}});
+    EXPECT_EQ(LeArquivo(Estado()).rfind("formato=2\ncoo=8\n", 0), 0u);
+    EXPECT_EQ(LeArquivo(memoria), "reducao=1 6 20240301 1709287200 500 500\n");
+    EXPECT_FALSE(fs::exists(velho));
+
     std::filesystem::create_directory(Estado().string() + "." + std::to_string(getpid()) + ".tmp");
-    Roteiro({{".13", "-07"}, {".5609", "+ 5=0001"}});
+    Roteiro({{".13", "-07"}, {".5609", "+ 5=0008"}});
+}
+
+// Counters and totals stop at their limits with an error instead of
+// overflowing or leaving a state that could not be read back.
+TEST_F(Simulador, Limits) {
+    Roteiro({{".13", "+"}});
+    const std::string bom = LeArquivo(Estado());
+    const auto com = [&](const std::string& de, const std::string& para) {
+        GravaArquivo(Estado(), Sela(std::string(bom).replace(bom.find(de), de.size(), para)));
+    };
+    com("\ncoo=1\n", "\ncoo=999999\n");
+    Roteiro({{".13", "-25"}, {".17", "-25"}, {".1500019999", "-25"}, {".14", "-25"}, {".5609", "+ 23=999999"}});
+    com("\nccf=0\n", "\nccf=999999\n");
+    Roteiro({{".17", "-25"}, {".271", "+ 23=999999"}});
+    com("\ncupom=0 0 0 0\n", "\ncupom=1 1 999999999999 0\n");
+    Roteiro({{kItem, "-18"}, {".1001999999999999", "+"}, {".12", "+ 27=999999999999"}});
+    com("\ngrande_total=0\n", "\ngrande_total=99999999999899\n");
+    Roteiro({{".17", "+"}, {kItem, "+"}, {kItem, "-18"}});
+    com("\ncupom=0 0 0 0\n", "\ncupom=1 1 200000000000 1\n");
+    Roteiro({{".1001999999999999", "-19"}});
+    com("\ndesvio_relogio=0\n", "\ndesvio_relogio=4999999000\n");
+    Roteiro({{".36S", "-08"}, {".28", "+ 54=N"}});
+}
+
+// An answer that cannot be delivered (the answer file cannot be made)
+// leaves the printer exactly as it was: a driver error, and the state,
+// the fiscal memory and the paper roll untouched.
+TEST_F(Simulador, NoAnswerNothingDone) {
+    Roteiro({{".35100000010324", "+"}, {".13", "+"}});
+    const fs::path pasta = Estado().parent_path();
+    fs::remove(tavorin::kArquivoResposta);
+    fs::create_directory(tavorin::kArquivoResposta);
+    for (const char* comando : {".13", ".14", ".17", ".35120000020324", ".1500011000#"}) {
+        const std::string estado = LeArquivo(Estado()), memoria = LeArquivo(pasta / "ZubSim-memoria.txt");
+        const std::string bobina = Bobina();
+        EXPECT_EQ(TXRX(1, 10, comando), -3) << comando;
+        EXPECT_EQ(LeArquivo(Estado()), estado) << comando;
+        EXPECT_EQ(LeArquivo(pasta / "ZubSim-memoria.txt"), memoria) << comando;
+        EXPECT_EQ(Bobina(), bobina) << comando;
+    }
+    fs::remove(tavorin::kArquivoResposta);
+    Roteiro({{".5609", "+ 5=0001"}, {".28", "+ 10=0000 44=010324"}, {".++", "-23"}});
+}
+
+// Two processes sending Leitura X at once, on disk and on tmpfs: every
+// command answered "+" with a COO of its own, none lost.
+TEST_F(Simulador, OnePrinterManyProcesses) {
+#if defined(_WIN32)
+    const int vezes = 100;  // a process under wine is slow to start and to flush
+    std::vector<fs::path> pastas = {pasta_.Caminho() / "disco"};
+#else
+    const int vezes = 1000;
+    std::vector<fs::path> pastas = {pasta_.Caminho() / "disco"};
+    if (fs::is_directory("/dev/shm")) pastas.push_back("/dev/shm/tavorin-teste-" + std::to_string(getpid()));
+#endif
+    for (const fs::path& pasta : pastas) {
+        SCOPED_TRACE(pasta.string());
+        AmbienteDoSimulador(pasta);
+        fs::create_directories(pasta);
+        PoeAmbiente("ZUBSIM_TESTE_FILHO", std::to_string(vezes).c_str());
+        const std::string comando = EstePrograma();
+        int resultados[2] = {-1, -1};
+        std::thread a([&] { resultados[0] = std::system(comando.c_str()); });
+        std::thread b([&] { resultados[1] = std::system(comando.c_str()); });
+        a.join();
+        b.join();
+        PoeAmbiente("ZUBSIM_TESTE_FILHO", nullptr);
+        EXPECT_EQ(resultados[0], 0);
+        EXPECT_EQ(resultados[1], 0);
+        std::multiset<std::string> coos;
+        for (const auto& arquivo : fs::directory_iterator(pasta)) {
+            if (arquivo.path().filename().string().rfind("filho-", 0) != 0) continue;
+            std::istringstream linhas(LeArquivo(arquivo.path()));
+            for (std::string linha; std::getline(linhas, linha);) coos.insert(linha);
+        }
+        EXPECT_EQ(coos.size(), 2u * vezes);
+        EXPECT_EQ(std::set<std::string>(coos.begin(), coos.end()).size(), coos.size());
+        // Sorted, "-" (refused) would come first and "sem-resposta" last.
+        EXPECT_EQ(*coos.begin(), "0001");
+        EXPECT_EQ(*coos.rbegin(), std::to_string(10000 + 2 * vezes).substr(1));
+        Roteiro({{".5609", "+ 23=" + std::to_string(1000000 + 2 * vezes).substr(1)}});
+        if (pasta.string().rfind("/dev/shm/", 0) == 0) fs::remove_all(pasta);
+    }
 }
 
 }  // namespace
