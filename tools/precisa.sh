@@ -18,4 +18,4 @@ precisa() {
 }
 
 # What building and testing the program needs on Debian 12.
-PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core)
+PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
