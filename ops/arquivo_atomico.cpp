@@ -118,16 +118,29 @@ bool ArquivoAtomico::Conclui() {
         Descarta();
         return false;
     }
-    // Replaces an existing file as well. A program that holds the old file
-    // open without delete sharing makes this fail; it is tried again for
-    // about a second, then reported.
+    // Replaces an existing file as well. A file that another program holds
+    // open cannot be replaced in one step even when it shares deletion: it
+    // is then moved aside, the new one put in its place and the old one
+    // deleted (it goes when that program lets go of it). Without delete
+    // sharing even that fails; it is tried again for about a second, then
+    // reported.
     const std::wstring de = Largo(temporario_), para = Largo(caminho_);
     for (int tentativa = 0;; ++tentativa) {
         if (MoveFileExW(de.c_str(), para.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             temporario_.clear();
             return true;
         }
-        const DWORD codigo = GetLastError();
+        DWORD codigo = GetLastError();
+        const std::wstring aParte = Largo(NomeTemporario(caminho_) + ".velho");
+        if (Passageiro(codigo) && MoveFileExW(para.c_str(), aParte.c_str(), MOVEFILE_WRITE_THROUGH)) {
+            if (MoveFileExW(de.c_str(), para.c_str(), MOVEFILE_WRITE_THROUGH)) {
+                DeleteFileW(aParte.c_str());
+                temporario_.clear();
+                return true;
+            }
+            codigo = GetLastError();
+            MoveFileExW(aParte.c_str(), para.c_str(), MOVEFILE_WRITE_THROUGH);
+        }
         if (!Passageiro(codigo) || tentativa == 20) {
             Falhou(static_cast<int>(codigo));
             break;

@@ -55,6 +55,11 @@ protected:
 #endif
         for (const std::string& nome : nomes) PoeAmbiente(nome.c_str(), nullptr);
         Execucao e{saida, LeArquivo("cli-saida.txt"), LeArquivo("cli-erros.txt")};
+#if defined(_WIN32)
+        // Text written to a Windows file ends its lines CR LF.
+        for (std::string* texto : {&e.padrao, &e.erros})
+            for (std::size_t i; (i = texto->find("\r\n")) != std::string::npos;) texto->erase(i, 1);
+#endif
         fs::remove("cli-saida.txt");
         fs::remove("cli-erros.txt");
         return e;

@@ -108,6 +108,7 @@ TEST_F(Ops, AnotherProgramHoldingTheOldFile) {
         {FILE_SHARE_READ, -1, false},
     };
     for (const auto& caso : casos) {
+        SCOPED_TRACE(std::to_string(caso.partilha) + " " + std::to_string(caso.soltaDepoisDeMs));
         GravaArquivo("saida.txt", "velho\r\n");
         HANDLE aberto = CreateFileW(L"saida.txt", GENERIC_READ, caso.partilha, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(aberto, INVALID_HANDLE_VALUE);
