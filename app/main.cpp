@@ -1,4 +1,5 @@
 // Tavorin: exercises a fiscal printer through its maker's driver library.
+#include "comunicacao.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@ int main(int argc, char* argv[]) {
     // Only the main window ends the program; hiding the last other
     // window must not.
     aplicacao.setQuitOnLastWindowClosed(false);
+    // F12 in any window opens the exchange log.
+    tavorin::AtalhoComunicacao comunicacao;
 
     tavorin::Form1 janela;
     janela.Form_Load();  // the printer test runs before the window shows

@@ -4,8 +4,11 @@
 // shown on the offscreen platform, and Text3 is repainted after every
 // block as the operator sees it. What is left is the program's own cost
 // per block: the answer file, the link, the repaint and the file writing.
+// With --comunicacao the "Comunicação" window is open beside it, listing
+// every exchange as it happens.
 //
-//   bench_leitura [blocks [runs]]     (default 10000 blocks, 5 runs)
+//   bench_leitura [blocks [runs]] [--comunicacao]   (default 10000 blocks, 5 runs)
+#include "comunicacao.h"
 #include "driver.h"
 #include "form1.h"
 #include "link.h"
@@ -14,6 +17,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QEvent>
+#include <QKeyEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,6 +78,18 @@ public:
     }
 };
 
+// The positional arguments, without the options.
+std::vector<char*> Posicionais(int argc, char* argv[], bool& comunicacao) {
+    std::vector<char*> restantes;
+    for (int i = 0; i < argc; ++i) {
+        if (std::string(argv[i]) == "--comunicacao")
+            comunicacao = true;
+        else
+            restantes.push_back(argv[i]);
+    }
+    return restantes;
+}
+
 int Argumento(int argc, char* argv[], int indice, int padrao) {
     if (argc <= indice) return padrao;
     const int valor = std::atoi(argv[indice]);
@@ -85,8 +101,10 @@ int Argumento(int argc, char* argv[], int indice, int padrao) {
 int main(int argc, char* argv[]) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication aplicacao(argc, argv);
-    const int blocos = Argumento(argc, argv, 1, 10000);
-    const int rodadas = Argumento(argc, argv, 2, 5);
+    bool comunicacao = false;
+    std::vector<char*> posicionais = Posicionais(argc, argv, comunicacao);
+    const int blocos = Argumento(static_cast<int>(posicionais.size()), posicionais.data(), 1, 10000);
+    const int rodadas = Argumento(static_cast<int>(posicionais.size()), posicionais.data(), 2, 5);
 
     QTemporaryDir pasta;
     if (!pasta.isValid() || !QDir::setCurrent(pasta.path())) {
@@ -110,19 +128,37 @@ int main(int argc, char* argv[]) {
     noArq->setChecked(true);
     ContaPinturas contador;
     text3->installEventFilter(&contador);
+    tavorin::AtalhoComunicacao atalho;
+    ContaPinturas pinturasLista;
+    if (comunicacao) {
+        QKeyEvent f12(QEvent::KeyPress, Qt::Key_F12, Qt::NoModifier);
+        QApplication::sendEvent(&janela, &f12);
+        if (!atalho.Janela()) {
+            std::fprintf(stderr, "bench_leitura: F12 did not open the Comunica\xC3\xA7\xC3\xA3o window\n");
+            return 1;
+        }
+        atalho.Janela()->findChild<QWidget*>(QStringLiteral("Lista"))->installEventFilter(&pinturasLista);
+        for (int i = 0; i < 20; ++i) QApplication::processEvents();
+    }
 
     std::printf("bench_leitura: reading to LeitM.txt of %d blocks, zero-latency driver, window offscreen,\n"
-                "Text3 repainted after every block; %d runs\n",
-                blocos, rodadas);
+                "Text3 repainted after every block%s; %d runs\n",
+                blocos, comunicacao ? ", the Comunica\xC3\xA7\xC3\xA3o window open" : "", rodadas);
     std::vector<double> segundos;
     for (int rodada = 1; rodada <= rodadas; ++rodada) {
         driver.Reinicia();
         contador.pinturas = 0;
+        pinturasLista.pinturas = 0;
         QFile::remove(QStringLiteral("LeitM.txt"));
         const auto inicio = std::chrono::steady_clock::now();
         executa->click();
         const auto fim = std::chrono::steady_clock::now();
         const double s = std::chrono::duration<double>(fim - inicio).count();
+        // What the window still has to do once the event loop runs again.
+        const auto antesDeRecuperar = std::chrono::steady_clock::now();
+        QApplication::processEvents();
+        const double recupera =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - antesDeRecuperar).count();
 
         QFile arquivo(QStringLiteral("LeitM.txt"));
         int linhas = 0;
@@ -134,8 +170,12 @@ int main(int argc, char* argv[]) {
             return 1;
         }
         segundos.push_back(s);
-        std::printf("run %d: %.3f s  %.0f blocks/s  %.1f us/block  (%d repaints of Text3)\n", rodada, s,
-                    blocos / s, s * 1e6 / blocos, contador.pinturas);
+        std::printf("run %d: %.3f s  %.0f blocks/s  %.1f us/block  (%d repaints of Text3", rodada, s, blocos / s,
+                    s * 1e6 / blocos, contador.pinturas);
+        if (comunicacao)
+            std::printf(", %d of the exchange list; %.1f ms to catch up afterwards", pinturasLista.pinturas,
+                        recupera * 1e3);
+        std::printf(")\n");
     }
     std::sort(segundos.begin(), segundos.end());
     const double mediana = segundos[segundos.size() / 2];

@@ -1,10 +1,16 @@
 #include "driver.h"
 
 #include "driver_library.h"
+#include "link.h"
+#include "registro.h"
 #include "zub_dll3.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 namespace tavorin {
@@ -21,6 +27,19 @@ Driver* instalado = nullptr;
 std::vector<int16_t> abertas;
 
 Driver& Atual() { return instalado ? *instalado : Biblioteca(); }
+
+std::atomic<bool> respostaPresa{false};
+
+// False when the previous answer file is still there after trying to
+// remove it (read-only or immutable file, another owner's file in a shared
+// folder, a directory in its place).
+bool RemoveResposta() {
+    if (std::remove(kArquivoResposta) == 0 || errno == ENOENT) return true;
+    std::error_code erro;
+    const bool existe = std::filesystem::exists(std::filesystem::symlink_status(kArquivoResposta, erro));
+    // A folder that cannot even be looked into cannot be trusted either.
+    return !erro && !existe;
+}
 
 }  // namespace
 
@@ -58,11 +77,29 @@ int16_t Fecha(int32_t porta) {
 }
 
 int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
+    Troca troca;
+    troca.quando = std::chrono::system_clock::now();
+    troca.porta = porta;
+    troca.espera = espera;
+    troca.comando = comando;
+    const auto inicio = std::chrono::steady_clock::now();
     // A driver that does not write an answer must not leave the previous
-    // command's answer to be read as this one's.
-    std::remove(kArquivoResposta);
-    return Atual().TXRX(Para16(porta), Para16(espera), comando.c_str());
+    // command's answer to be read as this one's; when that answer cannot be
+    // removed, the command is not sent at all, so nothing is done that the
+    // operator would see answered by an old line.
+    respostaPresa = !RemoveResposta();
+    if (respostaPresa) {
+        troca.resultado = kRespostaPresa;
+    } else {
+        troca.resultado = Atual().TXRX(Para16(porta), Para16(espera), comando.c_str());
+        troca.resposta = LeResposta();
+    }
+    troca.duracao = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - inicio);
+    RegistraTroca(troca);
+    return troca.resultado;
 }
+
+bool RespostaPresa() { return respostaPresa; }
 
 int32_t PortaAberta() { return abertas.empty() ? -1 : abertas.back(); }
 

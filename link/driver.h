@@ -44,8 +44,16 @@ int16_t Para16(int32_t valor);
 int16_t Abre(int32_t porta);
 int16_t Fecha(int32_t porta);
 // Removes the previous answer file first, so a driver that writes nothing
-// leaves no answer instead of a stale one.
+// leaves no answer instead of a stale one. Every call is recorded in the
+// exchange log (registro.h).
 int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando);
+
+// Result of TXRX when the previous answer file exists and could not be
+// removed: the command was not sent (a driver never returns this value).
+constexpr int16_t kRespostaPresa = -100;
+// True when the last TXRX sent nothing because the previous RespZub.txt
+// could not be removed; false after any TXRX that could remove it (or found none).
+bool RespostaPresa();
 
 // The last port opened and not closed since, or -1 when every port opened
 // has been closed again.

@@ -17,6 +17,8 @@ std::string Mid(const std::string& texto, std::size_t posicao, std::size_t taman
 }
 
 std::string LeResposta() {
+    // The file still there is the answer to an earlier command.
+    if (RespostaPresa()) return {};
     std::ifstream arquivo(kArquivoResposta, std::ios::binary);
     std::string linha;
     if (!arquivo) return linha;

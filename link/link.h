@@ -22,7 +22,8 @@ extern std::string Status;
 std::string Mid(const std::string& texto, std::size_t posicao, std::size_t tamanho);
 
 // First line of RespZub.txt, without its line end; empty when the file is
-// missing or unreadable.
+// missing or unreadable, and when the last TXRX could not remove it (it
+// holds an earlier command's answer).
 std::string LeResposta();
 
 // Sends one command and reads its answer into Resposta and Status.

@@ -4,9 +4,14 @@
 #include "driver_library.h"
 #include "fake_driver.h"
 #include "link.h"
+#include "registro.h"
 #include "respostas.h"
 
 #include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#include <unistd.h>
+#endif
 
 namespace tavorin {
 namespace {
@@ -83,6 +88,100 @@ TEST_F(Link, ClockTextFromTheStatusAnswer) {
         Resposta = resposta;
         EXPECT_EQ(TextoRelogio(), texto) << resposta;
     }
+}
+
+// Every TXRX is recorded as sent and answered, oldest first, the paper
+// check's direct call included; the record keeps only the newest
+// kMaxTrocas; an observer hears each exchange until it stops observing.
+TEST_F(Link, ExchangeLogRecordsEveryTXRXBounded) {
+    LimpaTrocas();
+    std::vector<Troca> ouvidas;
+    const int handle = ObservaTrocas([&](const Troca& troca) { ouvidas.push_back(troca); });
+    driver.Enfileira(".13", Atendimento{"{+13\r\nsecond", 5});
+    driver.Enfileira(".23", Atendimento{std::nullopt, -3});
+    const auto antes = std::chrono::system_clock::now();
+    EnviaComando(70000, 180, ".13");
+    TXRX(2, 10, ".23");
+    DeixaDeObservar(handle);
+    TXRX(2, 10, ".23");
+    const std::vector<Troca> trocas = Trocas();
+    ASSERT_EQ(trocas.size(), 3u);
+    ASSERT_EQ(ouvidas.size(), 2u);
+    const std::tuple<int32_t, int32_t, std::string, int16_t, std::string> esperadas[] = {
+        {70000, 180, ".13", 5, "{+13"}, {2, 10, ".23", -3, ""}, {2, 10, ".23", 0, ""}};
+    for (std::size_t i = 0; i < trocas.size(); ++i) {
+        const auto& [porta, espera, comando, resultado, resposta] = esperadas[i];
+        const Troca& t = trocas[i];
+        EXPECT_EQ(std::tie(t.porta, t.espera, t.comando, t.resultado, t.resposta),
+                  std::tie(porta, espera, comando, resultado, resposta)) << i;
+        EXPECT_GE(t.quando, i ? trocas[i - 1].quando : antes);
+        if (i < ouvidas.size()) {
+            EXPECT_EQ(ouvidas[i].comando, t.comando);
+        }
+    }
+    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(Troca{{}, 0, 0, std::to_string(i), 0, {}, {}});
+    const std::vector<Troca> limitadas = Trocas();
+    ASSERT_EQ(limitadas.size(), kMaxTrocas);
+    EXPECT_EQ(limitadas.front().comando, "2");
+    EXPECT_EQ(limitadas.back().comando, std::to_string(kMaxTrocas + 1));
+    LimpaTrocas();
+    EXPECT_TRUE(Trocas().empty());
+}
+
+// Blanks, control bytes and bytes that look like others are spelled out;
+// accented letters stay (the windows convert them); empty fields still
+// show; the duration is in milliseconds.
+TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
+    const std::pair<std::string, std::string> casos[] = {
+        {".01 A\tB\\", ".01\xB7" "A\\x09B\\\\"},
+        {std::string("\0\r\n\x1B\x7F", 5), "\\x00\\x0D\\x0A\\x1B\\x7F"},
+        {"\xA0\xB7\x81\x9D\xC7\xE3\x80", "\\xA0\\xB7\\x81\\x9D\xC7\xE3\x80"},
+        {"", ""}};
+    for (const auto& [bytes, visiveis] : casos) EXPECT_EQ(BytesVisiveis(bytes), visiveis);
+    const Troca troca{std::chrono::system_clock::now(), 2, 180, ".13 ", -100, "", std::chrono::microseconds(12345)};
+    const std::string linha = DescreveTroca(troca);
+    EXPECT_NE(linha.find("  porta 2  espera 180  enviado \".13\xB7\"  resultado -100  resposta \"\"  12,345 ms"),
+              std::string::npos) << linha;
+    EXPECT_EQ(linha.find('\n'), std::string::npos);
+}
+
+// An answer file that cannot be removed (here a folder in its place) is an
+// earlier command's answer: the command is not sent, its result says so,
+// and nothing of the old answer is read, by EnviaComando or by a direct
+// TXRX and LeResposta. Once the file can go, commands flow again.
+TEST_F(Link, UnremovableAnswerFileSendsNothing) {
+    std::filesystem::create_directory(kArquivoResposta);
+    GravaArquivo(std::filesystem::path(kArquivoResposta) / "x", "{+28 stale");
+    Resposta = "{+13 earlier";
+    Status = "+";
+    LimpaTrocas();
+    EXPECT_EQ(EnviaComando(1, 180, ".13"), kRespostaPresa);
+    EXPECT_TRUE(RespostaPresa());
+    EXPECT_EQ(Resposta, "");
+    EXPECT_EQ(Status, "");
+    EXPECT_EQ(AbreImpressora(1), -1);
+    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(1), ChFecha(1)})) << Descreve(driver.chamadas);
+    ASSERT_EQ(Trocas().size(), 2u);
+    EXPECT_EQ(Trocas()[0].resultado, kRespostaPresa);
+#if !defined(_WIN32)
+    // A readable stale file in a folder the program may not write to: only
+    // where permissions bind (not for root).
+    if (geteuid() != 0) {
+        std::filesystem::remove_all(kArquivoResposta);
+        GravaArquivo(kArquivoResposta, "{+28 stale\r\n");
+        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+        EXPECT_EQ(TXRX(1, 10, ".23"), kRespostaPresa);
+        EXPECT_EQ(LeResposta(), "");
+        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    }
+#endif
+    std::filesystem::remove_all(kArquivoResposta);
+    driver.Limpa();
+    driver.Enfileira(".13", "{+13");
+    EXPECT_EQ(EnviaComando(1, 180, ".13"), 0);
+    EXPECT_FALSE(RespostaPresa());
+    EXPECT_EQ(Resposta, "{+13");
+    EXPECT_EQ(driver.chamadas, Chamadas{ChTXRX(1, 180, ".13")}) << Descreve(driver.chamadas);
 }
 
 // The simulated printer beside this program is loaded from there, as the

@@ -337,6 +337,27 @@ private slots:
                                                                   "não encontrada: libZub_Dll3_nao_existe.so"));
     }
 
+    // An answer file that cannot be removed is named at start-up and
+    // instead of "ERRO " after any command, and no command reaches the
+    // driver meanwhile.
+    void unreplaceableAnswerFile() {
+        QDir().mkpath(QStringLiteral("RespZub.txt/x"));
+        const QString texto = QStringLiteral("Arquivo de resposta não pode ser substituído: ") +
+                              QDir::toNativeSeparators(QDir::current().absoluteFilePath("RespZub.txt"));
+        QWidget* relogio = Mostra("Command7");
+        relogio->findChild<QTimer*>()->stop();
+        driver->Limpa();
+        principal->Form_Load();
+        QCOMPARE(Textos(principal, "Text2 Text3"), "Impressora não Conectada|" + texto);
+        Clica(principal, "Command4");
+        QCOMPARE(Textos(principal, "Text3"), texto);
+        Clica(relogio, "EHV");
+        QCOMPARE(Textos(relogio, "RespClock"), texto);
+        QVERIFY2(std::none_of(driver->chamadas.begin(), driver->chamadas.end(),
+                              [](const Chamada& c) { return c.funcao == Chamada::Funcao::TXRX; }),
+                 Descreve(driver->chamadas).c_str());
+    }
+
     // Every caption of the three windows fits; the Tab key walks the main
     // window in its order, labels and frames skipped, an option group one
     // stop.

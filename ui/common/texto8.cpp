@@ -1,6 +1,11 @@
 #include "texto8.h"
 
+#include "driver.h"
 #include "link.h"
+#include "zub_dll3.h"
+
+#include <QDir>
+#include <QFileInfo>
 
 #if defined(Q_OS_WIN)
 #include <QByteArray>
@@ -49,7 +54,13 @@ std::string ParaDriver(const QString& texto) {
 
 #endif
 
+QString TextoDaRespostaPresa() {
+    const QString arquivo = QFileInfo(QString::fromLatin1(kArquivoResposta)).absoluteFilePath();
+    return QStringLiteral("Arquivo de resposta não pode ser substituído: ") + QDir::toNativeSeparators(arquivo);
+}
+
 QString TextoDoResultado() {
+    if (RespostaPresa()) return TextoDaRespostaPresa();
     return Status == "+" ? DoDriver(Resposta) : QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2));
 }
 

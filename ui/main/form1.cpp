@@ -153,6 +153,10 @@ void Form1::Command1_Click() {
 }
 
 void Form1::MostraFalhaDoDriver() {
+    if (RespostaPresa()) {
+        Text3->setText(TextoDaRespostaPresa());
+        return;
+    }
     const FalhaDriver falha = FalhaDoDriver();
     if (!falha.Houve()) return;
     const QString arquivo = QString::fromStdString(falha.arquivo);

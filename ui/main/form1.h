@@ -60,7 +60,8 @@ protected:
 
 private:
     void MontaJanela();
-    // Says in Text3 which driver library could not be loaded, if any.
+    // Says in Text3 which driver library could not be loaded, if any, or
+    // which answer file could not be replaced.
     void MostraFalhaDoDriver();
 
     // Shows the paper and on-line state of a ".23"; true when out of paper.

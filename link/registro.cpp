@@ -1,0 +1,115 @@
+#include "registro.h"
+
+#include <cstdio>
+#include <ctime>
+#include <deque>
+#include <map>
+#include <mutex>
+
+namespace tavorin {
+
+namespace {
+
+// The record has its own lock and the observers theirs, so an observer may
+// read the record (or stop observing) from inside its call.
+std::mutex registroTrava;
+std::deque<Troca> registro;
+
+std::recursive_mutex observadoresTrava;
+std::map<int, std::function<void(const Troca&)>> observadores;
+int proximoHandle = 1;
+
+bool Visivel(unsigned char byte) {
+    // Control characters, DEL, the five bytes Windows-1252 leaves undefined
+    // and the no-break space (indistinguishable from a blank) show nothing
+    // useful; B7 is what a blank is shown as.
+    if (byte < 0x20 || byte == 0x7F || byte == 0xA0 || byte == 0xB7) return false;
+    return !(byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D);
+}
+
+}  // namespace
+
+std::vector<Troca> Trocas() {
+    std::lock_guard<std::mutex> trava(registroTrava);
+    return {registro.begin(), registro.end()};
+}
+
+void LimpaTrocas() {
+    std::lock_guard<std::mutex> trava(registroTrava);
+    registro.clear();
+}
+
+void RegistraTroca(const Troca& troca) {
+    {
+        std::lock_guard<std::mutex> trava(registroTrava);
+        if (registro.size() >= kMaxTrocas) registro.pop_front();
+        registro.push_back(troca);
+    }
+    std::lock_guard<std::recursive_mutex> trava(observadoresTrava);
+    // A copy: an observer may add or remove observers while it runs.
+    const auto chamados = observadores;
+    for (const auto& [handle, observador] : chamados)
+        if (observadores.count(handle)) observador(troca);
+}
+
+int ObservaTrocas(std::function<void(const Troca&)> observador) {
+    std::lock_guard<std::recursive_mutex> trava(observadoresTrava);
+    const int handle = proximoHandle++;
+    observadores.emplace(handle, std::move(observador));
+    return handle;
+}
+
+void DeixaDeObservar(int handle) {
+    std::lock_guard<std::recursive_mutex> trava(observadoresTrava);
+    observadores.erase(handle);
+}
+
+std::string BytesVisiveis(const std::string& bytes) {
+    std::string texto;
+    texto.reserve(bytes.size());
+    for (unsigned char byte : bytes) {
+        if (byte == ' ') {
+            texto += '\xB7';
+        } else if (byte == '\\') {
+            texto += "\\\\";
+        } else if (Visivel(byte)) {
+            texto += static_cast<char>(byte);
+        } else {
+            char hexa[5];
+            std::snprintf(hexa, sizeof hexa, "\\x%02X", byte);
+            texto += hexa;
+        }
+    }
+    return texto;
+}
+
+std::string DescreveTroca(const Troca& troca) {
+    using namespace std::chrono;
+    const auto desdeEpoca = duration_cast<milliseconds>(troca.quando.time_since_epoch());
+    const std::time_t segundos = static_cast<std::time_t>(duration_cast<seconds>(desdeEpoca).count());
+    const int milis = static_cast<int>((desdeEpoca.count() % 1000 + 1000) % 1000);
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &segundos);
+#else
+    localtime_r(&segundos, &local);
+#endif
+    char hora[32];
+    std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &local);
+
+    const long long micro = troca.duracao.count();
+    char duracao[48];
+    // Milliseconds with a decimal comma, as the windows write numbers.
+    std::snprintf(duracao, sizeof duracao, "%s%lld,%03lld ms", micro < 0 ? "-" : "", (micro < 0 ? -micro : micro) / 1000,
+                  (micro < 0 ? -micro : micro) % 1000);
+
+    char milisTexto[8];
+    std::snprintf(milisTexto, sizeof milisTexto, ".%03d", milis);
+    // The quoted fields hold no blank (blanks are made visible), so every
+    // blank on the line separates fields and an empty answer still shows.
+    return std::string(hora) + milisTexto + "  porta " + std::to_string(troca.porta) + "  espera " +
+           std::to_string(troca.espera) + "  enviado \"" + BytesVisiveis(troca.comando) + "\"  resultado " +
+           std::to_string(troca.resultado) + "  resposta \"" + BytesVisiveis(troca.resposta) + "\"  " + duracao;
+}
+
+}  // namespace tavorin

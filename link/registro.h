@@ -1,0 +1,56 @@
+// The exchange log: every command the link hands to the driver, with what
+// came back and how long it took, kept in memory for a technician to look
+// at ("Comunicação" window, the command line's --registro). Nothing here
+// writes a file on its own.
+#pragma once
+
+#include <chrono>
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace tavorin {
+
+// One exchange with the driver, as the link saw it.
+struct Troca {
+    std::chrono::system_clock::time_point quando;  // when the command was sent
+    int32_t porta = 0;
+    int32_t espera = 0;
+    std::string comando;        // bytes sent, 8-bit as the printer takes them
+    int16_t resultado = 0;      // the driver's result
+    std::string resposta;       // first line of the answer file after the call (empty when none)
+    std::chrono::microseconds duracao{0};
+};
+
+// The last kMaxTrocas exchanges, oldest first (a bounded record in memory;
+// never written to a file by itself).
+constexpr std::size_t kMaxTrocas = 5000;
+std::vector<Troca> Trocas();
+void LimpaTrocas();
+
+// Called after every exchange, on the thread that made it. Returns a handle
+// for DeixaDeObservar. Once DeixaDeObservar returns, the observer is not
+// called again (a call under way on another thread is waited for).
+int ObservaTrocas(std::function<void(const Troca&)> observador);
+void DeixaDeObservar(int handle);
+
+// The record as text, one line per exchange: time, port, wait limit,
+// command, result, answer, duration, with blanks and non-printable bytes
+// made visible (used by "Salvar…" and by the command line's --registro).
+// The line is 8-bit text like the command and answer it shows, without a
+// line end.
+std::string DescreveTroca(const Troca& troca);
+
+// Command or answer bytes with every byte visible: a blank is shown as
+// "·" (byte B7), a byte that shows nothing or could be mistaken for
+// another as \xHH, a backslash as "\\". Printable 8-bit characters stay as
+// they are.
+std::string BytesVisiveis(const std::string& bytes);
+
+// Adds one exchange to the record and tells the observers; the link's
+// TXRX calls it after every exchange.
+void RegistraTroca(const Troca& troca);
+
+}  // namespace tavorin

@@ -1,0 +1,115 @@
+// The "Comunicação" window offscreen: F12 from each window opens it, the
+// exchanges appear as they happen (also while a command loop keeps the
+// event loop away), "Limpar" empties it and "Salvar…" writes the record.
+#include "clock.h"
+#include "comunicacao.h"
+#include "cupom.h"
+#include "janela.h"
+#include "operador.h"
+#include "registro.h"
+#include "texto8.h"
+
+#include <QAbstractItemModel>
+#include <QDir>
+#include <QFileDialog>
+#include <QLabel>
+#include <QThread>
+#include <QTimer>
+#include <QTreeView>
+
+using namespace tavorin;
+using namespace tavorin::teste;
+
+class ComunicacaoTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Bancada> bancada;
+    std::unique_ptr<AtalhoComunicacao> atalho;
+
+    QAbstractItemModel* Modelo() { return atalho->Janela()->findChild<QTreeView*>("Lista")->model(); }
+    QString Celula(int linha, int coluna) { return Modelo()->index(linha, coluna).data().toString(); }
+    // Enviado, Resultado and Resposta of a row.
+    QString Linha(int linha) { return Celula(linha, 3) + '|' + Celula(linha, 4) + '|' + Celula(linha, 6); }
+
+private slots:
+    void init() {
+        bancada = std::make_unique<Bancada>(2);
+        bancada->driver->respostaPadrao = {"{+ 1\x01\xC7", 0};
+        LimpaTrocas();
+        atalho = std::make_unique<AtalhoComunicacao>();
+        QVERIFY(MostraEAtiva(bancada->principal.get()));
+    }
+    void cleanup() {
+        atalho.reset();
+        bancada.reset();
+    }
+
+    void f12FromEachWindow_data() {
+        QTest::addColumn<QString>("botao");  // the main window's button that shows the window; "" the main one
+        QTest::newRow("TAVORIN") << QString();
+        QTest::newRow("Cupom") << "Command6";
+        QTest::newRow("Relógio") << "Command7";
+    }
+    void f12FromEachWindow() {
+        QFETCH(QString, botao);
+        Form1* principal = bancada->principal.get();
+        QWidget* janela = principal;
+        if (!botao.isEmpty()) {
+            Clica(principal, botao);
+            janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
+            QVERIFY(QTest::qWaitForWindowActive(janela));
+            // The clock's probe every second would add rows of its own.
+            if (auto* tique = janela->findChild<QTimer*>()) tique->stop();
+        }
+        QVERIFY(!atalho->Janela());
+        const int antes = static_cast<int>(Trocas().size());
+        QTest::keyClick(janela, Qt::Key_F12);
+        QVERIFY(atalho->Janela() && atalho->Janela()->isVisible());
+        QCOMPARE(Modelo()->rowCount(), antes);
+        EnviaComando(2, 10, ".01 X\r");
+        QTRY_COMPARE(Modelo()->rowCount(), antes + 1);
+        QCOMPARE(Linha(antes), QString::fromUtf8(".01·X\\x0D|0|{+·1\\x01Ç"));
+        // A command loop keeps the event loop away: the list still catches up.
+        for (int i = 0; i < 3; ++i, QThread::msleep(110)) EnviaComando(2, 100, ".++");
+        QVERIFY(Modelo()->rowCount() >= antes + 3);
+    }
+
+    // "Limpar" empties the list and the record; "Salvar…" writes what the
+    // record holds, one line per exchange, and says where; a file that
+    // cannot be written is reported and nothing is left behind.
+    void clearAndSave() {
+        QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
+        Comunicacao* janela = atalho->Janela();
+        EnviaComando(2, 10, ".13");
+        Clica(janela, "Limpar");
+        QCOMPARE(Modelo()->rowCount(), 0);
+        QVERIFY(Trocas().empty());
+        EnviaComando(2, 180, ".13");
+        TXRX(2, 10, ".23 ");
+        QTRY_COMPARE(Modelo()->rowCount(), 2);
+
+        const QString arquivo = QDir::current().absoluteFilePath("registro.txt");
+        QTimer::singleShot(0, janela, [&] {
+            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            if (!dialogo) return;
+            dialogo->selectFile(arquivo);
+            static_cast<QDialog*>(dialogo)->accept();
+        });
+        Clica(janela, "Salvar");
+        QString esperado;
+        for (const Troca& troca : Trocas()) esperado += DoDriver(DescreveTroca(troca)) + '\n';
+        QCOMPARE(QString::fromUtf8(LeArquivo(arquivo.toStdString()).c_str()), esperado);
+        QVERIFY(esperado.contains(QString::fromUtf8("enviado \".23·\"")));
+        auto* situacao = janela->findChild<QLabel*>("Situacao");
+        QCOMPARE(situacao->text(), "Salvo em " + QDir::toNativeSeparators(arquivo));
+
+        const QString semPasta = QDir::current().absoluteFilePath("nao/existe.txt");
+        QVERIFY(!janela->Salva(semPasta));
+        QVERIFY(situacao->text().startsWith("Não foi possível salvar " + QDir::toNativeSeparators(semPasta)));
+        QCOMPARE(situacao->palette().color(QPalette::WindowText), kVermelho);
+        QVERIFY(!QDir("nao").exists());
+    }
+};
+
+QTEST_MAIN(ComunicacaoTest)
+#include "comunicacao_tests.moc"

@@ -1,0 +1,276 @@
+#include "comunicacao.h"
+
+#include "janela.h"
+#include "texto8.h"
+
+#include <QAbstractTableModel>
+#include <QApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QSaveFile>
+#include <QScrollBar>
+#include <QThread>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+#include <deque>
+
+namespace tavorin {
+
+namespace {
+
+enum Coluna { kHora, kPorta, kEspera, kEnviado, kResultado, kDuracao, kResposta, kColunas };
+
+const char* const kTitulos[kColunas] = {"Hora", "Porta", "Espera", "Enviado", "Resultado", "Duração", "Resposta"};
+
+// While a command loop (a fiscal memory reading) keeps the event loop
+// from running, the list is still brought up to date and painted this
+// often: live enough to watch, cheap beside the exchanges themselves.
+constexpr int kIntervaloAoVivoMs = 100;
+
+QString Duracao(std::chrono::microseconds duracao) {
+    return QString::number(static_cast<double>(duracao.count()) / 1000.0, 'f', 3).replace('.', ',') +
+           QStringLiteral(" ms");
+}
+
+}  // namespace
+
+// The exchanges as rows, at most kMaxTrocas as the record keeps; texts are
+// made only for the rows painted.
+class ModeloTrocas : public QAbstractTableModel {
+public:
+    using QAbstractTableModel::QAbstractTableModel;
+
+    int rowCount(const QModelIndex& pai) const override { return pai.isValid() ? 0 : static_cast<int>(trocas_.size()); }
+    int columnCount(const QModelIndex& pai) const override { return pai.isValid() ? 0 : kColunas; }
+
+    QVariant data(const QModelIndex& indice, int papel) const override {
+        if (!indice.isValid() || indice.row() >= rowCount({})) return {};
+        const Troca& troca = trocas_[static_cast<std::size_t>(indice.row())];
+        const int coluna = indice.column();
+        if (papel == Qt::ForegroundRole && coluna == kResultado && troca.resultado < 0) return kVermelho;
+        if (papel == Qt::TextAlignmentRole && (coluna == kPorta || coluna == kEspera || coluna == kResultado ||
+                                               coluna == kDuracao))
+            return QVariant(Qt::AlignRight | Qt::AlignVCenter);
+        if (papel == Qt::ToolTipRole && (coluna == kEnviado || coluna == kResposta)) return data(indice, Qt::DisplayRole);
+        if (papel != Qt::DisplayRole) return {};
+        switch (coluna) {
+            case kHora: {
+                const auto ms =
+                    std::chrono::duration_cast<std::chrono::milliseconds>(troca.quando.time_since_epoch()).count();
+                return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+            }
+            case kPorta: return troca.porta;
+            case kEspera: return troca.espera;
+            case kEnviado: return DoDriver(BytesVisiveis(troca.comando));
+            case kResultado: return troca.resultado;
+            case kDuracao: return Duracao(troca.duracao);
+            case kResposta: return DoDriver(BytesVisiveis(troca.resposta));
+        }
+        return {};
+    }
+
+    QVariant headerData(int secao, Qt::Orientation orientacao, int papel) const override {
+        if (orientacao != Qt::Horizontal || papel != Qt::DisplayRole || secao < 0 || secao >= kColunas) return {};
+        return QString::fromUtf8(kTitulos[secao]);
+    }
+
+    // New rows at the end, the oldest dropped past kMaxTrocas: one signal
+    // each for a whole batch, so the view never lays out every row again.
+    void Acrescenta(std::vector<Troca>& novas) {
+        if (novas.empty()) return;
+        if (novas.size() > kMaxTrocas) novas.erase(novas.begin(), novas.end() - kMaxTrocas);
+        const std::size_t excesso = trocas_.size() + novas.size() > kMaxTrocas ? trocas_.size() + novas.size() - kMaxTrocas : 0;
+        if (excesso > 0) {
+            beginRemoveRows({}, 0, static_cast<int>(excesso) - 1);
+            trocas_.erase(trocas_.begin(), trocas_.begin() + static_cast<std::ptrdiff_t>(excesso));
+            endRemoveRows();
+        }
+        const int primeira = static_cast<int>(trocas_.size());
+        beginInsertRows({}, primeira, primeira + static_cast<int>(novas.size()) - 1);
+        trocas_.insert(trocas_.end(), std::make_move_iterator(novas.begin()), std::make_move_iterator(novas.end()));
+        endInsertRows();
+    }
+
+    void Limpa() {
+        beginResetModel();
+        trocas_.clear();
+        endResetModel();
+    }
+
+private:
+    std::deque<Troca> trocas_;
+};
+
+Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
+    setObjectName(QStringLiteral("Comunicacao"));
+    setWindowTitle(QStringLiteral("Comunicação"));
+
+    modelo_ = new ModeloTrocas(this);
+    Lista = new QTreeView(this);
+    Lista->setObjectName(QStringLiteral("Lista"));
+    Lista->setRootIsDecorated(false);
+    Lista->setItemsExpandable(false);
+    // Equal rows: scrolling and appending never measure every row.
+    Lista->setUniformRowHeights(true);
+    Lista->setAlternatingRowColors(true);
+    Lista->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    Lista->setModel(modelo_);
+    // Fixed-width text, so a command's fields line up under each other.
+    Lista->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    // Each column as wide as its title or a typical value, whichever is
+    // wider; the answer as wide as the longest the printer sends, scrolled
+    // sideways.
+    const QFontMetrics metrica(Lista->font());
+    const QFontMetrics metricaTitulo(Lista->header()->font());
+    const char* const exemplos[kColunas] = {"00:00:00.000", "-32768", "-32768", ".0000000000000000",
+                                            "-32768", "00000,000 ms", ""};
+    for (int coluna = 0; coluna < kResposta; ++coluna)
+        Lista->header()->resizeSection(
+            coluna, std::max(metrica.horizontalAdvance(QString::fromLatin1(exemplos[coluna])),
+                             metricaTitulo.horizontalAdvance(QString::fromUtf8(kTitulos[coluna]))) + 24);
+    Lista->header()->setStretchLastSection(false);
+    Lista->header()->resizeSection(kResposta, metrica.horizontalAdvance(QString(160, QLatin1Char('0'))) + 24);
+    Lista->header()->setSectionsMovable(false);
+
+    Salvar = new QPushButton(QStringLiteral("Salvar…"), this);
+    Salvar->setObjectName(QStringLiteral("Salvar"));
+    Salvar->setAutoDefault(false);
+    Limpar = new QPushButton(QStringLiteral("Limpar"), this);
+    Limpar->setObjectName(QStringLiteral("Limpar"));
+    Limpar->setAutoDefault(false);
+    Situacao = new QLabel(this);
+    Situacao->setObjectName(QStringLiteral("Situacao"));
+    Situacao->setTextInteractionFlags(Qt::TextSelectableByMouse);
+
+    auto* botoes = new QHBoxLayout;
+    botoes->addWidget(Salvar);
+    botoes->addWidget(Limpar);
+    botoes->addWidget(Situacao, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Lista, 1);
+    layout->addLayout(botoes);
+    resize(960, 420);
+
+    connect(Salvar, &QPushButton::clicked, this, &Comunicacao::Salvar_Click);
+    connect(Limpar, &QPushButton::clicked, this, &Comunicacao::Limpar_Click);
+
+    // What happened before the window was first opened is shown too.
+    std::vector<Troca> anteriores = Trocas();
+    modelo_->Acrescenta(anteriores);
+    Lista->scrollToBottom();
+    observador_ = ObservaTrocas([this](const Troca& troca) { Recebe(troca); });
+    desdeAtualizacao_.start();
+}
+
+Comunicacao::~Comunicacao() { DeixaDeObservar(observador_); }
+
+void Comunicacao::Recebe(const Troca& troca) {
+    bool agenda = false;
+    {
+        std::lock_guard<std::mutex> trava(pendentesTrava_);
+        pendentes_.push_back(troca);
+        agenda = !agendado_;
+        agendado_ = true;
+    }
+    // The list catches up once the event loop runs again: one batch for
+    // however many exchanges came meanwhile.
+    if (agenda) QMetaObject::invokeMethod(this, [this] { Descarrega(); }, Qt::QueuedConnection);
+    // A command loop on this thread keeps the event loop away for as long
+    // as it runs: bring the list up to date and paint it now and then.
+    if (QThread::currentThread() == thread() && isVisible() && desdeAtualizacao_.elapsed() >= kIntervaloAoVivoMs) {
+        Descarrega();
+        Lista->repaint();
+    }
+}
+
+void Comunicacao::Descarrega() {
+    std::vector<Troca> novas;
+    {
+        std::lock_guard<std::mutex> trava(pendentesTrava_);
+        novas.swap(pendentes_);
+        agendado_ = false;
+    }
+    desdeAtualizacao_.restart();
+    if (novas.empty()) return;
+    // Newest last, followed unless the operator scrolled up to read.
+    const QScrollBar* barra = Lista->verticalScrollBar();
+    const bool noFim = barra->value() == barra->maximum();
+    modelo_->Acrescenta(novas);
+    if (noFim) Lista->scrollToBottom();
+}
+
+void Comunicacao::Limpar_Click() {
+    {
+        std::lock_guard<std::mutex> trava(pendentesTrava_);
+        pendentes_.clear();
+    }
+    LimpaTrocas();
+    modelo_->Limpa();
+    MostraSituacao(QString(), false);
+}
+
+void Comunicacao::Salvar_Click() {
+    QFileDialog dialogo(this, QStringLiteral("Salvar registro da comunicação"), QDir::currentPath(),
+                        QStringLiteral("Texto (*.txt);;Todos os arquivos (*)"));
+    dialogo.setObjectName(QStringLiteral("SalvarComo"));
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setDefaultSuffix(QStringLiteral("txt"));
+    dialogo.selectFile(QStringLiteral("Comunicacao.txt"));
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return;
+    Salva(dialogo.selectedFiles().constFirst());
+}
+
+bool Comunicacao::Salva(const QString& arquivo) {
+    const QString nome = QDir::toNativeSeparators(arquivo);
+    QSaveFile saida(arquivo);
+    // Text mode: the platform's line ends, CR LF on Windows.
+    bool gravou = saida.open(QIODevice::WriteOnly | QIODevice::Text);
+    if (gravou) {
+        for (const Troca& troca : Trocas()) {
+            const QByteArray linha = DoDriver(DescreveTroca(troca)).toUtf8() + '\n';
+            if (saida.write(linha) != linha.size()) {
+                gravou = false;
+                break;
+            }
+        }
+    }
+    if (gravou) gravou = saida.commit();
+    if (!gravou) {
+        saida.cancelWriting();
+        MostraSituacao(QStringLiteral("Não foi possível salvar %1: %2").arg(nome, saida.errorString()), true);
+        return false;
+    }
+    MostraSituacao(QStringLiteral("Salvo em %1").arg(nome), false);
+    return true;
+}
+
+void Comunicacao::MostraSituacao(const QString& texto, bool alerta) {
+    QPalette paleta = Situacao->palette();
+    paleta.setColor(QPalette::WindowText, alerta ? kVermelho : kPreto);
+    Situacao->setPalette(paleta);
+    Situacao->setText(texto);
+}
+
+AtalhoComunicacao::AtalhoComunicacao() { QCoreApplication::instance()->installEventFilter(this); }
+
+AtalhoComunicacao::~AtalhoComunicacao() { delete janela_; }
+
+bool AtalhoComunicacao::eventFilter(QObject* objeto, QEvent* evento) {
+    if (evento->type() != QEvent::KeyPress || static_cast<QKeyEvent*>(evento)->key() != Qt::Key_F12)
+        return QObject::eventFilter(objeto, evento);
+    if (!janela_) janela_ = new Comunicacao;
+    janela_->show();
+    janela_->raise();
+    janela_->activateWindow();
+    return true;
+}
+
+}  // namespace tavorin

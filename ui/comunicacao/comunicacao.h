@@ -1,0 +1,80 @@
+// The "Comunicação" window: every exchange with the driver, newest last,
+// with its bytes made visible, for a technician puzzled by an answer. F12
+// from any window of the program opens it; the windows themselves know
+// nothing of it.
+#pragma once
+
+#include "registro.h"
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QWidget>
+
+#include <mutex>
+#include <vector>
+
+class QLabel;
+class QPushButton;
+class QTreeView;
+
+namespace tavorin {
+
+class ModeloTrocas;
+
+class Comunicacao : public QWidget {
+    Q_OBJECT
+public:
+    explicit Comunicacao(QWidget* pai = nullptr);
+    ~Comunicacao() override;
+
+    // Writes the record to `arquivo`, one exchange a line in UTF-8, in
+    // place of the previous file only once it is complete. Says in the
+    // window whether it was saved; false when it was not.
+    bool Salva(const QString& arquivo);
+
+public slots:
+    void Salvar_Click();  // Salvar…
+    void Limpar_Click();  // Limpar
+
+private:
+    // Runs on the thread that made the exchange.
+    void Recebe(const Troca& troca);
+    // Moves the exchanges received so far into the list.
+    void Descarrega();
+    void MostraSituacao(const QString& texto, bool alerta);
+
+    ModeloTrocas* modelo_;
+    QTreeView* Lista;
+    QPushButton* Salvar;
+    QPushButton* Limpar;
+    QLabel* Situacao;
+
+    int observador_ = 0;
+    std::mutex pendentesTrava_;
+    std::vector<Troca> pendentes_;
+    bool agendado_ = false;
+    // Since the list was last brought up to date while a command loop
+    // keeps the event loop from running.
+    QElapsedTimer desdeAtualizacao_;
+};
+
+// F12 anywhere in the program shows the "Comunicação" window, created the
+// first time. One per program, made after the QApplication; the window
+// goes with it.
+class AtalhoComunicacao : public QObject {
+    Q_OBJECT
+public:
+    AtalhoComunicacao();
+    ~AtalhoComunicacao() override;
+
+    // The window, once F12 created it; null before.
+    Comunicacao* Janela() const { return janela_; }
+
+protected:
+    bool eventFilter(QObject* objeto, QEvent* evento) override;
+
+private:
+    QPointer<Comunicacao> janela_;
+};
+
+}  // namespace tavorin
