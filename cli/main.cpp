@@ -6,6 +6,7 @@
 #include "entrada.h"
 #include "link.h"
 #include "operacoes.h"
+#include "registro.h"
 #include "terminal.h"
 
 #include <CLI/CLI.hpp>
@@ -76,12 +77,19 @@ int SaidaDe(const Desfecho& d) {
     return d.status == "+" ? kAceito : kRecusado;
 }
 
+std::string TextoRespostaPresa() {
+    return std::string("o arquivo de resposta ") + kArquivoResposta +
+           " não pode ser substituído; nada foi enviado à impressora";
+}
+
 // The exchange decides the outcome; a failure says why.
 void Decide(Relato& r, const Desfecho& d) {
     r.desfecho = d;
     r.saida = SaidaDe(d);
     if (r.saida == kRecusado)
         r.falha = "recusado pela impressora: ERRO " + Utf8DoDriver(d.Codigo());
+    else if (d.resultado == kRespostaPresa)
+        r.falha = TextoRespostaPresa();
     else if (r.saida == kSemResposta && d.resultado < 0)
         r.falha = "sem resposta da impressora na porta " + std::to_string(Porta) + " (resultado do driver " +
                   std::to_string(d.resultado) + ")";
@@ -91,6 +99,11 @@ void Decide(Relato& r, const Desfecho& d) {
 
 std::string Portas(const std::vector<int32_t>& portas) {
     return portas.size() == 1 ? "na porta " + std::to_string(portas[0]) : "nas portas 1 e 2";
+}
+
+// No printer on the ports tried, or none could be asked.
+std::string NaoEncontrada(const std::vector<int32_t>& portas) {
+    return RespostaPresa() ? TextoRespostaPresa() : "nenhuma impressora respondeu " + Portas(portas);
 }
 
 std::vector<int32_t> PortasDoPedido(const Pedido& p) {
@@ -111,7 +124,7 @@ bool Localiza(const Pedido& p, Relato& r) {
         }
     }
     r.saida = kSemResposta;
-    r.falha = "nenhuma impressora respondeu " + Portas(PortasDoPedido(p));
+    r.falha = NaoEncontrada(PortasDoPedido(p));
     return false;
 }
 
@@ -119,7 +132,7 @@ void Testa(const Pedido& p, Relato& r) {
     const TesteImpressora teste = TestaImpressora(PortasDoPedido(p));
     if (!teste.encontrada) {
         r.saida = kSemResposta;
-        r.falha = "nenhuma impressora respondeu " + Portas(PortasDoPedido(p));
+        r.falha = NaoEncontrada(PortasDoPedido(p));
         return;
     }
     const std::string reducao = PalavraReducao(teste.reducao), leituraX = PalavraLeituraX(teste.leituraX);
@@ -378,6 +391,10 @@ int main(int argc, char* argv[]) {
                             Utf8DoArgumento(falha.arquivo) + "\n");
         return kSemBiblioteca;
     }
+
+    // Each exchange as it happens, before the operation's own output.
+    if (pedido.registro)
+        ObservaTrocas([](const Troca& troca) { Escreve(stderr, Utf8DoDriver(DescreveTroca(troca)) + "\n"); });
 
     const auto inicio = std::chrono::steady_clock::now();
     const Relato relato = Executa(pedido);

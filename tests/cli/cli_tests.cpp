@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstring>
 #include <regex>
 #include <sstream>
@@ -97,6 +98,23 @@ TEST_F(Cli, ExitStatuses) {
         else
             EXPECT_EQ(e.erros, "") << caso.argumentos;
     }
+}
+
+// --registro: every exchange on standard error as it happens, the result
+// alone on standard output. An answer file that cannot be removed sends
+// nothing and says so, not "no printer".
+TEST_F(Cli, ExchangeLogAndAnUnreplaceableAnswerFile) {
+    const Execucao e = Roda("--registro --porta 1 gaveta");
+    EXPECT_EQ(e.saida, 0);
+    EXPECT_EQ(e.padrao.substr(0, 4), "@+21");
+    EXPECT_EQ(std::count(e.erros.begin(), e.erros.end(), '\n'), 1) << e.erros;
+    EXPECT_NE(e.erros.find("\".21\""), std::string::npos) << e.erros;
+    fs::remove(kArquivoResposta);
+    fs::create_directories("RespZub.txt/x");
+    const Execucao presa = Roda("--registro testa");
+    EXPECT_EQ(presa.saida, 2);
+    EXPECT_NE(presa.erros.find("RespZub.txt"), std::string::npos) << presa.erros;
+    EXPECT_EQ(presa.erros.find("nenhuma impressora"), std::string::npos) << presa.erros;
 }
 
 // One object per operation, 8-bit answers as UTF-8.
