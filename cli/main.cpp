@@ -177,7 +177,7 @@ void Memoria(const Pedido& p, Relato& r) {
     r.dados = {{"arquivo", nome}, {"blocos", leitura.blocos}};
     switch (*leitura.gravacao) {
         case Gravacao::Gravada:
-            r.desfecho = leitura.ultima;
+            r.desfecho = leitura.comando;
             r.linhas = {"Arquivo " + nome + " gravado (" + std::to_string(leitura.blocos) + " blocos)"};
             break;
         case Gravacao::Interrompida:
@@ -186,7 +186,7 @@ void Memoria(const Pedido& p, Relato& r) {
                       " não foi alterado: " + r.falha;
             break;
         case Gravacao::FalhaNoArquivo:
-            r.desfecho = leitura.ultima;
+            r.desfecho = leitura.comando;
             r.saida = kSemArquivo;
             r.falha = "não foi possível gravar o arquivo " + nome + ": " + Utf8DoArgumento(leitura.erroArquivo);
             break;
@@ -331,7 +331,7 @@ int main(int argc, char* argv[]) {
 
     Pedido pedido;
     Argumentos a;
-    app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8: não procura nas portas 1 e 2")->type_name("N");
+    app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la nas portas 1 e 2")->type_name("N");
     app.add_flag("--json", pedido.json, "Um objeto JSON por operação na saída padrão");
     app.add_flag("--registro", pedido.registro, "Mostra cada troca com o driver na saída de erro, quando acontece");
 
