@@ -2,7 +2,6 @@
 #include "form1.h"
 
 #include "caixa_texto.h"
-#include "link.h"
 #include "operacoes.h"
 #include "texto8.h"
 
