@@ -106,7 +106,8 @@ void Form1::MontaJanela() {
     });
     // The state words must fit their boxes as the captions fit theirs.
     PoeTextoMaisLongo(Linha, QStringLiteral("Fora de Linha"));
-    PoeTextoMaisLongo(PAPEL, QStringLiteral("Sem Papel"));
+    PoeTextoMaisLongo(Linha, QStringLiteral("Sem Resposta"));
+    PoeTextoMaisLongo(PAPEL, QStringLiteral("Sem Resposta"));
     PoeTextoMaisLongo(Reducao, QStringLiteral("Não Efetuada"));
     PoeTextoMaisLongo(LEITX, QStringLiteral("Não Efetuada"));
     PoeTextoMaisLongo(Text1, QStringLiteral("com 2"));
