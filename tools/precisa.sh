@@ -18,4 +18,7 @@ precisa() {
 }
 
 # What building and testing the program needs on Debian 12.
-PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core libcli11-dev nlohmann-json3-dev)
+PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core
+              desktop-file-utils appstream libcli11-dev nlohmann-json3-dev)
+# What building the Debian package and trying it in a fresh root needs.
+PACOTES_DEB=(dpkg-dev lintian debootstrap xvfb xdotool xclip imagemagick)
