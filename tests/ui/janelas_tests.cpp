@@ -153,6 +153,8 @@ private slots:
         QTest::newRow("lower case is no state; off line") << Caso{"", "Reducao=antes|LEITX=antes", {{".28", minusculas},
             {".28", minusculas}, {".23", {Status23('1')}}}, "Command1", teste1,
             "Reducao=antes|LEITX=antes|PAPEL=Com Papel|Linha=*Fora de Linha"};
+        QTest::newRow("paper check without answer") << Caso{"", "", {{".23", mudo}}, "Command1", teste1,
+            "PAPEL=*Sem Resposta|Linha=*Sem Resposta|Text3="};
 
         // One command each: the progress text painted while it blocks, then
         // the whole answer, or "ERRO " and the code at 21-22.
@@ -198,6 +200,8 @@ private slots:
             "Text1=*Sem Papel"};
         QTest::newRow("off line") << Caso{"Command6", "", {{".23", {Status23('1')}}}, "Item", {c23},
             "Text1=*Fora de Linha"};
+        QTest::newRow("check without answer, port closed") << Caso{"Command6", "", {{".23", {std::nullopt, -1}}},
+            "Abrir", {c23}, "Text1=*Sem Resposta"};
 
         // The clock: a good probe shows the clock and leaves the port open.
         // Each button paints its title while its command blocks; "Alterar"

@@ -1,9 +1,9 @@
 #include "clock.h"
 
 #include "caixa_texto.h"
-#include "driver.h"
 #include "janela.h"
 #include "link.h"
+#include "operacoes.h"
 #include "regras_entrada.h"
 #include "texto8.h"
 
@@ -12,14 +12,6 @@
 #include <QTimer>
 
 namespace tavorin {
-
-namespace {
-
-// Characters 1-2, 4-5 and 7-8: the fields of "hh:mm:ss" or "dd/mm/yy"
-// without their separators, or whatever of them the text has.
-std::string Campos(const std::string& texto) { return Mid(texto, 1, 2) + Mid(texto, 4, 2) + Mid(texto, 7, 2); }
-
-}  // namespace
 
 Clock::Clock(QWidget* pai) : QWidget(pai) {
     setObjectName(QStringLiteral("Clock"));
@@ -65,7 +57,7 @@ void Clock::MontaJanela() {
 
 void Clock::Timer1_Timer() {
     // A good probe leaves the port open; the next tick opens it again.
-    if (AbreImpressora(Porta) >= 0) Text1->setText(DoDriver(TextoRelogio()));
+    if (const auto relogio = LeRelogio(Porta)) Text1->setText(DoDriver(*relogio));
 }
 
 // An unchanged text is not set again, so the cursor stays where it was.
@@ -83,19 +75,17 @@ void Clock::SetClock_Click() {
     // Time first, then date, each cut by position: a text that is not in
     // normal form goes as it is, and the printer judges it.
     ExecutaComando(QStringLiteral("Ajuste de Data e Hora"),
-                   ".35" + Campos(ParaDriver(NHora->text())) + Campos(ParaDriver(NData->text())));
+                   ComandoAcertaRelogio(ParaDriver(NHora->text()), ParaDriver(NData->text())));
 }
 
-void Clock::EHV_Click() { ExecutaComando(QStringLiteral("Entrar em Horário de Verão"), ".36S"); }
+void Clock::EHV_Click() { ExecutaComando(QStringLiteral("Entrar em Horário de Verão"), ComandoVerao(true)); }
 
-void Clock::SHV_Click() { ExecutaComando(QStringLiteral("Sair do Horário de Verão"), ".36N"); }
+void Clock::SHV_Click() { ExecutaComando(QStringLiteral("Sair do Horário de Verão"), ComandoVerao(false)); }
 
-void Clock::ExecutaComando(const QString& titulo, const std::string& comando) {
+void Clock::ExecutaComando(const QString& titulo, const Comando& comando) {
     RespClock->setText(titulo);
     RespClock->Repinta();
-    Abre(Porta);
-    EnviaComando(Porta, 3, comando);
-    Fecha(Porta);
+    UmComando(comando);
     // Before any tick can run: the next probe overwrites the link's answer.
     ResultadoClock();
 }

@@ -4,14 +4,13 @@
 
 #include <QWidget>
 
-#include <string>
-
 class QLabel;
 class QPushButton;
 class QTimer;
 
 namespace tavorin {
 
+struct Comando;
 class CaixaTexto;
 
 class Clock : public QWidget {
@@ -37,7 +36,7 @@ public slots:
 private:
     void MontaJanela();
     // The fixed order of a command button: title, open, send, close, result.
-    void ExecutaComando(const QString& titulo, const std::string& comando);
+    void ExecutaComando(const QString& titulo, const Comando& comando);
 
     CaixaTexto* Text1;
     QLabel* Label1;

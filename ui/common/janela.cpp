@@ -54,9 +54,9 @@ bool Cabe(const QWidget* controle, const QFont& fonte) {
         return LarguraDoTexto(metrica, moldura->title()) + kFolgaMoldura <= LarguraVisivel(moldura);
     }
     if (auto caixa = qobject_cast<const QLineEdit*>(controle)) {
-        const QString texto = caixa->property(kTextoMaisLongo).toString();
-        return LarguraDoTexto(metrica, texto) + kFolgaCaixa <= LarguraVisivel(caixa) &&
-               metrica.height() + 2 <= caixa->height();
+        for (const QString& texto : caixa->property(kTextoMaisLongo).toStringList())
+            if (LarguraDoTexto(metrica, texto) + kFolgaCaixa > LarguraVisivel(caixa)) return false;
+        return metrica.height() + 2 <= caixa->height();
     }
     return true;
 }
@@ -140,7 +140,9 @@ void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles) {
     }
 }
 
-void PoeTextoMaisLongo(QWidget* caixa, const QString& texto) { caixa->setProperty(kTextoMaisLongo, texto); }
+void PoeTextoMaisLongo(QWidget* caixa, const QString& texto) {
+    caixa->setProperty(kTextoMaisLongo, caixa->property(kTextoMaisLongo).toStringList() << texto);
+}
 
 void AjustaFonte(QWidget* janela) {
     QFont fonte = janela->font();

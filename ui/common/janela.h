@@ -57,8 +57,9 @@ void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles);
 // and so does the longest text each box was declared to show.
 void AjustaFonte(QWidget* janela);
 
-// Declares the longest text the program writes into a text box (a state
-// word), for AjustaFonte.
+// Declares a long text the program writes into a text box (a state word),
+// for AjustaFonte; called once for each text of the box that may be the
+// widest in some font.
 void PoeTextoMaisLongo(QWidget* caixa, const QString& texto);
 
 // The captions that do not fit at the window's current font (object names);

@@ -4,27 +4,12 @@
 #include "driver.h"
 #include "janela.h"
 #include "link.h"
+#include "operacoes.h"
 #include "texto8.h"
 
 #include <QPushButton>
 
 namespace tavorin {
-
-namespace {
-
-// The one item the bench sells, exactly as the printer expects it.
-const std::string kItem =
-    ".01"
-    "1234567890123"
-    "0001000000000100"
-    "            "
-    "PRODUTO DE QUALIDADE"
-    "    "
-    "T01";
-// Payment of R$100,00: the amount ends the command, in centavos.
-const std::string kPagamento = ".10" "01000000010000";
-
-}  // namespace
 
 Cupom::Cupom(QWidget* pai) : QWidget(pai) {
     setObjectName(QStringLiteral("Cupom"));
@@ -63,39 +48,34 @@ void Cupom::MontaJanela() {
 void Cupom::VerificaImpressora(bool& pronta) {
     Text1->setText(QString());
     Text1->Repinta();
-    EnviaComando(Porta, 3, ".23");
-
-    // One state character, three outcomes: no paper, off line, ready.
-    const std::string estado = Mid(Resposta, 6, 1);
-    pronta = estado != "5";
-    Text1->MostraEstado(pronta ? QStringLiteral("Com Papel") : QStringLiteral("Sem Papel"), !pronta);
-    if (estado == "1") {
-        Text1->MostraEstado(QStringLiteral("Fora de Linha"), true);
-        pronta = false;
-    }
+    // One state character, three outcomes: no paper, off line, ready; and
+    // no answer at all (a port left closed by another window) is no ready.
+    const EstadoPapel estado = PapelDoCupom();
+    pronta = estado.Pronta();
+    Text1->MostraEstado(QString::fromStdString(PalavraCupom(estado)), !pronta);
 }
 
-void Cupom::EnviaSePronta(int espera, const std::string& comando) {
+void Cupom::EnviaSePronta(const tavorin::Comando& comando) {
     Text1->setText(QString());
     Text1->Repinta();
     bool pronta = false;
     VerificaImpressora(pronta);
     if (!pronta) return;
-    EnviaComando(Porta, espera, comando);
+    Envia(Porta, comando);
     // Whatever the printer said, accepted or not.
     Text1->setText(DoDriver(Resposta));
 }
 
-void Cupom::Abrir_Click() { EnviaSePronta(3, ".17"); }
+void Cupom::Abrir_Click() { EnviaSePronta(kAbreCupom); }
 
-void Cupom::Item_Click() { EnviaSePronta(10, kItem); }
+void Cupom::Item_Click() { EnviaSePronta(kItem); }
 
-void Cupom::Pagar_Click() { EnviaSePronta(3, kPagamento); }
+void Cupom::Pagar_Click() { EnviaSePronta(kPagamento); }
 
-void Cupom::Fechar_Click() { EnviaSePronta(10, ".12"); }
+void Cupom::Fechar_Click() { EnviaSePronta(kFechaCupom); }
 
 // Sent exactly as typed: no prefix, no trimming, empty included.
-void Cupom::Comando_Click() { EnviaSePronta(10, ParaDriver(Text2->text())); }
+void Cupom::Comando_Click() { EnviaSePronta(ComandoLivre(ParaDriver(Text2->text()))); }
 
 void Cupom::Command1_Click() {
     Fecha(Porta);

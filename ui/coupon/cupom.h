@@ -5,12 +5,11 @@
 
 #include <QWidget>
 
-#include <string>
-
 class QPushButton;
 
 namespace tavorin {
 
+struct Comando;
 class CaixaTexto;
 
 class Cupom : public QWidget {
@@ -33,7 +32,7 @@ private:
     void VerificaImpressora(bool& pronta);
     // What every command button does: the state check, then the command
     // when the printer is ready.
-    void EnviaSePronta(int espera, const std::string& comando);
+    void EnviaSePronta(const tavorin::Comando& comando);
 
     QPushButton* Abrir;
     QPushButton* Item;

@@ -8,6 +8,7 @@
 #include "driver.h"
 #include "janela.h"
 #include "link.h"
+#include "operacoes.h"
 #include "texto8.h"
 
 #include <QApplication>
@@ -18,7 +19,6 @@
 #include <QRadioButton>
 
 namespace tavorin {
-
 
 Form1::Form1(QWidget* pai) : QWidget(pai) {
     setObjectName(QStringLiteral("Form1"));
@@ -106,7 +106,8 @@ void Form1::MontaJanela() {
     });
     // The state words must fit their boxes as the captions fit theirs.
     PoeTextoMaisLongo(Linha, QStringLiteral("Fora de Linha"));
-    PoeTextoMaisLongo(PAPEL, QStringLiteral("Sem Papel"));
+    PoeTextoMaisLongo(Linha, QStringLiteral("Sem Resposta"));
+    PoeTextoMaisLongo(PAPEL, QStringLiteral("Sem Resposta"));
     PoeTextoMaisLongo(Reducao, QStringLiteral("Não Efetuada"));
     PoeTextoMaisLongo(LEITX, QStringLiteral("Não Efetuada"));
     PoeTextoMaisLongo(Text1, QStringLiteral("com 2"));
@@ -134,39 +135,22 @@ void Form1::MontaJanela() {
 void Form1::Form_Load() { Command1_Click(); }
 
 void Form1::Command1_Click() {
-    if (AbreImpressora(1) >= 0) {
-        Porta = 1;
-    } else if (AbreImpressora(2) >= 0) {
-        Porta = 2;
-    } else {
-        Text2->setText(QStringLiteral("Impressora não Conectada"));
-        Status = "-";
-    }
-    if (Status != "+") {
-        MostraFalhaDoDriver();
-        return;
-    }
-
-    Text2->setText(DoDriver(TextoRelogio()));
-    Text1->setText(QStringLiteral("com") + (Porta >= 0 ? QStringLiteral(" ") : QString()) + QString::number(Porta));
-    EnviaComando(Porta, 10, ".28");
-
-    const std::string reducao = Mid(Resposta, 18, 1);
-    if (reducao == "S")
-        Reducao->setText(QStringLiteral("Efetuada"));
-    else if (reducao == "N")
-        Reducao->setText(QStringLiteral("Não Efetuada"));
-    else if (reducao == "F")
-        Reducao->setText(QStringLiteral("Obrigatória"));
-
-    const std::string leituraX = Mid(Resposta, 124, 1);
-    if (leituraX == "S")
-        LEITX->setText(QStringLiteral("Efetuada"));
-    else if (leituraX == "N")
-        LEITX->setText(QStringLiteral("Não Efetuada"));
-
-    PaperEnd();
-    Fecha(Porta);
+    AoTestar ao;
+    ao.naoEncontrada = [this] { Text2->setText(QStringLiteral("Impressora não Conectada")); };
+    ao.encontrada = [this](const std::string& relogio) {
+        Text2->setText(DoDriver(relogio));
+        Text1->setText(QStringLiteral("com") + (Porta >= 0 ? QStringLiteral(" ") : QString()) +
+                       QString::number(Porta));
+    };
+    // An unknown state leaves its box as it was.
+    ao.estadoDoDia = [this](const std::string& reducao, const std::string& leituraX) {
+        if (const std::string palavra = PalavraReducao(reducao); !palavra.empty())
+            Reducao->setText(QString::fromStdString(palavra));
+        if (const std::string palavra = PalavraLeituraX(leituraX); !palavra.empty())
+            LEITX->setText(QString::fromStdString(palavra));
+    };
+    ao.papel = [this](const EstadoPapel& estado) { MostraPapel(estado); };
+    if (!TestaImpressora({1, 2}, ao).encontrada) MostraFalhaDoDriver();
 }
 
 void Form1::MostraFalhaDoDriver() {
@@ -184,17 +168,13 @@ void Form1::MostraFalhaDoDriver() {
                            .arg(QString::fromStdString(falha.funcao), arquivo));
 }
 
-bool Form1::PaperEnd() {
-    TXRX(Porta, 10, ".23");
-    Resposta = LeResposta();
-    Text3->setText(DoDriver(Resposta));
+bool Form1::PaperEnd() { return MostraPapel(PapelDoTeste()); }
 
-    const std::string estado = Mid(Resposta, 6, 1);
-    const bool semPapel = estado == "5";
-    PAPEL->MostraEstado(semPapel ? QStringLiteral("Sem Papel") : QStringLiteral("Com Papel"), semPapel);
-    const bool foraDeLinha = estado == "1";
-    Linha->MostraEstado(foraDeLinha ? QStringLiteral("Fora de Linha") : QStringLiteral("Conectada"), foraDeLinha);
-    return semPapel;
+bool Form1::MostraPapel(const EstadoPapel& estado) {
+    Text3->setText(DoDriver(Resposta));
+    PAPEL->MostraEstado(QString::fromStdString(PalavraPapel(estado)), estado.semResposta || estado.semPapel);
+    Linha->MostraEstado(QString::fromStdString(PalavraLinha(estado)), estado.semResposta || estado.foraDeLinha);
+    return estado.semPapel;
 }
 
 void Form1::Resultado() {

@@ -13,6 +13,8 @@ class QRadioButton;
 
 namespace tavorin {
 
+struct Comando;
+struct EstadoPapel;
 class CaixaTexto;
 class Cupom;
 class Clock;
@@ -62,11 +64,10 @@ private:
     // which answer file could not be replaced.
     void MostraFalhaDoDriver();
 
-    // Fiscal memory reading.
-    void LeituraPorReducao(bool noArquivo);
-    void LeituraPorData(bool noArquivo);
-    std::string DadosBloco() const;
-    void GravaLeitura();
+    // Shows the paper and on-line state of a ".23"; true when out of paper.
+    bool MostraPapel(const EstadoPapel& estado);
+    // The one-command buttons: progress text, the command, the outcome.
+    void UmBotao(const QString& progresso, const Comando& comando);
 
     QPushButton* Command1;
     QLabel* Label1;

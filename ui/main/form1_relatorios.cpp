@@ -2,42 +2,30 @@
 #include "form1.h"
 
 #include "caixa_texto.h"
-#include "driver.h"
-#include "link.h"
+#include "operacoes.h"
 #include "texto8.h"
 
 namespace tavorin {
 
-namespace {
-
-// The one-command buttons: progress text shown before the command blocks
-// the window, then the outcome.
-void UmComando(Form1& janela, CaixaTexto* text3, const QString& progresso, const char* comando) {
-    text3->setText(progresso);
-    text3->Repinta();
-    Abre(Porta);
-    EnviaComando(Porta, 180, comando);
-    Fecha(Porta);
-    janela.Resultado();
+// The progress text shows while the command blocks the window.
+void Form1::UmBotao(const QString& progresso, const Comando& comando) {
+    Text3->setText(progresso);
+    Text3->Repinta();
+    UmComando(comando);
+    Resultado();
 }
 
-}  // namespace
+void Form1::Command2_Click() { UmBotao(QStringLiteral("Abre gaveta"), kGaveta); }
 
-void Form1::Command2_Click() { UmComando(*this, Text3, QStringLiteral("Abre gaveta"), ".21"); }
+void Form1::Command4_Click() { UmBotao(QStringLiteral("Leitura X"), kLeituraX); }
 
-void Form1::Command4_Click() { UmComando(*this, Text3, QStringLiteral("Leitura X"), ".13"); }
-
-void Form1::RedZ_Click() { UmComando(*this, Text3, QStringLiteral("Redução Z"), ".14"); }
+void Form1::RedZ_Click() { UmBotao(QStringLiteral("Redução Z"), kReducaoZ); }
 
 void Form1::Command5_Click() {
     // The counters are copied as the printer sent them, whatever the
     // status; Text3 is left alone.
-    Abre(Porta);
-    EnviaComando(Porta, 10, ".5609");
-    COO->setText(DoDriver(Mid(Resposta, 5, 4)));
-    EnviaComando(Porta, 10, ".271");
-    CCF->setText(DoDriver(Mid(Resposta, 115, 4)));
-    Fecha(Porta);
+    const Contadores contadores = LeContadores([this](const std::string& coo) { COO->setText(DoDriver(coo)); });
+    CCF->setText(DoDriver(contadores.ccf));
 }
 
 }  // namespace tavorin

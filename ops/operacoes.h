@@ -1,0 +1,168 @@
+// The printer's operations, once for every front end: each command's text
+// and wait limit, and the sequences of commands the windows and the
+// command line run. Plain C++ on the link: everything goes through the
+// link's state (Porta, Resposta, Status), as every window's commands do,
+// and 8-bit text stays bytes.
+//
+// Where a window shows something between two commands of a sequence, the
+// sequence calls a hook at that point; a hook left empty does nothing.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavorin {
+
+// One command as the program sends it: its text and the wait limit that
+// the driver gets with it.
+struct Comando {
+    std::string texto;
+    int32_t espera = 0;
+};
+
+// The longest command the driver takes; a longer one is not sent.
+constexpr std::size_t kTamanhoMaximoComando = 255;
+
+// Wait limits: short commands; status, counters, coupon items and the
+// free command; each block of a reading to a file; the daily reports and
+// the drawer; a reading printed on paper.
+constexpr int32_t kEsperaCurta = 3;
+constexpr int32_t kEsperaStatus = 10;
+constexpr int32_t kEsperaBloco = 100;
+constexpr int32_t kEsperaRelatorio = 180;
+constexpr int32_t kEsperaImpressa = 1000;
+
+extern const Comando kStatus;        // ".28", the printer test's second status
+extern const Comando kGaveta;        // ".21"
+extern const Comando kLeituraX;      // ".13"
+extern const Comando kReducaoZ;      // ".14"
+extern const Comando kCOO;           // ".5609"
+extern const Comando kCCF;           // ".271"
+extern const Comando kProximoBloco;  // ".++"
+extern const Comando kAbreCupom;     // ".17"
+extern const Comando kItem;          // the coupon bench's one fixed item
+extern const Comando kPagamento;     // R$100,00
+extern const Comando kFechaCupom;    // ".12"
+
+// A command typed by hand, sent exactly as typed.
+Comando ComandoLivre(const std::string& texto, int32_t espera = kEsperaStatus);
+// ".35", then characters 1-2, 4-5 and 7-8 of the time and then of the
+// date, whatever stands between them: "hh:mm:ss" and "dd/mm/yy" give
+// twelve digits; a shorter text gives what it has.
+Comando ComandoAcertaRelogio(const std::string& hora, const std::string& data);
+Comando ComandoVerao(bool entra);  // ".36S", ".36N"
+
+enum class Faixa { Reducoes, Datas };
+// ".15" (reductions) or ".16" (dates, each as "ddmmyy") with the start and
+// the end as given; to a file with "#" after them.
+Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string& fim, bool noArquivo);
+
+// One exchange as the caller sees it afterwards.
+struct Desfecho {
+    Comando comando;
+    int16_t resultado = 0;  // the driver's
+    std::string resposta;   // the answer line
+    std::string status;     // its second character
+
+    bool Aceito() const { return status == "+"; }
+    // Characters 21-22 of the answer, what of them it holds.
+    std::string Codigo() const;
+};
+
+// Sends `comando` on `porta` through the link and tells what came back.
+Desfecho Envia(int32_t porta, const Comando& comando);
+
+// The outcome as every window shows it: the whole answer line when the
+// printer accepted the command, otherwise "ERRO " and the error code.
+std::string TextoResultado(const std::string& resposta, const std::string& status);
+
+// Abre, the command, Fecha, all on Porta: every one-command operation.
+Desfecho UmComando(const Comando& comando);
+
+// The paper and on-line state, position 6 of the answer to ".23".
+struct EstadoPapel {
+    Desfecho consulta;
+    bool semResposta = false;  // the driver's result was negative
+    bool semPapel = false;
+    bool foraDeLinha = false;
+    bool Pronta() const { return !semResposta && !semPapel && !foraDeLinha; }
+};
+// The printer test's check: TXRX itself with wait limit 10, the answer
+// into Resposta; Status is left alone.
+EstadoPapel PapelDoTeste();
+// The coupon window's check: EnviaComando with wait limit 3.
+EstadoPapel PapelDoCupom();
+
+// The state words, UTF-8, as the windows show them; the alert ones in red.
+std::string PalavraPapel(const EstadoPapel& estado);   // "Sem Resposta", "Sem Papel", "Com Papel"
+std::string PalavraLinha(const EstadoPapel& estado);   // "Sem Resposta", "Fora de Linha", "Conectada"
+std::string PalavraCupom(const EstadoPapel& estado);   // the coupon's one word for both
+// The day's Redução Z (position 18 of ".28": "S", "N", "F") and first
+// Leitura X (124: "S", "N"); empty for any other value.
+std::string PalavraReducao(const std::string& estado);
+std::string PalavraLeituraX(const std::string& estado);
+
+// The printer test: probes each port in turn (1 then 2 for the windows);
+// on the first that answers it shows the clock and port, asks ".28" again
+// for the day's states, checks paper and line, and closes the port.
+struct AoTestar {
+    std::function<void()> naoEncontrada;                   // no port answered
+    std::function<void(const std::string& relogio)> encontrada;  // Porta holds the port
+    std::function<void(const std::string& reducao, const std::string& leituraX)> estadoDoDia;
+    std::function<void(const EstadoPapel&)> papel;
+};
+struct TesteImpressora {
+    bool encontrada = false;
+    int32_t porta = 0;
+    std::string relogio;            // TextoRelogio after the probe
+    Desfecho status;                // the second ".28"
+    std::string reducao, leituraX;  // its positions 18 and 124
+    EstadoPapel papel;
+};
+TesteImpressora TestaImpressora(const std::vector<int32_t>& portas, const AoTestar& ao = {});
+
+// COO (5-8 of ".5609") and CCF (115-118 of ".271"), copied as they came,
+// whatever the status; the port opened and closed around both.
+struct Contadores {
+    Desfecho consultaCOO, consultaCCF;
+    std::string coo, ccf;
+};
+Contadores LeContadores(const std::function<void(const std::string& coo)>& aoLerCOO = {});
+
+// The printer's clock text when `porta` answers the probe (left open), or
+// nothing.
+std::optional<std::string> LeRelogio(int32_t porta);
+
+// The block data of a reading's answer: from the 7th character to the
+// first "}" from there on, or to the end.
+std::string DadosBloco(const std::string& resposta);
+
+// A reading of the fiscal memory. Printed: Abre, the command, Fecha. To a
+// file: Abre, the command, then, when it was delivered, one line per block
+// (CR LF) while ".++" is answered, Fecha. The file takes the place of the
+// previous one only when the printer ends the reading with "]"; anything
+// else leaves the previous file as it was and no temporary file.
+enum class Gravacao {
+    Gravada,        // ended with "]"
+    Interrompida,   // an answer that was neither "+" nor "]", or none
+    FalhaNoArquivo  // the file could not be created, written or put in place
+};
+struct AoLer {
+    std::function<void()> aposComando;  // the reading command answered (printed: after Fecha)
+    std::function<void(int blocos)> aposBloco;  // each ".++" answered; blocks written so far
+    std::function<void(Gravacao)> aoGravar;     // before the port is closed
+};
+struct LeituraMemoria {
+    Desfecho comando;                  // the reading command
+    Desfecho ultima;                   // the last answer
+    int blocos = 0;                    // lines written
+    std::optional<Gravacao> gravacao;  // none: printed, or the command was not delivered
+    std::string erroArquivo;           // the system's reason, for FalhaNoArquivo
+};
+// `arquivo` empty: printed.
+LeituraMemoria LeMemoria(const Comando& comando, const std::string& arquivo, const AoLer& ao = {});
+
+}  // namespace tavorin

@@ -1,0 +1,203 @@
+// tavorin-cli run as a script runs it, on the simulated printer beside it:
+// exit statuses, what goes to standard output and error, --json read
+// back, a reading to a file byte for byte, and bad input refused before
+// anything reaches the printer.
+#include "ambiente.h"
+#include "driver.h"
+#include "driver_library.h"
+#include "link.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <cstring>
+#include <regex>
+#include <sstream>
+
+#if !defined(_WIN32)
+#include <sys/wait.h>
+#endif
+
+namespace tavorin {
+namespace {
+
+using namespace teste;
+namespace fs = std::filesystem;
+
+struct Execucao {
+    int saida = -1;
+    std::string padrao, erros;
+};
+
+#if defined(_WIN32)
+const char* const kPrograma = "tavorin-cli.exe";
+#else
+const char* const kPrograma = "tavorin-cli";
+#endif
+
+class Cli : public ::testing::Test {
+protected:
+    void SetUp() override { AmbienteDoSimulador(pasta.Caminho()); }
+
+    // `variaveis` as NAME=value, blank-separated, for this run only.
+    Execucao Roda(const std::string& argumentos, const std::string& variaveis = "",
+                  const std::string& programa = PastaDoPrograma() + kPrograma) {
+        std::vector<std::string> nomes;
+        std::istringstream lista(variaveis);
+        for (std::string par; lista >> par;) {
+            nomes.push_back(par.substr(0, par.find('=')));
+            PoeAmbiente(nomes.back().c_str(), par.substr(par.find('=') + 1).c_str());
+        }
+        const std::string citado = programa.find(' ') == std::string::npos ? programa : '"' + programa + '"';
+        int saida = std::system((citado + " " + argumentos + " >cli-saida.txt 2>cli-erros.txt").c_str());
+#if !defined(_WIN32)
+        saida = WIFEXITED(saida) ? WEXITSTATUS(saida) : -1;
+#endif
+        for (const std::string& nome : nomes) PoeAmbiente(nome.c_str(), nullptr);
+        Execucao e{saida, LeArquivo("cli-saida.txt"), LeArquivo("cli-erros.txt")};
+#if defined(_WIN32)
+        // Text written to a Windows file ends its lines CR LF.
+        for (std::string* texto : {&e.padrao, &e.erros})
+            for (std::size_t i; (i = texto->find("\r\n")) != std::string::npos;) texto->erase(i, 1);
+#endif
+        fs::remove("cli-saida.txt");
+        fs::remove("cli-erros.txt");
+        return e;
+    }
+    DiretorioTemporario pasta;
+};
+
+// Exit statuses in turn on one printer: 0 with the result alone on
+// standard output, 1 with the printer's "ERRO nn", 2 with no printer or no
+// answer, each with its reason on standard error.
+TEST_F(Cli, ExitStatuses) {
+    const struct {
+        const char* variaveis;
+        const char* argumentos;
+        int saida;
+        const char* padrao;  // its start
+        const char* erros;   // contained; "" for none at all
+    } casos[] = {
+        {"", "testa", 0, "Porta: com 1\n", ""},
+        {"ZUBSIM_PORTA=2", "testa", 0, "Porta: com 2\n", ""},
+        {"ZUBSIM_PORTA=2", "--porta 2 leitura-x", 0, "@+13", ""},
+        {"", "reducao-z", 0, "@+14", ""},
+        {"", "reducao-z", 1, "", "ERRO 13"},
+        {"", "envia .99", 1, "@-99", "ERRO 01"},
+        {"", "contadores", 0, "COO: 0002\nCCF: 0000\n", ""},
+        {"ZUBSIM_PORTA=0", "testa", 2, "", "nenhuma impressora respondeu nas portas 1 e 2"},
+        {"ZUBSIM_MUDA=1", "--porta 1 gaveta", 2, "", "sem resposta da impressora na porta 1"},
+    };
+    for (const auto& caso : casos) {
+        const Execucao e = Roda(caso.argumentos, caso.variaveis);
+        EXPECT_EQ(e.saida, caso.saida) << caso.argumentos << "\n" << e.erros;
+        EXPECT_EQ(e.padrao.substr(0, std::strlen(caso.padrao)), caso.padrao) << caso.argumentos;
+        if (*caso.erros)
+            EXPECT_NE(e.erros.find(caso.erros), std::string::npos) << caso.argumentos << "\n" << e.erros;
+        else
+            EXPECT_EQ(e.erros, "") << caso.argumentos;
+    }
+}
+
+// --registro: every exchange on standard error as it happens, the result
+// alone on standard output. An answer file that cannot be removed sends
+// nothing and says so, not "no printer".
+TEST_F(Cli, ExchangeLogAndAnUnreplaceableAnswerFile) {
+    const Execucao e = Roda("--registro --porta 1 gaveta");
+    EXPECT_EQ(e.saida, 0);
+    EXPECT_EQ(e.padrao.substr(0, 4), "@+21");
+    EXPECT_EQ(std::count(e.erros.begin(), e.erros.end(), '\n'), 1) << e.erros;
+    EXPECT_NE(e.erros.find("\".21\""), std::string::npos) << e.erros;
+    fs::remove(kArquivoResposta);
+    fs::create_directories("RespZub.txt/x");
+    const Execucao presa = Roda("--registro testa");
+    EXPECT_EQ(presa.saida, 2);
+    EXPECT_NE(presa.erros.find("RespZub.txt"), std::string::npos) << presa.erros;
+    EXPECT_EQ(presa.erros.find("nenhuma impressora"), std::string::npos) << presa.erros;
+}
+
+// One object per operation, 8-bit answers as UTF-8.
+TEST_F(Cli, JsonReadBack) {
+    const auto json = [this](const std::string& argumentos) {
+        const Execucao e = Roda("--json " + argumentos);
+        return nlohmann::json::parse(e.padrao);
+    };
+    const nlohmann::json teste = json("testa");
+    EXPECT_EQ(teste["saida"], 0);
+    EXPECT_EQ(teste["comando"], ".28");
+    EXPECT_EQ(teste["espera"], 10);
+    EXPECT_EQ(teste["resultado"], 0);
+    EXPECT_EQ(teste["status"], "+");
+    EXPECT_EQ(teste["reducao"], "Não Efetuada");
+    EXPECT_EQ(teste["papel"], "Com Papel");
+    EXPECT_TRUE(teste["ms"].is_number_integer());
+    EXPECT_EQ(teste["relogio"].get<std::string>().rfind("Horario Normal ", 0), 0u);
+    const nlohmann::json bloco = json("envia \".1500011000#\" --espera 100");
+    EXPECT_EQ(bloco["resposta"], "@+0001LEITURA DA MEMÓRIA FISCAL}");
+    EXPECT_EQ(bloco["espera"], 100);
+    const nlohmann::json recusa = json("verao sai");
+    EXPECT_EQ(recusa["saida"], 1);
+    EXPECT_EQ(recusa["comando"], ".36N");
+    EXPECT_EQ(recusa["erro"], "11");
+    EXPECT_EQ(recusa["falha"], "recusado pela impressora: ERRO 11");
+}
+
+// The file holds each block's data as the printer sent it, CR LF after
+// each: the same bytes as the answers read here straight from the
+// printer (the time of issue aside). A reading that fails leaves the
+// previous file as it was and nothing beside it.
+TEST_F(Cli, ReadingToFileByteForByte) {
+    GravaArquivo("LeitM.txt", "anterior\r\n");
+    const Execucao falha = Roda("--porta 1 memoria reducoes --arquivo", "ZUBSIM_MUDA=1");
+    EXPECT_EQ(falha.saida, 2) << falha.erros;
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+
+    const Execucao e = Roda("memoria reducoes 1 9999 --arquivo");
+    ASSERT_EQ(e.saida, 0) << e.erros;
+    const std::string arquivo = LeArquivo("LeitM.txt");
+
+    std::string esperado;
+    int blocos = 0;
+    Abre(1);
+    for (EnviaComando(1, 100, ".1500019999#");; EnviaComando(1, 100, ".++")) {
+        if (blocos && Status == "]") break;
+        esperado += Resposta.substr(6, Resposta.find('}') - 6) + "\r\n";
+        ++blocos;
+        if (Status != "+") break;
+    }
+    FechaPortasAbertas();
+    InstalaDriver(nullptr);
+    const std::regex hora("\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d");
+    EXPECT_EQ(std::regex_replace(arquivo, hora, "#"), std::regex_replace(esperado, hora, "#"));
+    EXPECT_NE(arquivo.find("MEM\xD3RIA"), std::string::npos);
+    EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(blocos) + " blocos)\n");
+    for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
+        EXPECT_TRUE(entrada.path().filename().string().find("LeitM") == std::string::npos ||
+                    entrada.path().filename() == "LeitM.txt")
+            << entrada.path();
+}
+
+// Refused with a message and exit 64, nothing sent (no answer file), and
+// the library's absence told apart with exit 3.
+TEST_F(Cli, BadInputAndNoLibrary) {
+    const std::string comprido = "envia ." + std::string(255, '9');
+    for (const std::string& argumentos :
+         {std::string("foo"), std::string(""), std::string("acerta 31/02/24 10:00"), std::string("acerta 01/02/24 24:00"),
+          std::string("memoria datas 02/01/24 01/01/24"), std::string("memoria reducoes 0010 0005"),
+          std::string("memoria reducoes 1 10000"), std::string("--porta 9 testa"), std::string("--porta 0 relogio"),
+          std::string("verao talvez"), comprido, std::string("envia .28 --espera 40000")}) {
+        const Execucao e = Roda(argumentos);
+        EXPECT_EQ(e.saida, 64) << argumentos;
+        EXPECT_EQ(e.padrao, "") << argumentos;
+        EXPECT_NE(e.erros, "") << argumentos;
+        EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
+    }
+    fs::copy_file(PastaDoPrograma() + kPrograma, kPrograma);
+    const Execucao e = Roda("testa", "", (pasta.Caminho() / kPrograma).string());
+    EXPECT_EQ(e.saida, 3);
+    EXPECT_NE(e.erros.find(kBibliotecaDriver), std::string::npos) << e.erros;
+}
+
+}  // namespace
+}  // namespace tavorin

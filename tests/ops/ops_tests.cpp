@@ -1,0 +1,152 @@
+// The operations layer against the fake driver: what the windows' tests
+// cannot reach (they run only natively, with Qt): the reading to a file
+// and its atomic replacement on every platform, Windows' sharing rules
+// included, and the printer test held to the one port the command line
+// names.
+#include "ambiente.h"
+#include "fake_driver.h"
+#include "link.h"
+#include "operacoes.h"
+#include "respostas.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
+
+namespace tavorin {
+namespace {
+
+using namespace teste;
+using Chamadas = std::vector<Chamada>;
+namespace fs = std::filesystem;
+
+class Ops : public ::testing::Test {
+protected:
+    void SetUp() override { Porta = 2; }
+    // The names in the folder, so a temporary file left behind shows.
+    std::vector<std::string> Nomes() const {
+        std::vector<std::string> nomes;
+        for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
+            if (entrada.path().filename() != kArquivoResposta) nomes.push_back(entrada.path().filename().string());
+        return nomes;
+    }
+    DiretorioTemporario pasta;
+    FakeDriver driver;
+};
+
+std::string Bloco(const std::string& dados, char status = '+') { return std::string("{") + status + "0001" + dados + "}x"; }
+
+// Each block's data to its "}" as one CR LF line, bytes as they came; the
+// new file replaces the old only when the printer ends with "]". On any
+// other end the old file stays byte for byte and nothing else is left.
+TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
+    const std::string velho = "velho\r\n\xC7\r\n";
+    const std::string fim = Linha(']');
+    struct Caso {
+        std::vector<Atendimento> respostas;  // to ".15...#", then each ".++"
+        std::optional<Gravacao> gravacao;
+        std::string arquivo;
+        int blocos;
+    } casos[] = {
+        {{{Bloco("REDU\xC7\xC3O")}, {Bloco("")}, {fim}}, Gravacao::Gravada, "REDU\xC7\xC3O\r\n\r\n", 2},
+        {{{Bloco("\xDANICO", ']')}}, Gravacao::Gravada, "\xDANICO\r\n", 1},
+        {{{Bloco("A")}, {Bloco("B")}, {Erro("07")}}, Gravacao::Interrompida, velho, 2},
+        {{{Bloco("A")}, {std::nullopt, -2}}, Gravacao::Interrompida, velho, 1},
+        {{{Erro("22")}}, std::nullopt, velho, 0},
+        {{{Bloco("A"), -2}}, std::nullopt, velho, 0},
+    };
+    for (const Caso& caso : casos) {
+        GravaArquivo("saida.txt", velho);
+        driver.Limpa();
+        for (std::size_t i = 0; i < caso.respostas.size(); ++i)
+            driver.Enfileira(i ? ".++" : ".1500011000#", caso.respostas[i]);
+        std::vector<int> vistos;
+        AoLer ao;
+        ao.aposBloco = [&](int blocos) { vistos.push_back(blocos); };
+        const LeituraMemoria leitura =
+            LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
+        EXPECT_EQ(leitura.gravacao, caso.gravacao);
+        EXPECT_EQ(leitura.blocos, caso.blocos);
+        EXPECT_EQ(LeArquivo("saida.txt"), caso.arquivo);
+        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
+        Chamadas chamadas = {ChAbre(2), ChTXRX(2, 100, ".1500011000#")};
+        chamadas.insert(chamadas.end(), caso.gravacao ? caso.respostas.size() - 1 : 0, ChTXRX(2, 100, ".++"));
+        chamadas.push_back(ChFecha(2));
+        EXPECT_EQ(driver.chamadas, chamadas) << Descreve(driver.chamadas);
+        EXPECT_EQ(vistos.size(), chamadas.size() - 3);
+    }
+}
+
+// A file that cannot be made is known before any block is asked for.
+TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
+    fs::create_directory("saida.txt");
+    driver.Enfileira(".1500011000#", Bloco("A"));
+    const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
+    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
+    EXPECT_FALSE(leitura.erroArquivo.empty());
+    EXPECT_TRUE(fs::is_directory("saida.txt"));
+    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(2), ChTXRX(2, 100, ".1500011000#"), ChFecha(2)}));
+}
+
+#if defined(_WIN32)
+// Another program holding the old file open: with delete sharing the new
+// file takes its place; without it the reading waits a moment for it to
+// let go, and reports failure, old file and no temporary file left, when
+// it does not.
+TEST_F(Ops, AnotherProgramHoldingTheOldFile) {
+    const struct {
+        DWORD partilha;
+        int soltaDepoisDeMs;  // -1: never
+        bool gravada;
+    } casos[] = {
+        {FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, -1, true},
+        {FILE_SHARE_READ, 200, true},
+        {FILE_SHARE_READ, -1, false},
+    };
+    for (const auto& caso : casos) {
+        SCOPED_TRACE(std::to_string(caso.partilha) + " " + std::to_string(caso.soltaDepoisDeMs));
+        GravaArquivo("saida.txt", "velho\r\n");
+        HANDLE aberto = CreateFileW(L"saida.txt", GENERIC_READ, caso.partilha, nullptr, OPEN_EXISTING, 0, nullptr);
+        ASSERT_NE(aberto, INVALID_HANDLE_VALUE);
+        std::thread solta;
+        if (caso.soltaDepoisDeMs >= 0)
+            solta = std::thread([&] {
+                std::this_thread::sleep_for(std::chrono::milliseconds(caso.soltaDepoisDeMs));
+                CloseHandle(aberto);
+            });
+        driver.Enfileira(".1500011000#", Bloco("NOVO", ']'));
+        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
+        if (solta.joinable())
+            solta.join();
+        else
+            CloseHandle(aberto);
+        EXPECT_EQ(leitura.gravacao, caso.gravada ? Gravacao::Gravada : Gravacao::FalhaNoArquivo);
+        EXPECT_EQ(LeArquivo("saida.txt"), caso.gravada ? "NOVO\r\n" : "velho\r\n");
+        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
+    }
+}
+#endif
+
+// The command line's --porta: the printer test probes that port only and
+// runs to its end there; a negative paper check is no answer, not paper.
+TEST_F(Ops, PrinterTestOnOnePort) {
+    driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
+    driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
+    driver.Enfileira(".23", Atendimento{Status23('5'), -2});
+    const TesteImpressora teste = TestaImpressora({5});
+    EXPECT_TRUE(teste.encontrada);
+    EXPECT_EQ(Porta, 5);
+    EXPECT_EQ(teste.relogio, "Horario de Verao 05/12/03 14:30");
+    EXPECT_EQ(PalavraReducao(teste.reducao) + "|" + PalavraLeituraX(teste.leituraX), "Obrigatória|Efetuada");
+    EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), "Sem Resposta|Sem Resposta");
+    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(5), ChTXRX(5, 3, ".28"), ChTXRX(5, 10, ".28"), ChTXRX(5, 10, ".23"),
+                                         ChFecha(5)}))
+        << Descreve(driver.chamadas);
+}
+
+}  // namespace
+}  // namespace tavorin
