@@ -314,6 +314,29 @@ void Completa(Pedido& p, const Argumentos& a, bool arquivo) {
     }
 }
 
+// CLI11 words its errors in English; the rest of the program speaks
+// Portuguese, so the usual ones are put in the operator's words.
+std::string EmPortugues(const CLI::ParseError& erro) {
+    const std::string texto = erro.what();
+    const auto depois = [&texto](const std::string& marca) {
+        const std::size_t onde = texto.find(marca);
+        return onde == std::string::npos ? std::string() : texto.substr(onde + marca.size());
+    };
+    if (dynamic_cast<const CLI::ExtrasError*>(&erro)) {
+        const std::string resto = depois(": ");
+        return "argumento a mais: " + (resto.empty() ? texto : resto);
+    }
+    if (dynamic_cast<const CLI::RequiredError*>(&erro)) {
+        const std::size_t fim = texto.find(" is required");
+        if (fim != std::string::npos) return "falta o argumento " + texto.substr(0, fim);
+    }
+    if (dynamic_cast<const CLI::ArgumentMismatch*>(&erro)) {
+        const std::size_t fim = texto.find(':');
+        if (fim != std::string::npos) return texto.substr(0, fim) + " pede um valor";
+    }
+    return "argumentos inválidos: " + texto;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -368,7 +391,7 @@ int main(int argc, char* argv[]) {
     } catch (const CLI::CallForHelp& ajuda) {
         return app.exit(ajuda);
     } catch (const CLI::ParseError& erro) {
-        std::string mensagem = erro.what();
+        std::string mensagem = EmPortugues(erro);
         if (app.get_subcommands().empty()) {
             const std::vector<std::string> resto = app.remaining();
             mensagem = resto.empty() ? "falta a operação" : "operação desconhecida: " + Utf8DoArgumento(resto.front());
