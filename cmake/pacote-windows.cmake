@@ -30,14 +30,13 @@ endif()
 # runtime DLLs they need, from Qt's folder or else from the compiler's.
 if(MINGW)
     get_filename_component(tavorin_pasta_qt_bin "${${TAVORIN_QT}_DIR}/../../../bin" ABSOLUTE)
-    get_filename_component(tavorin_pasta_gcc ${CMAKE_CXX_COMPILER} DIRECTORY)
     execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name
         OUTPUT_VARIABLE tavorin_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
     get_filename_component(tavorin_pasta_libgcc "${tavorin_libgcc}" DIRECTORY)
     foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
         find_file(TAVORIN_RUNTIME_${dll} ${dll}
             PATHS ${tavorin_pasta_qt_bin} ${tavorin_pasta_libgcc} ${CMAKE_FIND_ROOT_PATH}
-            PATH_SUFFIXES lib bin NO_DEFAULT_PATH)
+            PATH_SUFFIXES lib bin NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
         if(NOT TAVORIN_RUNTIME_${dll})
             message(FATAL_ERROR "Windows zip: ${dll} not found beside Qt or the compiler")
         endif()
