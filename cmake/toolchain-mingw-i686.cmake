@@ -3,6 +3,9 @@
 #   cmake -S . -B build/windows -DTAVORIN_UI=OFF \
 #         -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake
 #
+# With the windows: -DTAVORIN_QT_MAJOR=5 -DTAVORIN_WINDOWS_QT=<the 32-bit
+# Windows Qt folder that tools/windows-qt prints>.
+#
 # 32-bit because the printer maker's driver library is 32-bit: a 64-bit
 # program cannot load it. The -posix compilers are named explicitly: the
 # win32 thread model has no std::mutex or std::thread.
@@ -14,7 +17,8 @@ set(CMAKE_C_COMPILER ${TAVORIN_MINGW_PREFIX}-gcc-posix)
 set(CMAKE_CXX_COMPILER ${TAVORIN_MINGW_PREFIX}-g++-posix)
 set(CMAKE_RC_COMPILER ${TAVORIN_MINGW_PREFIX}-windres)
 
-set(CMAKE_FIND_ROOT_PATH /usr/${TAVORIN_MINGW_PREFIX})
+set(TAVORIN_WINDOWS_QT "" CACHE PATH "32-bit Windows Qt 5 folder (see tools/windows-qt)")
+set(CMAKE_FIND_ROOT_PATH /usr/${TAVORIN_MINGW_PREFIX} ${TAVORIN_WINDOWS_QT})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)

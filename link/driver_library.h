@@ -26,7 +26,7 @@ public:
     // Loads the library if it is not loaded yet; false when it cannot be.
     bool Carrega();
     const FalhaDriver& Falha() const { return falha_; }
-    // Full path of the file that was loaded; empty before.
+    // Full path of the file that was loaded (UTF-8 on Windows); empty before.
     const std::string& Carregado() const { return caminho_; }
 
     static constexpr int16_t kSemDriver = -1;
@@ -42,7 +42,7 @@ private:
 };
 
 // Folder of the running program, with a trailing separator; empty if
-// unknown.
+// unknown. UTF-8 on Windows, whatever the ANSI code page.
 std::string PastaDoPrograma();
 
 }  // namespace tavorin

@@ -193,7 +193,7 @@ TEST_F(Link, DriverLibraries) {
     InstalaDriver(nullptr);
     DriverLibrary simulador;
     ASSERT_TRUE(simulador.Carrega()) << simulador.Falha().arquivo;
-    EXPECT_EQ(std::filesystem::path(simulador.Carregado()), PastaDoPrograma() + kBibliotecaDriver);
+    EXPECT_EQ(simulador.Carregado(), PastaDoPrograma() + kBibliotecaDriver);
     ASSERT_EQ(AbreImpressora(1), 0) << Resposta;
     EXPECT_EQ(Resposta + "\r\n", LeArquivo(kArquivoResposta));
     EnviaComando(1, 3, ".16010100311299#");

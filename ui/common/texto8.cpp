@@ -8,7 +8,10 @@
 #include <QFileInfo>
 
 #if defined(Q_OS_WIN)
-#include <QByteArray>
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
 #else
 #include "cp1252.h"
 #endif
@@ -17,14 +20,41 @@ namespace tavorin {
 
 #if defined(Q_OS_WIN)
 
-// On Windows the local 8-bit encoding is the ANSI code page.
+// On Windows the printer's 8-bit text is in the ANSI code page, converted
+// here by the system itself rather than by Qt: Qt maps a character the code
+// page lacks to its "best fit" ("→" would reach the printer as ">") and
+// an emoji to two "?".
 QString DoDriver(const std::string& bytes) {
-    return QString::fromLocal8Bit(bytes.data(), static_cast<int>(bytes.size()));
+    if (bytes.empty()) return {};
+    const int tamanho = static_cast<int>(bytes.size());
+    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), tamanho, nullptr, 0);
+    std::wstring texto(static_cast<std::size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, bytes.data(), tamanho, texto.data(), n);
+    return QString::fromWCharArray(texto.data(), n);
 }
 
 std::string ParaDriver(const QString& texto) {
-    const QByteArray bytes = texto.toLocal8Bit();
-    return std::string(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    // The UTF-8 code page (a Windows option) takes neither flag nor report.
+    const bool utf8 = GetACP() == CP_UTF8;
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(texto.size()));
+    // One character at a time, so one the code page lacks, even outside
+    // the BMP, becomes exactly one "?".
+    for (int i = 0; i < texto.size();) {
+        const int unidades =
+            texto[i].isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate() ? 2 : 1;
+        char saida[8];
+        BOOL faltou = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS,
+                                          reinterpret_cast<const wchar_t*>(texto.utf16() + i), unidades, saida,
+                                          sizeof saida, nullptr, utf8 ? nullptr : &faltou);
+        if (n <= 0 || faltou)
+            bytes.push_back('?');
+        else
+            bytes.append(saida, static_cast<std::size_t>(n));
+        i += unidades;
+    }
+    return bytes;
 }
 
 #else

@@ -1,0 +1,68 @@
+# The Windows zip, Tavorin-<version>-win32.zip, made by CPack: the program,
+# the Qt DLLs and plugins it needs, the mingw runtime those DLLs need, a
+# LEIAME.txt, and the simulated printer in a folder of its own. Never
+# beside tavorin.exe: a technician who forgets the maker's Zub_Dll3.dll must
+# see "driver not found", not a program that talks to a simulated printer.
+#   cmake --build <build> --target package
+if(NOT TARGET tavorin)
+    return()
+endif()
+
+install(TARGETS tavorin RUNTIME DESTINATION .)
+if(TARGET tavorin-cli)
+    install(TARGETS tavorin-cli RUNTIME DESTINATION .)
+endif()
+if(TARGET Zub_Dll3)
+    install(FILES $<TARGET_FILE:Zub_Dll3> DESTINATION simulador)
+endif()
+
+# Qt's DLLs as tavorin.exe imports them, and the plugins Qt loads from the
+# program's folder: the Windows platform and the native style.
+foreach(modulo Core Gui Widgets)
+    install(FILES $<TARGET_FILE:${TAVORIN_QT}::${modulo}> DESTINATION .)
+endforeach()
+install(FILES $<TARGET_FILE:${TAVORIN_QT}::QWindowsIntegrationPlugin> DESTINATION platforms)
+if(TARGET ${TAVORIN_QT}::QWindowsVistaStylePlugin)
+    install(FILES $<TARGET_FILE:${TAVORIN_QT}::QWindowsVistaStylePlugin> DESTINATION styles)
+endif()
+
+# The program is linked with a static runtime, Qt's DLLs are not: the mingw
+# runtime DLLs they need, from Qt's folder or else from the compiler's.
+if(MINGW)
+    get_filename_component(tavorin_pasta_qt_bin "${${TAVORIN_QT}_DIR}/../../../bin" ABSOLUTE)
+    execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-libgcc-file-name
+        OUTPUT_VARIABLE tavorin_libgcc OUTPUT_STRIP_TRAILING_WHITESPACE)
+    get_filename_component(tavorin_pasta_libgcc "${tavorin_libgcc}" DIRECTORY)
+    foreach(dll libstdc++-6.dll libgcc_s_dw2-1.dll libwinpthread-1.dll)
+        find_file(TAVORIN_RUNTIME_${dll} ${dll}
+            PATHS ${tavorin_pasta_qt_bin} ${tavorin_pasta_libgcc} ${CMAKE_FIND_ROOT_PATH}
+            PATH_SUFFIXES lib bin NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH)
+        if(NOT TAVORIN_RUNTIME_${dll})
+            message(FATAL_ERROR "Windows zip: ${dll} not found beside Qt or the compiler")
+        endif()
+        install(FILES ${TAVORIN_RUNTIME_${dll}} DESTINATION .)
+    endforeach()
+endif()
+
+# LEIAME.txt with Windows line ends, naming the Qt and compiler it was built with.
+set(TAVORIN_VERSAO ${PROJECT_VERSION})
+if(MINGW)
+    set(tavorin_compilador "GCC ${CMAKE_CXX_COMPILER_VERSION} mingw-w64 (i686)")
+else()
+    set(tavorin_compilador "${CMAKE_CXX_COMPILER_ID} ${CMAKE_CXX_COMPILER_VERSION}")
+endif()
+set(TAVORIN_COMPILADO_COM "Qt ${${TAVORIN_QT}Core_VERSION} e ${tavorin_compilador}")
+configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/LEIAME.txt ${CMAKE_BINARY_DIR}/LEIAME-lf.txt @ONLY)
+file(READ ${CMAKE_BINARY_DIR}/LEIAME-lf.txt tavorin_leiame)
+string(REPLACE "\r\n" "\n" tavorin_leiame "${tavorin_leiame}")
+string(REPLACE "\n" "\r\n" tavorin_leiame "${tavorin_leiame}")
+file(WRITE ${CMAKE_BINARY_DIR}/LEIAME.txt "${tavorin_leiame}")
+install(FILES ${CMAKE_BINARY_DIR}/LEIAME.txt DESTINATION .)
+
+set(CPACK_GENERATOR ZIP)
+set(CPACK_PACKAGE_NAME Tavorin)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_SYSTEM_NAME win32)
+set(CPACK_PACKAGE_FILE_NAME Tavorin-${PROJECT_VERSION}-win32)
+set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+include(CPack)
