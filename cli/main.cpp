@@ -388,8 +388,10 @@ int main(int argc, char* argv[]) {
         app.parse(argc, argv);
         pedido.operacao = app.get_subcommands().front()->get_name();
         Completa(pedido, a, arquivo->count() > 0);
-    } catch (const CLI::CallForHelp& ajuda) {
-        return app.exit(ajuda);
+    } catch (const CLI::CallForHelp&) {
+        // Through Escreve, so a Windows console shows the accents too.
+        Escreve(stdout, app.help());
+        return 0;
     } catch (const CLI::ParseError& erro) {
         std::string mensagem = EmPortugues(erro);
         if (app.get_subcommands().empty()) {

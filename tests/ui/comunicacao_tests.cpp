@@ -12,6 +12,7 @@
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QLabel>
 #include <QThread>
 #include <QTimer>
@@ -32,6 +33,9 @@ class ComunicacaoTest : public QObject {
     QString Linha(int linha) { return Celula(linha, 3) + '|' + Celula(linha, 4) + '|' + Celula(linha, 6); }
 
 private slots:
+    // Qt's own file dialog, the one a test can drive: Windows' native one
+    // is a separate system window.
+    void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
     void init() {
         bancada = std::make_unique<Bancada>(2);
         bancada->driver->respostaPadrao = {"{+ 1\x01\xC7", 0};
@@ -89,15 +93,30 @@ private slots:
         QTRY_COMPARE(Modelo()->rowCount(), 2);
 
         const QString arquivo = QDir::current().absoluteFilePath("registro.txt");
-        QTimer::singleShot(0, janela, [&] {
+        // The dialog may take a while to come up (under wine it does).
+        QTimer espera;
+        connect(&espera, &QTimer::timeout, janela, [&] {
             auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
             if (!dialogo) return;
-            dialogo->selectFile(arquivo);
+            espera.stop();
+            // Typed into the name box, as the operator does: the dialog
+            // may still be applying its own preselected name when it comes
+            // up, which would win over selectFile.
+            auto* nome = dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            if (!nome) return;
+            nome->setText(QDir::toNativeSeparators(arquivo));
             static_cast<QDialog*>(dialogo)->accept();
         });
+        espera.start(20);
         Clica(janela, "Salvar");
         QString esperado;
-        for (const Troca& troca : Trocas()) esperado += DoDriver(DescreveTroca(troca)) + '\n';
+        // Written as text: the platform's line end.
+#if defined(Q_OS_WIN)
+        const QString fimDeLinha = QStringLiteral("\r\n");
+#else
+        const QString fimDeLinha = QStringLiteral("\n");
+#endif
+        for (const Troca& troca : Trocas()) esperado += DoDriver(DescreveTroca(troca)) + fimDeLinha;
         QCOMPARE(QString::fromUtf8(LeArquivo(arquivo.toStdString()).c_str()), esperado);
         QVERIFY(esperado.contains(QString::fromUtf8("enviado \".23·\"")));
         auto* situacao = janela->findChild<QLabel*>("Situacao");
