@@ -13,7 +13,7 @@ if(TARGET tavorin-cli)
     install(TARGETS tavorin-cli RUNTIME DESTINATION .)
 endif()
 if(TARGET Zub_Dll3)
-    install(FILES $<TARGET_FILE:Zub_Dll3> DESTINATION simulador)
+    install(TARGETS Zub_Dll3 RUNTIME DESTINATION simulador)
 endif()
 
 # Qt's DLLs as tavorin.exe imports them, and the plugins Qt loads from the
@@ -59,6 +59,9 @@ string(REPLACE "\n" "\r\n" tavorin_leiame "${tavorin_leiame}")
 file(WRITE ${CMAKE_BINARY_DIR}/LEIAME.txt "${tavorin_leiame}")
 install(FILES ${CMAKE_BINARY_DIR}/LEIAME.txt DESTINATION .)
 
+# The programs and the simulator are built with debugging symbols the
+# technician has no use for: stripped, they are half the size.
+set(CPACK_STRIP_FILES ON)
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tavorin)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
