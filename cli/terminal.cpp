@@ -1,78 +1,15 @@
 #include "terminal.h"
 
 #include "cp1252.h"
+#include "texto_windows.h"
 
 #if defined(_WIN32)
 #include <io.h>
-#include <windows.h>
 #else
 #include <unistd.h>
 #endif
 
 namespace tavorin::cli {
-
-namespace {
-
-void PoeUtf8(std::string& saida, char32_t c) {
-    if (c < 0x80) {
-        saida += static_cast<char>(c);
-    } else if (c < 0x800) {
-        saida += static_cast<char>(0xC0 | (c >> 6));
-        saida += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        saida += static_cast<char>(0xE0 | (c >> 12));
-        saida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        saida += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        saida += static_cast<char>(0xF0 | (c >> 18));
-        saida += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        saida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        saida += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
-#if defined(_WIN32)
-std::wstring Largo(const std::string& texto, UINT pagina) {
-    const int n = MultiByteToWideChar(pagina, 0, texto.data(), static_cast<int>(texto.size()), nullptr, 0);
-    std::wstring largo(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(pagina, 0, texto.data(), static_cast<int>(texto.size()), largo.data(), n);
-    return largo;
-}
-
-std::string Estreito(const std::wstring& texto, UINT pagina) {
-    const int n = WideCharToMultiByte(pagina, 0, texto.data(), static_cast<int>(texto.size()), nullptr, 0, nullptr,
-                                      nullptr);
-    std::string estreito(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(pagina, 0, texto.data(), static_cast<int>(texto.size()), estreito.data(), n, nullptr, nullptr);
-    return estreito;
-}
-#else
-// The next character of UTF-8 text, or -1 (one byte consumed) where the
-// bytes are not UTF-8.
-long ProximoUtf8(const std::string& t, std::size_t& i) {
-    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(t[k]); };
-    const unsigned char c = byte(i);
-    std::size_t n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
-    if (n == 4 || i + n >= t.size()) return ++i, -1;
-    long valor = n == 0 ? c : c & (0x3F >> n);
-    for (std::size_t k = 1; k <= n; ++k) {
-        if ((byte(i + k) & 0xC0) != 0x80) return ++i, -1;
-        valor = (valor << 6) | (byte(i + k) & 0x3F);
-    }
-    static const long minimo[] = {0, 0x80, 0x800, 0x10000};
-    if (valor < minimo[n] || valor > 0x10FFFF || (valor >= 0xD800 && valor < 0xE000)) return ++i, -1;
-    i += n + 1;
-    return valor;
-}
-#endif
-
-}  // namespace
-
-std::string Utf8DoCp1252(const std::string& bytes) {
-    std::string texto;
-    for (unsigned char c : bytes) PoeUtf8(texto, DoCp1252(c));
-    return texto;
-}
 
 #if defined(_WIN32)
 

@@ -4,6 +4,8 @@
 // files expect it.
 #pragma once
 
+#include "cp1252.h"  // Utf8DoCp1252: JSON is UTF-8 whatever the machine's code page
+
 #include <cstdio>
 #include <string>
 
@@ -12,9 +14,6 @@ namespace tavorin::cli {
 // The printer's bytes as text, as the windows convert them: the ANSI code
 // page on Windows, Windows-1252 elsewhere.
 std::string Utf8DoDriver(const std::string& bytes);
-// The printer's bytes as UTF-8 through Windows-1252 on every platform
-// (JSON is UTF-8 whatever the machine's code page).
-std::string Utf8DoCp1252(const std::string& bytes);
 // An argument as the printer takes it: UTF-8 on Linux becomes
 // Windows-1252 ("?" for a character it lacks; a byte that is not UTF-8
 // goes as it is); on Windows the arguments already come in the ANSI code

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace tavorin {
 
@@ -28,6 +29,52 @@ inline int ParaCp1252(char32_t caractere) {
     for (std::size_t i = 0; i < 32; ++i)
         if (detalhe::kCp1252Alto[i] == caractere) return static_cast<int>(0x80 + i);
     return -1;
+}
+
+// Appends the UTF-8 form of one character.
+inline void PoeUtf8(std::string& saida, char32_t c) {
+    if (c < 0x80) {
+        saida += static_cast<char>(c);
+    } else if (c < 0x800) {
+        saida += static_cast<char>(0xC0 | (c >> 6));
+        saida += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        saida += static_cast<char>(0xE0 | (c >> 12));
+        saida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        saida += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        saida += static_cast<char>(0xF0 | (c >> 18));
+        saida += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        saida += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        saida += static_cast<char>(0x80 | (c & 0x3F));
+    }
+}
+
+// The character of UTF-8 text at `i`, moving `i` past it; -1 with one byte
+// consumed where the bytes there are not UTF-8 (overlong forms and
+// surrogates included).
+inline long ProximoUtf8(const std::string& t, std::size_t& i) {
+    const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(t[k]); };
+    const unsigned char c = byte(i);
+    const std::size_t n = c < 0x80 ? 0 : (c & 0xE0) == 0xC0 ? 1 : (c & 0xF0) == 0xE0 ? 2 : (c & 0xF8) == 0xF0 ? 3 : 4;
+    if (n == 4 || i + n >= t.size()) return ++i, -1;
+    long valor = n == 0 ? c : c & (0x3F >> n);
+    for (std::size_t k = 1; k <= n; ++k) {
+        if ((byte(i + k) & 0xC0) != 0x80) return ++i, -1;
+        valor = (valor << 6) | (byte(i + k) & 0x3F);
+    }
+    static const long minimo[] = {0, 0x80, 0x800, 0x10000};
+    if (valor < minimo[n] || valor > 0x10FFFF || (valor >= 0xD800 && valor < 0xE000)) return ++i, -1;
+    i += n + 1;
+    return valor;
+}
+
+// Windows-1252 bytes as UTF-8, every byte kept.
+inline std::string Utf8DoCp1252(const std::string& bytes) {
+    std::string texto;
+    texto.reserve(bytes.size());
+    for (unsigned char c : bytes) PoeUtf8(texto, DoCp1252(c));
+    return texto;
 }
 
 }  // namespace tavorin

@@ -1,7 +1,7 @@
 #include "driver_library.h"
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "texto_windows.h"
 #else
 #include <dlfcn.h>
 #include <unistd.h>
@@ -18,20 +18,8 @@ namespace {
 // Paths are UTF-8 here and wide at the system's edge: the ANSI functions
 // turn a folder name the code page lacks ("Łódź", "日本") into "?", so the
 // library beside the program would not be found by its full path.
-std::wstring Largo(const std::string& utf8) {
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring largo(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), largo.data(), n);
-    return largo;
-}
-std::string Utf8(const wchar_t* largo, int tamanho) {
-    const int n = WideCharToMultiByte(CP_UTF8, 0, largo, tamanho, nullptr, 0, nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, largo, tamanho, utf8.data(), n, nullptr, nullptr);
-    return utf8;
-}
 void* AbreModulo(const std::string& caminho) {
-    return reinterpret_cast<void*>(LoadLibraryW(Largo(caminho).c_str()));
+    return reinterpret_cast<void*>(LoadLibraryW(Largo(caminho, CP_UTF8).c_str()));
 }
 void* Funcao(void* modulo, const char* nome) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(modulo), nome));
@@ -62,7 +50,7 @@ std::string PastaDoPrograma() {
         DWORD n = GetModuleFileNameW(nullptr, caminho.data(), static_cast<DWORD>(caminho.size()));
         if (n == 0) return {};
         if (n < caminho.size()) {
-            std::string texto = Utf8(caminho.data(), static_cast<int>(n));
+            std::string texto = Estreito(caminho.data(), static_cast<int>(n), CP_UTF8);
             auto barra = texto.find_last_of("\\/");
             return barra == std::string::npos ? std::string() : texto.substr(0, barra + 1);
         }

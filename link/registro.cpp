@@ -1,5 +1,7 @@
 #include "registro.h"
 
+#include "cp1252.h"
+
 #include <cstdio>
 #include <ctime>
 #include <deque>
@@ -20,11 +22,11 @@ std::map<int, std::function<void(const Troca&)>> observadores;
 int proximoHandle = 1;
 
 bool Visivel(unsigned char byte) {
-    // Control characters, DEL, the five bytes Windows-1252 leaves undefined
-    // and the no-break space (indistinguishable from a blank) show nothing
-    // useful; B7 is what a blank is shown as.
-    if (byte < 0x20 || byte == 0x7F || byte == 0xA0 || byte == 0xB7) return false;
-    return !(byte == 0x81 || byte == 0x8D || byte == 0x8F || byte == 0x90 || byte == 0x9D);
+    // Control characters (the five bytes Windows-1252 leaves undefined
+    // stand for C1 ones), the no-break space (indistinguishable from a
+    // blank) and B7, what a blank is shown as, show nothing useful.
+    const char32_t c = DoCp1252(byte);
+    return !(c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xB7);
 }
 
 }  // namespace

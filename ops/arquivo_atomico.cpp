@@ -5,7 +5,7 @@
 #include <random>
 
 #if defined(_WIN32)
-#include <windows.h>
+#include "texto_windows.h"
 
 #include <thread>
 #else
@@ -45,13 +45,6 @@ bool ArquivoAtomico::Escreve(const std::string& bytes) {
 
 namespace {
 
-std::wstring Largo(const std::string& texto) {
-    const int n = MultiByteToWideChar(CP_ACP, 0, texto.data(), static_cast<int>(texto.size()), nullptr, 0);
-    std::wstring largo(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, texto.data(), static_cast<int>(texto.size()), largo.data(), n);
-    return largo;
-}
-
 // What another program holding the file open (an editor, an antivirus
 // scan) gives for a moment; worth waiting out briefly.
 bool Passageiro(DWORD codigo) {
@@ -71,14 +64,14 @@ void ArquivoAtomico::Falhou(int codigo) {
 
 bool ArquivoAtomico::Abre() {
     Descarta();
-    const DWORD atributos = GetFileAttributesW(Largo(caminho_).c_str());
+    const DWORD atributos = GetFileAttributesW(Largo(caminho_, CP_ACP).c_str());
     if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY)) {
         Falhou(ERROR_DIRECTORY);
         return false;
     }
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         temporario_ = NomeTemporario(caminho_);
-        HANDLE h = CreateFileW(Largo(temporario_).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+        HANDLE h = CreateFileW(Largo(temporario_, CP_ACP).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                FILE_ATTRIBUTE_NORMAL, nullptr);
         if (h != INVALID_HANDLE_VALUE) {
             arquivo_ = h;
@@ -124,14 +117,14 @@ bool ArquivoAtomico::Conclui() {
     // deleted (it goes when that program lets go of it). Without delete
     // sharing even that fails; it is tried again for about a second, then
     // reported.
-    const std::wstring de = Largo(temporario_), para = Largo(caminho_);
+    const std::wstring de = Largo(temporario_, CP_ACP), para = Largo(caminho_, CP_ACP);
     for (int tentativa = 0;; ++tentativa) {
         if (MoveFileExW(de.c_str(), para.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             temporario_.clear();
             return true;
         }
         DWORD codigo = GetLastError();
-        const std::wstring aParte = Largo(NomeTemporario(caminho_) + ".velho");
+        const std::wstring aParte = Largo(NomeTemporario(caminho_) + ".velho", CP_ACP);
         if (Passageiro(codigo) && MoveFileExW(para.c_str(), aParte.c_str(), MOVEFILE_WRITE_THROUGH)) {
             if (MoveFileExW(de.c_str(), para.c_str(), MOVEFILE_WRITE_THROUGH)) {
                 DeleteFileW(aParte.c_str());
@@ -155,7 +148,7 @@ void ArquivoAtomico::Descarta() {
     pendente_.clear();
     if (arquivo_) CloseHandle(arquivo_);
     arquivo_ = nullptr;
-    if (!temporario_.empty()) DeleteFileW(Largo(temporario_).c_str());
+    if (!temporario_.empty()) DeleteFileW(Largo(temporario_, CP_ACP).c_str());
     temporario_.clear();
 }
 

@@ -76,16 +76,9 @@ std::string Centro(const std::string& texto) {
 std::string ParaCp1252(const std::string& utf8) {
     std::string saida;
     for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i++]);
-        const int seguintes = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        char32_t ponto = seguintes ? c & (0x3F >> seguintes) : c;
-        // A stray continuation byte or a sequence cut short gives "?".
-        bool valido = c < 0x80 || seguintes > 0;
-        for (int k = 0; valido && k < seguintes; ++k) {
-            valido = i < utf8.size() && (static_cast<unsigned char>(utf8[i]) & 0xC0) == 0x80;
-            if (valido) ponto = (ponto << 6) | (static_cast<unsigned char>(utf8[i++]) & 0x3F);
-        }
-        const int byte = valido ? tavorin::ParaCp1252(ponto) : -1;
+        // A byte that is not UTF-8 gives "?".
+        const long ponto = tavorin::ProximoUtf8(utf8, i);
+        const int byte = ponto < 0 ? -1 : tavorin::ParaCp1252(static_cast<char32_t>(ponto));
         saida += byte < 0 ? '?' : static_cast<char>(byte);
     }
     return saida;
@@ -94,19 +87,9 @@ std::string ParaCp1252(const std::string& utf8) {
 std::string DeCp1252(const std::string& bytes) {
     std::string saida;
     for (char c : bytes) {
-        char32_t ponto = tavorin::DoCp1252(static_cast<unsigned char>(c));
+        const char32_t ponto = tavorin::DoCp1252(static_cast<unsigned char>(c));
         // The bytes the code page leaves undefined print as "?".
-        if (ponto >= 0x80 && ponto < 0xA0) ponto = '?';
-        if (ponto < 0x80) {
-            saida += static_cast<char>(ponto);
-        } else if (ponto < 0x800) {
-            saida += static_cast<char>(0xC0 | (ponto >> 6));
-            saida += static_cast<char>(0x80 | (ponto & 0x3F));
-        } else {
-            saida += static_cast<char>(0xE0 | (ponto >> 12));
-            saida += static_cast<char>(0x80 | ((ponto >> 6) & 0x3F));
-            saida += static_cast<char>(0x80 | (ponto & 0x3F));
-        }
+        tavorin::PoeUtf8(saida, ponto >= 0x80 && ponto < 0xA0 ? U'?' : ponto);
     }
     return saida;
 }

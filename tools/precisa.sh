@@ -21,6 +21,6 @@ precisa() {
 PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core zlib1g-dev
               desktop-file-utils appstream libcli11-dev nlohmann-json3-dev)
 # What building the Debian package and trying it in a fresh root needs.
-PACOTES_DEB=(dpkg-dev lintian debootstrap xvfb xdotool xclip imagemagick)
+PACOTES_DEB=(dpkg-dev file lintian debootstrap xvfb xdotool xclip imagemagick)
 # tools/fuzz: clang and its libFuzzer and sanitizer runtimes.
 PACOTES_FUZZ=(clang-14 libclang-rt-14-dev zlib1g-dev cmake make)

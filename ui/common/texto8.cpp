@@ -2,16 +2,14 @@
 
 #include "driver.h"
 #include "link.h"
+#include "operacoes.h"
 #include "zub_dll3.h"
 
 #include <QDir>
 #include <QFileInfo>
 
 #if defined(Q_OS_WIN)
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
+#include "texto_windows.h"
 #else
 #include "cp1252.h"
 #endif
@@ -25,12 +23,8 @@ namespace tavorin {
 // page lacks to its "best fit" ("→" would reach the printer as ">") and
 // an emoji to two "?".
 QString DoDriver(const std::string& bytes) {
-    if (bytes.empty()) return {};
-    const int tamanho = static_cast<int>(bytes.size());
-    const int n = MultiByteToWideChar(CP_ACP, 0, bytes.data(), tamanho, nullptr, 0);
-    std::wstring texto(static_cast<std::size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, bytes.data(), tamanho, texto.data(), n);
-    return QString::fromWCharArray(texto.data(), n);
+    const std::wstring texto = Largo(bytes, CP_ACP);
+    return QString::fromWCharArray(texto.data(), static_cast<int>(texto.size()));
 }
 
 std::string ParaDriver(const QString& texto) {
@@ -91,7 +85,7 @@ QString TextoDaRespostaPresa() {
 
 QString TextoDoResultado() {
     if (RespostaPresa()) return TextoDaRespostaPresa();
-    return Status == "+" ? DoDriver(Resposta) : QStringLiteral("ERRO ") + DoDriver(Mid(Resposta, 21, 2));
+    return DoDriver(TextoResultado(Resposta, Status));
 }
 
 }  // namespace tavorin
