@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -23,6 +24,12 @@ using namespace tavorin::cli;
 
 namespace {
 
+#if defined(_WIN32)
+const char* const kSeparadores = "\\/";
+#else
+const char* const kSeparadores = "/";
+#endif
+
 // Exit statuses a script can rely on.
 enum Saida {
     kAceito = 0,
@@ -31,7 +38,30 @@ enum Saida {
     kSemBiblioteca = 3, // the driver library could not be loaded
     kUsoInvalido = 64,  // bad usage: nothing was sent
     kSemArquivo = 73,   // the reading's file could not be written
+    kFalhaInterna = 70, // a fault of the program itself
 };
+
+// The signal that asked the program to stop (SIGINT, SIGTERM), or 0. A
+// reading stops before its next block; whatever runs ends its exchange
+// first, so the port is closed and no temporary file stays behind.
+volatile std::sig_atomic_t sinal = 0;
+
+extern "C" void AoSinal(int numero) { sinal = numero; }
+
+void ObservaSinais() {
+#if defined(_WIN32)
+    std::signal(SIGINT, AoSinal);
+    std::signal(SIGTERM, AoSinal);
+#else
+    // A second Ctrl+C ends the program at once.
+    struct sigaction acao {};
+    acao.sa_handler = AoSinal;
+    acao.sa_flags = SA_RESETHAND;
+    sigemptyset(&acao.sa_mask);
+    sigaction(SIGINT, &acao, nullptr);
+    sigaction(SIGTERM, &acao, nullptr);
+#endif
+}
 
 const char* const kRodape = R"(Saída (código de retorno):
   0   aceito pela impressora
@@ -39,7 +69,9 @@ const char* const kRodape = R"(Saída (código de retorno):
   2   sem resposta, ou nenhuma impressora nas portas procuradas
   3   a biblioteca do driver (Zub_Dll3) não pôde ser carregada
   64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos; nada é enviado
+  70  falha interna do programa (a mensagem diz qual)
   73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
+  130, 143  interrompido por Ctrl+C ou SIGTERM (a porta é fechada; o arquivo anterior fica como estava)
 
 Sem --porta a impressora é procurada na porta 1 e depois na 2, como no teste
 da janela principal. Os erros vão para a saída de erro.)";
@@ -79,16 +111,32 @@ int SaidaDe(const Desfecho& d) {
 
 std::string TextoRespostaPresa() {
     return std::string("o arquivo de resposta ") + kArquivoResposta +
-           " não pode ser substituído; nada foi enviado à impressora";
+           " está preso por outro programa; a resposta da impressora não pôde ser lida";
 }
 
-// The exchange decides the outcome; a failure says why.
+std::string TextoTravaOcupada() {
+    return "outro programa do Tavorin nesta pasta não liberou a impressora em " +
+           std::to_string(LimiteDaTrava().count() / 1000) + " s; nada foi enviado à impressora";
+}
+
+std::string TextoPortaEmUso(int32_t porta) { return "a porta " + std::to_string(porta) + " está em uso por outro programa"; }
+
+// The printer's bytes for the terminal: its 8-bit text as the windows
+// show it, control bytes spelled out as the exchange log spells them.
+std::string Mostra(const std::string& bytes) { return Utf8DoDriver(ControlesVisiveis(bytes)); }
+
+// The exchange decides the outcome; a failure says why, from what the
+// link knows first (the driver's number may mean anything).
 void Decide(Relato& r, const Desfecho& d) {
     r.desfecho = d;
-    r.saida = SaidaDe(d);
-    if (r.saida == kRecusado)
-        r.falha = "recusado pela impressora: ERRO " + Utf8DoDriver(d.Codigo());
-    else if (d.resultado == kRespostaPresa)
+    r.saida = d.conta.enviado ? SaidaDe(d) : kSemResposta;
+    if (!d.conta.enviado)
+        r.falha = TextoTravaOcupada();
+    else if (r.saida == kRecusado)
+        r.falha = "recusado pela impressora: ERRO " + Mostra(d.Codigo());
+    else if (r.saida == kSemResposta && PortaEmUso(Porta))
+        r.falha = TextoPortaEmUso(Porta);
+    else if (r.saida == kSemResposta && d.conta.semRespostaNova)
         r.falha = TextoRespostaPresa();
     else if (r.saida == kSemResposta && d.resultado < 0)
         r.falha = "sem resposta da impressora na porta " + std::to_string(Porta) + " (resultado do driver " +
@@ -103,7 +151,11 @@ std::string Portas(const std::vector<int32_t>& portas) {
 
 // No printer on the ports tried, or none could be asked.
 std::string NaoEncontrada(const std::vector<int32_t>& portas) {
-    return RespostaPresa() ? TextoRespostaPresa() : "nenhuma impressora respondeu " + Portas(portas);
+    if (!UltimaTroca().enviado) return TextoTravaOcupada();
+    for (int32_t porta : portas)
+        if (PortaEmUso(porta)) return TextoPortaEmUso(porta);
+    if (UltimaTroca().semRespostaNova) return TextoRespostaPresa();
+    return "nenhuma impressora respondeu " + Portas(portas);
 }
 
 std::vector<int32_t> PortasDoPedido(const Pedido& p) {
@@ -136,7 +188,7 @@ void Testa(const Pedido& p, Relato& r) {
         return;
     }
     const std::string reducao = PalavraReducao(teste.reducao), leituraX = PalavraLeituraX(teste.leituraX);
-    r.linhas = {"Porta: com " + std::to_string(teste.porta), "Relógio da Impressora: " + Utf8DoDriver(teste.relogio),
+    r.linhas = {"Porta: com " + std::to_string(teste.porta), "Relógio da Impressora: " + Mostra(teste.relogio),
                 "Redução: " + reducao, "Primeira LX: " + leituraX, "Papel: " + PalavraPapel(teste.papel),
                 "On Line: " + PalavraLinha(teste.papel)};
     r.dados = {{"porta", teste.porta},     {"relogio", Utf8DoCp1252(teste.relogio)},
@@ -151,7 +203,7 @@ void Testa(const Pedido& p, Relato& r) {
 
 void Contadores_(Relato& r) {
     const Contadores c = LeContadores();
-    r.linhas = {"COO: " + Utf8DoDriver(c.coo), "CCF: " + Utf8DoDriver(c.ccf)};
+    r.linhas = {"COO: " + Mostra(c.coo), "CCF: " + Mostra(c.ccf)};
     r.dados = {{"coo", Utf8DoCp1252(c.coo)}, {"ccf", Utf8DoCp1252(c.ccf)}};
     Decide(r, c.consultaCOO);
     if (r.saida == kAceito) Decide(r, c.consultaCCF);
@@ -166,11 +218,12 @@ void Memoria(const Pedido& p, Relato& r) {
             Escreve(stderr, "\rblocos recebidos: " + std::to_string(blocos));
             mostrados = blocos;
         };
+    ao.interrompe = [] { return sinal != 0; };
     const LeituraMemoria leitura = LeMemoria(ComandoLeitura(p.faixa, p.inicio, p.fim, !p.arquivo.empty()), p.arquivo, ao);
     if (mostrados) Escreve(stderr, "\n");
     if (p.arquivo.empty() || !leitura.gravacao) {
         Decide(r, leitura.comando);
-        if (r.saida == kAceito) r.linhas = {Utf8DoDriver(leitura.comando.resposta)};
+        if (r.saida == kAceito) r.linhas = {Mostra(leitura.comando.resposta)};
         return;
     }
     const std::string nome = Utf8DoArgumento(p.arquivo);
@@ -182,6 +235,11 @@ void Memoria(const Pedido& p, Relato& r) {
             break;
         case Gravacao::Interrompida:
             Decide(r, leitura.ultima);
+            if (sinal) {
+                r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
+                          " não foi alterado";
+                break;
+            }
             r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
                       " não foi alterado: " + r.falha;
             break;
@@ -208,11 +266,11 @@ Relato Executa(const Pedido& p) {
         const Desfecho d = UmComando(p.comando);
         Decide(r, d);
         if (p.operacao == "relogio") {
-            if (r.saida == kAceito) r.linhas = {Utf8DoDriver(TextoRelogio())};
+            if (r.saida == kAceito) r.linhas = {Mostra(TextoRelogio())};
             r.dados = {{"relogio", Utf8DoCp1252(TextoRelogio())}};
         } else if (r.saida == kAceito || p.operacao == "envia") {
             // A hand-typed command's answer is shown whatever it says.
-            r.linhas = {Utf8DoDriver(d.resposta)};
+            r.linhas = {Mostra(d.resposta)};
         }
     }
     return r;
@@ -264,6 +322,16 @@ int32_t Inteiro(const std::string& texto, long minimo, long maximo, const std::s
     return static_cast<int32_t>(valor);
 }
 
+// The driver's answer file, its lock and the simulated printer's files
+// live in the working directory too; a reading written over one of them
+// would be lost at the next command, or would damage the printer.
+bool DoDriverOuSimulador(const std::string& caminho) {
+    const std::size_t barra = caminho.find_last_of(kSeparadores);
+    std::string nome = caminho.substr(barra == std::string::npos ? 0 : barra + 1);
+    for (char& c : nome) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return nome == "respzub.txt" || nome.rfind("respzub.txt.", 0) == 0 || nome.rfind("zubsim-", 0) == 0;
+}
+
 struct Argumentos {
     std::string porta, faixa = "reducoes", inicio, fim, arquivo, data, hora, sentido, comando, espera;
 };
@@ -297,6 +365,9 @@ void Completa(Pedido& p, const Argumentos& a, bool arquivo) {
         if (a.faixa != "reducoes" && a.faixa != "datas")
             throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(a.faixa)};
         if (arquivo) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
+        if (DoDriverOuSimulador(p.arquivo))
+            throw UsoInvalido{"--arquivo não pode ser um arquivo do driver ou da impressora simulada: " +
+                              Aspas(p.arquivo)};
         if (a.faixa == "reducoes") {
             p.faixa = Faixa::Reducoes;
             p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");
@@ -339,7 +410,7 @@ std::string EmPortugues(const CLI::ParseError& erro) {
 
 }  // namespace
 
-int main(int argc, char* argv[]) {
+int Principal(int argc, char* argv[]) {
     CLI::App app{"tavorin-cli: as operações da impressora fiscal, sem janelas, pelo mesmo driver (Zub_Dll3).",
                  "tavorin-cli"};
     app.footer(kRodape);
@@ -422,19 +493,48 @@ int main(int argc, char* argv[]) {
         ObservaTrocas([](const Troca& troca) { Escreve(stderr, Utf8DoDriver(DescreveTroca(troca)) + "\n"); });
 
     const auto inicio = std::chrono::steady_clock::now();
-    const Relato relato = Executa(pedido);
+    // Told once, as the exchange log tells it, when a command still got
+    // its answer.
+    bool respostaPresa = false;
+    ObservaTrocas([&respostaPresa](const Troca&) { respostaPresa = respostaPresa || UltimaTroca().avisa; });
+    ObservaSinais();
+    Relato relato = Executa(pedido);
     FechaPortasAbertas();
+    if (sinal) {
+        const std::string nome = sinal == SIGINT ? "Ctrl+C (SIGINT)" : "SIGTERM";
+        relato.falha = "interrompido por " + nome + (relato.falha.empty() ? "" : "; " + relato.falha);
+        relato.saida = 128 + sinal;
+    }
     const long long ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio).count();
     InstalaDriver(nullptr);
 
     if (pedido.json) {
-        Escreve(stdout, ComoJson(pedido, relato, ms).dump() + "\n", true);
+        // A file name that is not UTF-8 shows with replacement characters
+        // rather than ending the program.
+        Escreve(stdout, ComoJson(pedido, relato, ms).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n",
+                true);
     } else {
         std::string texto;
         for (const std::string& linha : relato.linhas) texto += linha + "\n";
         Escreve(stdout, texto);
     }
+    if (respostaPresa && relato.falha.empty())
+        Escreve(stderr, "tavorin-cli: aviso: o arquivo de resposta " + std::string(kArquivoResposta) +
+                            " está preso por outro programa\n");
     if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
     return relato.saida;
+}
+
+int main(int argc, char* argv[]) {
+    // Whatever goes wrong, the program ends with a status and a message.
+    try {
+        return Principal(argc, argv);
+    } catch (const std::exception& erro) {
+        Escreve(stderr, std::string("tavorin-cli: falha interna: ") + erro.what() + "\n");
+    } catch (...) {
+        Escreve(stderr, "tavorin-cli: falha interna\n");
+    }
+    FechaPortasAbertas();
+    return kFalhaInterna;
 }

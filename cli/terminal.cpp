@@ -53,7 +53,22 @@ std::string DriverDoArgumento(const std::string& argumento) {
     return bytes;
 }
 
-std::string Utf8DoArgumento(const std::string& argumento) { return argumento; }
+std::string Utf8DoArgumento(const std::string& argumento) {
+    // A name that is not UTF-8 keeps each stray byte visible as \xHH, so
+    // two such names stay apart and every message stays text.
+    std::string texto;
+    for (std::size_t i = 0; i < argumento.size();) {
+        const std::size_t antes = i;
+        if (ProximoUtf8(argumento, i) >= 0) {
+            texto.append(argumento, antes, i - antes);
+        } else {
+            char hexa[5];
+            std::snprintf(hexa, sizeof hexa, "\\x%02X", static_cast<unsigned char>(argumento[antes]));
+            texto += hexa;
+        }
+    }
+    return texto;
+}
 
 void Escreve(std::FILE* saida, const std::string& utf8, bool) {
     std::fwrite(utf8.data(), 1, utf8.size(), saida);

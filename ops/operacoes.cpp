@@ -73,7 +73,7 @@ Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string
 std::string Desfecho::Codigo() const { return Mid(resposta, 21, 2); }
 
 Desfecho Envia(int32_t porta, const Comando& comando) {
-    Desfecho d{comando, EnviaComando(porta, comando.espera, comando.texto), {}, {}};
+    Desfecho d{comando, EnviaComando(porta, comando.espera, comando.texto), {}, {}, UltimaTroca()};
     d.resposta = Resposta;
     d.status = Status;
     return d;
@@ -92,7 +92,7 @@ Desfecho UmComando(const Comando& comando) {
 
 EstadoPapel PapelDoTeste() {
     const Comando consulta{".23", kEsperaStatus};
-    Desfecho d{consulta, TXRX(Porta, consulta.espera, consulta.texto), {}, {}};
+    Desfecho d{consulta, TXRX(Porta, consulta.espera, consulta.texto), {}, {}, UltimaTroca()};
     Resposta = LeResposta();
     d.resposta = Resposta;
     d.status = Mid(Resposta, 2, 1);
@@ -189,6 +189,10 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
         if (!saida.Escreve(DadosBloco(leitura.ultima.resposta) + "\r\n")) return falha();
         ++leitura.blocos;
         if (leitura.ultima.status == "]") break;
+        if (ao.interrompe && ao.interrompe()) {
+            leitura.gravacao = Gravacao::Interrompida;
+            return;
+        }
         leitura.ultima = Envia(Porta, kProximoBloco);
         Chama(ao.aposBloco, leitura.blocos);
         if (!BlocoEntregue(leitura.ultima)) {

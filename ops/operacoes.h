@@ -8,6 +8,8 @@
 // sequence calls a hook at that point; a hook left empty does nothing.
 #pragma once
 
+#include "driver.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -66,6 +68,7 @@ struct Desfecho {
     int16_t resultado = 0;  // the driver's
     std::string resposta;   // the answer line
     std::string status;     // its second character
+    ContaDaTroca conta;     // what the link knows beyond the driver's result
 
     bool Aceito() const { return status == "+"; }
     // Characters 21-22 of the answer, what of them it holds.
@@ -154,6 +157,7 @@ struct AoLer {
     std::function<void()> aposComando;  // the reading command answered (printed: after Fecha)
     std::function<void(int blocos)> aposBloco;  // each ".++" answered; blocks written so far
     std::function<void(Gravacao)> aoGravar;     // before the port is closed
+    std::function<bool()> interrompe;           // asked before each ".++": true ends the reading, Interrompida
 };
 struct LeituraMemoria {
     Desfecho comando;                  // the reading command

@@ -103,13 +103,14 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
     return CloseHandle(arquivo) && ok;
 }
 
-Trava::Trava(const fs::path& caminho) {
+Trava::Trava(const fs::path& caminho, bool espera) {
     HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (alca == INVALID_HANDLE_VALUE) return;
     OVERLAPPED inicio{};
-    if (!LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &inicio)) {
+    if (!LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK | (espera ? 0 : LOCKFILE_FAIL_IMMEDIATELY), 0, 1, 0, &inicio)) {
+        ocupada_ = GetLastError() == ERROR_LOCK_VIOLATION;
         CloseHandle(alca);
         return;
     }
@@ -203,7 +204,7 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
     return ok;
 }
 
-Trava::Trava(const fs::path& caminho) {
+Trava::Trava(const fs::path& caminho, bool espera) {
     descritor_ = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     // A lock file someone else made and we may only read still locks.
     if (descritor_ < 0) descritor_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
@@ -211,9 +212,10 @@ Trava::Trava(const fs::path& caminho) {
     // flock belongs to this open file, not to the process: two copies of
     // the library in one process exclude each other as well.
     int resultado;
-    while ((resultado = ::flock(descritor_, LOCK_EX)) != 0 && errno == EINTR) {
+    while ((resultado = ::flock(descritor_, LOCK_EX | (espera ? 0 : LOCK_NB))) != 0 && errno == EINTR) {
     }
     obtida_ = resultado == 0;
+    ocupada_ = !obtida_ && errno == EWOULDBLOCK;
 }
 
 Trava::~Trava() {

@@ -154,8 +154,15 @@ void Form1::Command1_Click() {
 }
 
 void Form1::MostraFalhaDoDriver() {
-    if (RespostaPresa()) {
-        Text3->setText(TextoDaRespostaPresa());
+    // What kept the printer from answering, when the link knows it.
+    for (int32_t porta : {1, 2}) {
+        if (PortaEmUso(porta)) {
+            Text3->setText(TextoDaPortaEmUso(porta));
+            return;
+        }
+    }
+    if (!UltimaTroca().enviado || RespostaPresa()) {
+        Text3->setText(TextoDoResultado());
         return;
     }
     const FalhaDriver falha = FalhaDoDriver();

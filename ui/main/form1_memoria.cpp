@@ -85,9 +85,22 @@ void Form1::LMF_Click() {
                            : QStringLiteral("Não foi possível gravar o arquivo %1").arg(QLatin1String(kArquivoLeitura)));
         Text3->Repinta();
     };
-    LeMemoria(ComandoLeitura(porData ? Faixa::Datas : Faixa::Reducoes, ParaDriver(Ini->text()),
-                             ParaDriver(Fim->text()), noArquivo),
-              noArquivo ? kArquivoLeitura : std::string(), ao);
+    const LeituraMemoria leitura =
+        LeMemoria(ComandoLeitura(porData ? Faixa::Datas : Faixa::Reducoes, ParaDriver(Ini->text()),
+                                 ParaDriver(Fim->text()), noArquivo),
+                  noArquivo ? kArquivoLeitura : std::string(), ao);
+    // Cut short: the previous file stays, and the operator is told so, with
+    // what ended it (an answer line with "+" is no success when the driver
+    // failed).
+    if (leitura.gravacao == Gravacao::Interrompida) {
+        const Desfecho& ultima = leitura.ultima;
+        const QString motivo = ultima.resultado < 0 || ultima.status.empty()
+                                   ? QStringLiteral("sem resposta da impressora")
+                                   : TextoDoResultado();
+        Text3->setText(QStringLiteral("Leitura interrompida, %1 não foi substituído: %2")
+                           .arg(QLatin1String(kArquivoLeitura), motivo));
+        Text3->Repinta();
+    }
 }
 
 }  // namespace tavorin
