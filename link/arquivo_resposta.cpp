@@ -1,6 +1,8 @@
 #include "arquivo_resposta.h"
 
-#include <algorithm>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #if defined(_WIN32)
@@ -18,19 +20,35 @@ namespace tavorin {
 
 namespace {
 
-// A held lock is looked at again soon at first, then every 50 ms: an
-// exchange takes milliseconds on the simulated printer, seconds on a slow
-// line.
-template <typename Tenta>
-bool TentaAte(std::chrono::milliseconds limite, Tenta tenta) {
-    const auto prazo = std::chrono::steady_clock::now() + limite;
-    std::chrono::milliseconds pausa(1);
-    for (;;) {
-        if (tenta()) return true;
-        if (std::chrono::steady_clock::now() >= prazo) return false;
-        std::this_thread::sleep_for(pausa);
-        pausa = std::min(pausa * 2, std::chrono::milliseconds(50));
-    }
+// Waiting for a held lock: the system's own blocking wait, which wakes
+// the moment the holder lets go (polling would keep losing to a reading
+// that takes the lock again for its next block), run on a thread of its
+// own so that it can be given up after `limite`. A wait given up keeps
+// going and lets go of the lock as soon as it gets it.
+struct Espera {
+    std::mutex trava;
+    std::condition_variable pronta;
+    bool terminou = false, obtida = false, abandonada = false;
+};
+
+// `bloqueia` waits for the lock and says whether it got it; `solta` lets
+// go of the lock and of the file, and is called whenever the lock is not
+// the caller's. True: obtained within `limite`.
+template <typename Bloqueia, typename Solta>
+bool EsperaAte(std::chrono::milliseconds limite, Bloqueia bloqueia, Solta solta) {
+    auto espera = std::make_shared<Espera>();
+    std::thread([espera, bloqueia, solta] {
+        const bool obtida = bloqueia();
+        std::lock_guard<std::mutex> guarda(espera->trava);
+        espera->terminou = true;
+        espera->obtida = obtida;
+        if (espera->abandonada || !obtida) solta();
+        espera->pronta.notify_all();
+    }).detach();
+    std::unique_lock<std::mutex> guarda(espera->trava);
+    if (espera->pronta.wait_for(guarda, limite, [&espera] { return espera->terminou; })) return espera->obtida;
+    espera->abandonada = true;
+    return false;
 }
 
 }  // namespace
@@ -70,14 +88,17 @@ TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (alca == INVALID_HANDLE_VALUE) alca = AbreParaLer(arquivo);
     if (alca == INVALID_HANDLE_VALUE) return;
-    obtida_ = TentaAte(limite, [alca] {
+    const auto tranca = [alca](DWORD modo) {
         OVERLAPPED inicio{};
-        return LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &inicio) != 0;
-    });
-    if (obtida_)
+        return LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK | modo, 0, 1, 0, &inicio) != 0;
+    };
+    if (tranca(LOCKFILE_FAIL_IMMEDIATELY)) {
         alca_ = alca;
-    else
-        CloseHandle(alca);
+        return;
+    }
+    obtida_ = EsperaAte(limite, [tranca] { return tranca(0); }, [alca] { CloseHandle(alca); });
+    // Given up, the handle now belongs to the wait.
+    if (obtida_) alca_ = alca;
 }
 
 TravaDePasta::~TravaDePasta() {
@@ -109,10 +130,13 @@ Retrato Retrata(const char* arquivo) {
 }
 
 bool RemoveArquivo(const char* arquivo) {
-    if (DeleteFileA(arquivo)) return true;
+    // Deleted while another program holds it open (with delete sharing),
+    // a file may stay at its name, pending deletion, until it lets go: only
+    // a name that is gone counts.
+    DeleteFileA(arquivo);
+    if (GetFileAttributesA(arquivo) != INVALID_FILE_ATTRIBUTES) return false;
     const DWORD erro = GetLastError();
-    if (erro == ERROR_FILE_NOT_FOUND || erro == ERROR_PATH_NOT_FOUND) return true;
-    return false;
+    return erro == ERROR_FILE_NOT_FOUND || erro == ERROR_PATH_NOT_FOUND;
 }
 
 bool EsvaziaArquivo(const char* arquivo) {
@@ -160,7 +184,18 @@ TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite
     // flock belongs to the open file, not to the process: two threads or
     // two copies of the link in one process exclude each other as well.
     const int descritor = descritor_;
-    obtida_ = TentaAte(limite, [descritor] { return ::flock(descritor, LOCK_EX | LOCK_NB) == 0; });
+    if (::flock(descritor, LOCK_EX | LOCK_NB) == 0) return;
+    obtida_ = EsperaAte(
+        limite,
+        [descritor] {
+            int resultado;
+            while ((resultado = ::flock(descritor, LOCK_EX)) != 0 && errno == EINTR) {
+            }
+            return resultado == 0;
+        },
+        [descritor] { ::close(descritor); });
+    // Given up, the descriptor now belongs to the wait.
+    if (!obtida_) descritor_ = -1;
 }
 
 TravaDePasta::~TravaDePasta() {

@@ -14,6 +14,7 @@
 #include <cstring>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #if !defined(_WIN32)
 #include <sys/wait.h>
@@ -178,6 +179,47 @@ TEST_F(Cli, ReadingToFileByteForByte) {
             << entrada.path();
 }
 
+// A reading to a file never leaves anything false behind: a read-only
+// LeitM.txt is kept (root included) with exit 73 and the reason; a file
+// name that is not UTF-8 still gets its JSON; SIGTERM in the middle of a
+// slow reading closes the port, keeps the previous file, leaves no
+// temporary file and exits 143.
+TEST_F(Cli, ReadingsLeaveNothingFalse) {
+    GravaArquivo("LeitM.txt", "anterior\r\n");
+    fs::permissions("LeitM.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Execucao protegido = Roda("memoria --arquivo");
+    EXPECT_EQ(protegido.saida, 73);
+    EXPECT_NE(protegido.erros.find("protegido"), std::string::npos) << protegido.erros;
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+    fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
+#if !defined(_WIN32)
+    const Execucao json = Roda("--json memoria --arquivo '\xFF.txt'");
+    EXPECT_EQ(json.saida, 0) << json.erros;
+    EXPECT_EQ(nlohmann::json::parse(json.padrao)["saida"], 0);
+    EXPECT_TRUE(fs::exists("\xFF.txt"));
+
+    // Each block takes seconds at 300 baud; the signal comes once the
+    // temporary file shows that the reading is under way.
+    PoeAmbiente("ZUBSIM_BAUD", "300");
+    const std::string programa = PastaDoPrograma() + kPrograma;
+    std::system(("sh -c '\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $! >pid; wait $!; echo $? >rc' &").c_str());
+    const auto temporario = [] {
+        for (const auto& entrada : fs::directory_iterator("."))
+            if (entrada.path().filename().string().rfind("LeitM.txt.", 0) == 0) return true;
+        return false;
+    };
+    while ((!temporario() || LeArquivo("pid").empty()) && LeArquivo("rc").empty()) std::this_thread::yield();
+    std::system("kill -TERM $(cat pid)");
+    while (LeArquivo("rc").find('\n') == std::string::npos) std::this_thread::yield();
+    PoeAmbiente("ZUBSIM_BAUD", nullptr);
+    EXPECT_EQ(LeArquivo("rc"), "143\n");
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+    EXPECT_FALSE(temporario());
+    // The port was closed: another program opens it at once.
+    EXPECT_EQ(Roda("--porta 1 relogio").saida, 0);
+#endif
+}
+
 // Refused with a message and exit 64, nothing sent (no answer file), and
 // the library's absence told apart with exit 3.
 TEST_F(Cli, BadInputAndNoLibrary) {
@@ -186,7 +228,9 @@ TEST_F(Cli, BadInputAndNoLibrary) {
          {std::string("foo"), std::string(""), std::string("acerta 31/02/24 10:00"), std::string("acerta 01/02/24 24:00"),
           std::string("memoria datas 02/01/24 01/01/24"), std::string("memoria reducoes 0010 0005"),
           std::string("memoria reducoes 1 10000"), std::string("--porta 9 testa"), std::string("--porta 0 relogio"),
-          std::string("verao talvez"), comprido, std::string("envia .28 --espera 40000")}) {
+          std::string("verao talvez"), comprido, std::string("envia .28 --espera 40000"),
+          std::string("memoria --arquivo RespZub.txt"), std::string("memoria --arquivo sub/ZubSim-estado.txt"),
+          std::string("memoria --arquivo respzub.TXT.trava")}) {
         const Execucao e = Roda(argumentos);
         EXPECT_EQ(e.saida, 64) << argumentos;
         EXPECT_EQ(e.padrao, "") << argumentos;
