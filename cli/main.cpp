@@ -163,17 +163,15 @@ std::vector<int32_t> PortasDoPedido(const Pedido& p) {
 }
 
 // The port to work on: the one given, or the first that answers the
-// probe, closed again as the printer test leaves it.
+// probe, left open for the operation (closed at the end), so no other
+// program takes it in between.
 bool Localiza(const Pedido& p, Relato& r) {
     if (p.porta) {
         Porta = *p.porta;
         return true;
     }
     for (int32_t porta : PortasDoPedido(p)) {
-        if (AbreImpressora(porta) >= 0) {
-            Fecha(porta);
-            return true;
-        }
+        if (AbreImpressora(porta) >= 0) return true;
     }
     r.saida = kSemResposta;
     r.falha = NaoEncontrada(PortasDoPedido(p));

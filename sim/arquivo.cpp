@@ -104,13 +104,28 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
 }
 
 Trava::Trava(const fs::path& caminho, bool espera) {
+    if (!espera) {
+        // Held without waiting: the file opened with no sharing at all,
+        // which no other process can open meanwhile (and which a process
+        // that ends lets go of). Not a byte-range lock: under wine one held
+        // for long made later file opens fail with "too many open files".
+        HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (alca == INVALID_HANDLE_VALUE) {
+            ocupada_ = GetLastError() == ERROR_SHARING_VIOLATION;
+            return;
+        }
+        alca_ = alca;
+        obtida_ = true;
+        exclusivo_ = true;
+        return;
+    }
     HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (alca == INVALID_HANDLE_VALUE) return;
     OVERLAPPED inicio{};
-    if (!LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK | (espera ? 0 : LOCKFILE_FAIL_IMMEDIATELY), 0, 1, 0, &inicio)) {
-        ocupada_ = GetLastError() == ERROR_LOCK_VIOLATION;
+    if (!LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &inicio)) {
         CloseHandle(alca);
         return;
     }
@@ -121,7 +136,7 @@ Trava::Trava(const fs::path& caminho, bool espera) {
 Trava::~Trava() {
     if (!alca_) return;
     OVERLAPPED inicio{};
-    UnlockFileEx(static_cast<HANDLE>(alca_), 0, 1, 0, &inicio);
+    if (!exclusivo_) UnlockFileEx(static_cast<HANDLE>(alca_), 0, 1, 0, &inicio);
     CloseHandle(static_cast<HANDLE>(alca_));
 }
 

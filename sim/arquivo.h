@@ -57,6 +57,7 @@ private:
     bool ocupada_ = false;
 #if defined(_WIN32)
     void* alca_ = nullptr;
+    bool exclusivo_ = false;
 #else
     int descritor_ = -1;
 #endif
