@@ -1,5 +1,6 @@
 #include "registro.h"
 
+#include "calendario_civil.h"
 #include "cp1252.h"
 
 #include <cstdio>
@@ -90,12 +91,7 @@ std::string DescreveTroca(const Troca& troca) {
     const auto desdeEpoca = duration_cast<milliseconds>(troca.quando.time_since_epoch());
     const std::time_t segundos = static_cast<std::time_t>(duration_cast<seconds>(desdeEpoca).count());
     const int milis = static_cast<int>((desdeEpoca.count() % 1000 + 1000) % 1000);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &segundos);
-#else
-    localtime_r(&segundos, &local);
-#endif
+    const std::tm local = comum::HoraLocal(segundos);
     char hora[32];
     std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &local);
 

@@ -67,7 +67,6 @@ struct Desfecho {
     std::string resposta;   // the answer line
     std::string status;     // its second character
 
-    bool Aceito() const { return status == "+"; }
     // Characters 21-22 of the answer, what of them it holds.
     std::string Codigo() const;
 };

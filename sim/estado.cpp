@@ -9,6 +9,7 @@
 #include <zlib.h>
 
 #include "arquivo.h"
+#include "arquivo_atomico.h"
 #include "calendario.h"
 
 namespace zubsim {
@@ -313,7 +314,7 @@ bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
     fs::create_directories(pasta, erro);
     // Under the lock no other save is under way: a temporary file of ours
     // is what a killed process left behind.
-    RemoveTemporarios(pasta / kArquivoEstado);
+    comum::RemoveTemporarios(pasta / kArquivoEstado);
     Memoria memoria = gravado.memoria;
     if (estado.reducoes.size() != memoria.registros) {
         // The fiscal memory only grows: the new records go after the bytes
@@ -327,7 +328,7 @@ bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
                           Crc(memoria.crc, novos.data(), novos.size())};
     }
     std::string texto = Serializa(estado, memoria);
-    if (!GravaAtomico(pasta / kArquivoEstado, texto, duravel)) return false;
+    if (!comum::GravaAtomico(pasta / kArquivoEstado, texto, duravel)) return false;
     gravado.texto = std::move(texto);
     gravado.memoria = memoria;
     gravado.tamanhoMemoria = Tamanho(pasta / kArquivoMemoria);

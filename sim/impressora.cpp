@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "arquivo.h"
+#include "arquivo_atomico.h"
 #include "calendario.h"
 #include "estado.h"
 #include "relatorios.h"
@@ -512,7 +513,7 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
             const fs::path arquivo = pasta / kArquivoEstado;
             gravado.texto = textoAntes;
             gravado.memoria = memoriaAntes;
-            if (textoAntes.empty() ? !fs::remove(arquivo, erro) : !GravaAtomico(arquivo, textoAntes))
+            if (textoAntes.empty() ? !fs::remove(arquivo, erro) : !comum::GravaAtomico(arquivo, textoAntes))
                 lembrado = Lembrado{};
         }
         return false;
