@@ -37,7 +37,7 @@ std::vector<std::string> Separa(const std::string& texto, char separador) {
 int Numero(const std::string& digitos) { return digitos.empty() ? 0 : std::stoi(digitos); }
 
 // The year a one- or two-digit year stands for.
-int AnoCompleto(int ano, std::size_t digitos) { return digitos <= 2 ? (ano < 30 ? 2000 + ano : 1900 + ano) : ano; }
+int AnoCompleto(int ano, std::size_t digitos) { return digitos <= 2 ? comum::AnoDoSeculo(ano) : ano; }
 
 std::optional<Data> Valida(int dia, int mes, int ano) {
     if (mes < 1 || mes > 12 || ano < 1 || dia < 1 || dia > comum::DiasNoMes(mes, ano)) return std::nullopt;
