@@ -42,7 +42,8 @@ bool BlocoEntregue(const Desfecho& d) { return d.resultado >= 0 && (d.status == 
 
 EstadoPapel Papel(Desfecho consulta) {
     EstadoPapel estado;
-    estado.semResposta = consulta.resultado < 0;
+    // A driver error or no answer line at all: nothing to say about paper.
+    estado.semResposta = consulta.resultado < 0 || consulta.status.empty();
     const std::string posicao6 = Mid(consulta.resposta, 6, 1);
     estado.semPapel = !estado.semResposta && posicao6 == "5";
     estado.foraDeLinha = !estado.semResposta && posicao6 == "1";

@@ -162,20 +162,24 @@ TEST(EntryRules, WhatATypedTextBecomes) {
 }
 
 // The command line's --porta: the printer test probes that port only and
-// runs to its end there; a negative paper check is no answer, not paper.
+// runs to its end there; a paper check with a driver error or no answer
+// line is no answer, not paper.
 TEST_F(Ops, PrinterTestOnOnePort) {
-    driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
-    driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
-    driver.Enfileira(".23", Atendimento{Status23('5'), -2});
-    const TesteImpressora teste = TestaImpressora({5});
-    EXPECT_TRUE(teste.encontrada);
-    EXPECT_EQ(Porta, 5);
-    EXPECT_EQ(teste.relogio, "Horario de Verao 05/12/03 14:30");
-    EXPECT_EQ(PalavraReducao(teste.reducao) + "|" + PalavraLeituraX(teste.leituraX), "Obrigatória|Efetuada");
-    EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), "Sem Resposta|Sem Resposta");
-    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(5), ChTXRX(5, 3, ".28"), ChTXRX(5, 10, ".28"), ChTXRX(5, 10, ".23"),
-                                         ChFecha(5)}))
-        << Descreve(driver.chamadas);
+    for (const Atendimento& papel : {Atendimento{Status23('5'), -2}, Atendimento{"", 0}, Atendimento{std::nullopt, 0}}) {
+        driver.Limpa();
+        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
+        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
+        driver.Enfileira(".23", papel);
+        const TesteImpressora teste = TestaImpressora({5});
+        EXPECT_TRUE(teste.encontrada);
+        EXPECT_EQ(Porta, 5);
+        EXPECT_EQ(teste.relogio, "Horario de Verao 05/12/03 14:30");
+        EXPECT_EQ(PalavraReducao(teste.reducao) + "|" + PalavraLeituraX(teste.leituraX), "Obrigatória|Efetuada");
+        EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), "Sem Resposta|Sem Resposta");
+        EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(5), ChTXRX(5, 3, ".28"), ChTXRX(5, 10, ".28"), ChTXRX(5, 10, ".23"),
+                                             ChFecha(5)}))
+            << Descreve(driver.chamadas);
+    }
 }
 
 }  // namespace
