@@ -189,4 +189,12 @@ bool GravaSimples(const fs::path& caminho, const std::string& bytes) { return Gr
 
 bool Acrescenta(const fs::path& caminho, const std::string& bytes) { return Grava(caminho, bytes, std::ios::app); }
 
+bool SobrescreveNoLugar(const fs::path& caminho, const std::string& bytes) {
+    std::fstream existente(caminho, std::ios::binary | std::ios::in | std::ios::out);
+    if (!existente) return Grava(caminho, bytes, std::ios::trunc);
+    existente.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    existente.close();
+    return !existente.fail();
+}
+
 }  // namespace zubsim

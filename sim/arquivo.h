@@ -23,6 +23,11 @@ bool AcrescentaDuravel(const std::filesystem::path& caminho, uint64_t tamanho, c
 // Writes the file anew, no flush to the disk.
 bool GravaSimples(const std::filesystem::path& caminho, const std::string& bytes);
 
+// Writes `bytes` over the start of the file, creating it if needed, without
+// cutting it first: a file of one fixed size rewritten in place this way
+// costs no flush to the disk.
+bool SobrescreveNoLugar(const std::filesystem::path& caminho, const std::string& bytes);
+
 // Appends to the end of the file, creating it if needed.
 bool Acrescenta(const std::filesystem::path& caminho, const std::string& bytes);
 

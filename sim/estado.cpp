@@ -308,6 +308,37 @@ Carga CarregaEstado(const fs::path& pasta, Gravado& gravado) {
     return Carga::Lida;
 }
 
+namespace {
+
+// "leitura=tipo inicio fim proximo emissao", padded to one length so that
+// each rewrite covers the last.
+constexpr std::size_t kTamanhoPosicao = 80;
+
+std::string TextoDaPosicao(const LeituraEmCurso& l) {
+    std::string texto = "leitura=" + Junta({l.tipo, l.inicio, l.fim, l.proximo, l.emissao});
+    texto.resize(kTamanhoPosicao - 1, ' ');
+    return texto + '\n';
+}
+
+}  // namespace
+
+int PosicaoGuardada(const fs::path& pasta, const LeituraEmCurso& leitura) {
+    std::string texto;
+    if (LeArquivo(pasta / kArquivoLeitura, texto) != Leitura::Lido || texto.size() != kTamanhoPosicao) return -1;
+    std::istringstream campos(texto.substr(8));
+    LeituraEmCurso guardada;
+    if (texto.compare(0, 8, "leitura=") != 0 ||
+        !(campos >> guardada.tipo >> guardada.inicio >> guardada.fim >> guardada.proximo >> guardada.emissao))
+        return -1;
+    const bool mesma = guardada.tipo == leitura.tipo && guardada.inicio == leitura.inicio &&
+                       guardada.fim == leitura.fim && guardada.emissao == leitura.emissao;
+    return mesma && Entre(guardada.proximo, 0, 1000000) ? guardada.proximo : -1;
+}
+
+bool GuardaPosicao(const fs::path& pasta, const LeituraEmCurso& leitura) {
+    return SobrescreveNoLugar(pasta / kArquivoLeitura, TextoDaPosicao(leitura));
+}
+
 bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
     const Estado& estado = gravado.estado;
     std::error_code erro;

@@ -201,6 +201,10 @@ TEST_F(Cli, ReadingToFileByteForByte) {
     EXPECT_EQ(std::regex_replace(arquivo, hora, "#"), std::regex_replace(esperado, hora, "#"));
     EXPECT_NE(arquivo.find("MEM\xD3RIA"), std::string::npos);
     EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(blocos) + " blocos)\n");
+    // The reading ended for every process, not just the one that read it.
+    const Execucao depois = Roda("envia .++ --espera 100");
+    EXPECT_EQ(depois.saida, 1);
+    EXPECT_NE(depois.erros.find("ERRO 23"), std::string::npos) << depois.erros;
     for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
         EXPECT_TRUE(entrada.path().filename().string().find("LeitM") == std::string::npos ||
                     entrada.path().filename() == "LeitM.txt")

@@ -366,6 +366,26 @@ TEST_F(Simulador, UndeliveredAnswerUndoesTheCommand) {
     Roteiro({{".5609", "+ 5=0001"}, {".14", "+ 10=0001"}, {".1500019999#", "]|REDU\xC7\xC3O 0001"}});
 }
 
+// A reading to the file is one for every process: each ".++" goes on from
+// the last block any of them got, and after the end every one gets 23.
+// (The printer's code linked into this test keeps a state of its own in
+// memory, as another process would.)
+TEST_F(Simulador, ReadingSharedByProcesses) {
+    Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".14", "+"}, {".1500019999#", "+ 3=0001"}, {".++", "+ 3=0002"}});
+    Ambiente ambiente;
+    ambiente.diretorio = Estado().parent_path();
+    std::string linha;
+    const auto outro = [&](const char* comando) {
+        EXPECT_TRUE(Executa(comando, ambiente, AgoraNoHost(), [&linha](const std::string& l) { return linha = l, true; }));
+        return linha.substr(0, 2) + (linha[1] == '-' ? linha.substr(20, 2) : linha.substr(2, 4));
+    };
+    EXPECT_EQ(outro(".++"), "@+0003");
+    Roteiro({{".++", "+ 3=0004"}});
+    while (Campo(resposta_, 2, 1) == "+") Envia(".++");
+    EXPECT_EQ(Campo(resposta_, 1, 6), "@]++  ");
+    EXPECT_EQ(outro(".++"), "@-23");
+}
+
 // Two processes sending Leitura X at once, on disk and on tmpfs: every
 // command answered "+" with a COO of its own, none lost.
 TEST_F(Simulador, OnePrinterManyProcesses) {
