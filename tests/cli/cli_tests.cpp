@@ -15,7 +15,9 @@
 #include <regex>
 #include <sstream>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "texto_windows.h"
+#else
 #include <sys/wait.h>
 #endif
 
@@ -210,6 +212,17 @@ TEST_F(Cli, ReadingToFileByteForByte) {
                     entrada.path().filename() == "LeitM.txt")
             << entrada.path();
 }
+
+#if defined(_WIN32)
+// Arguments from the wide command line: a character the ANSI code page
+// lacks reaches the printer as "?", as from the windows, not as a look-alike.
+TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
+    const std::wstring programa = Largo(PastaDoPrograma() + kPrograma, CP_ACP);
+    const int saida = _wsystem((L"\"\"" + programa + L"\" --json envia \".2\u2192\" >saida.txt\"").c_str());
+    EXPECT_EQ(saida, 1);
+    EXPECT_EQ(nlohmann::json::parse(LeArquivo("saida.txt"))["comando"], ".2?");
+}
+#endif
 
 // Exit 73: the file cannot take the reading (a folder in its place), which
 // stays as it was. Exit 74: the result could not be written.

@@ -129,6 +129,14 @@ TEST_F(Ops, AnotherProgramHoldingTheOldFile) {
         EXPECT_EQ(LeArquivo("saida.txt"), caso.gravada ? "NOVO\r\n" : "velho\r\n");
         EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
     }
+    // A read-only file is not replaced, nor moved aside and left there.
+    SetFileAttributesW(L"saida.txt", FILE_ATTRIBUTE_READONLY);
+    driver.Enfileira(".1500011000#", Bloco("NOVO", ']'));
+    const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
+    SetFileAttributesW(L"saida.txt", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
+    EXPECT_EQ(LeArquivo("saida.txt"), "velho\r\n");
+    EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
 }
 #endif
 
