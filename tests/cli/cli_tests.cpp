@@ -61,9 +61,11 @@ protected:
         for (const std::string& nome : nomes) PoeAmbiente(nome.c_str(), nullptr);
         Execucao e{saida, LeArquivo(padrao), LeArquivo(erros)};
 #if defined(_WIN32)
-        // Text written to a Windows file ends its lines CR LF.
+        // Text written to a Windows file ends its lines CR LF; messages
+        // are in the ANSI code page.
         for (std::string* texto : {&e.padrao, &e.erros})
             for (std::size_t i; (i = texto->find("\r\n")) != std::string::npos;) texto->erase(i, 1);
+        e.erros = Estreito(Largo(e.erros, CP_ACP), CP_UTF8);
 #endif
         fs::remove(padrao);
         fs::remove(erros);
