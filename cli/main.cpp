@@ -413,9 +413,13 @@ nlohmann::ordered_json ComoJson(const Operacao& op, const Relato& r, long long m
 // usual mistakes (an unknown operation or option, an argument too many or
 // missing) never reach it: they are told apart before, with the text the
 // operator typed.
-std::string EmPortugues(const CLI::ParseError& erro) {
+std::string EmPortugues(const CLI::ParseError& erro, const std::vector<std::string>& argumentos) {
     switch (static_cast<CLI::ExitCodes>(erro.get_exit_code())) {
         case CLI::ExitCodes::ArgumentMismatch:
+            // The option that asks for a value is the last thing typed.
+            for (const char* opcao : {"--porta", "--espera"})
+                if (!argumentos.empty() && argumentos.back() == opcao)
+                    return std::string("a opção ") + opcao + " pede um valor";
             return "uma opção ficou sem o valor que pede, ou com valores a mais";
         case CLI::ExitCodes::ConversionError:
             return "valor que a opção não aceita (as opções sem valor não levam \"=\")";
@@ -480,7 +484,8 @@ int Principal(int argc, char* argv[]) {
         // Through Escreve, so a Windows console shows the accents too.
         return Escreve(stdout, app.help()) ? kAceito : kSaidaPerdida;
     } catch (const CLI::ParseError& erro) {
-        Escreve(stderr, "tavorin-cli: " + EmPortugues(erro) + "\n(tavorin-cli --help mostra as operações)\n");
+        Escreve(stderr, "tavorin-cli: " + EmPortugues(erro, std::vector<std::string>(argv + 1, argv + argc)) +
+                            "\n(tavorin-cli --help mostra as operações)\n");
         return kUsoInvalido;
     } catch (const UsoInvalido& erro) {
         Escreve(stderr, "tavorin-cli: " + erro.mensagem + "\n(tavorin-cli --help mostra as operações)\n");

@@ -254,7 +254,7 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"testa mais", "argumento a mais: mais"},
         {"--depressa testa", "opção desconhecida: --depressa"},
         {"acerta 01/02/24", "falta o argumento hora"},
-        {"testa --porta", "uma opção ficou sem o valor que pede"},
+        {"testa --porta", "a opção --porta pede um valor"},
         {"--json=talvez testa", "valor que a opção não aceita"},
         {"acerta 31/02/24 10:00", "data inválida"},
         {"acerta 01/02/24 24:00", "hora inválida"},
