@@ -442,9 +442,8 @@ void SemSobras(const std::vector<std::string>& sobras, bool temOperacao) {
     throw UsoInvalido{(temOperacao ? "argumento a mais: " : "operação desconhecida: ") + Utf8DoArgumento(primeiro)};
 }
 
-int Principal(int argc, char* argv[]) {
-    CLI::App app{"tavorin-cli: as operações da impressora fiscal, sem janelas, pelo mesmo driver (Zub_Dll3).",
-                 "tavorin-cli"};
+// The parser in Portuguese, with every operation of the table.
+void MontaLinhaDeComando(CLI::App& app, Argumentos& a, Pedido& pedido) {
     app.footer(kRodape);
     app.require_subcommand(0, 1);
     app.allow_extras();
@@ -455,9 +454,6 @@ int Principal(int argc, char* argv[]) {
         app.get_formatter()->label(chave, texto);
     app.option_defaults()->group("Opções");
     app.set_help_flag("-h,--help", "Mostra esta ajuda e sai");
-
-    Pedido pedido;
-    Argumentos a;
     app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la nas portas 1 e 2")->type_name("N");
     app.add_flag("--json", pedido.json, "Um objeto JSON por operação na saída padrão");
     app.add_flag("--registro", pedido.registro, "Mostra cada troca com o driver na saída de erro, quando acontece");
@@ -468,18 +464,52 @@ int Principal(int argc, char* argv[]) {
         sub->group("Operações");
         if (CLI::Option* ajuda = sub->get_help_ptr()) ajuda->group("Opções");
     }
+}
 
+// The operation asked for, its request complete; throws UsoInvalido or the
+// parser's errors.
+const Operacao& LeLinhaDeComando(CLI::App& app, int argc, char* argv[], const Argumentos& a, Pedido& pedido) {
+    app.parse(argc, argv);
+    const std::vector<CLI::App*> escolhidas = app.get_subcommands();
+    SemSobras(app.remaining(), !escolhidas.empty());
+    if (escolhidas.empty()) throw UsoInvalido{"falta a operação"};
+    SemSobras(escolhidas.front()->remaining(), true);
+    const Operacao* operacao = &Operacoes().front();
+    while (escolhidas.front()->get_name() != operacao->nome) ++operacao;
+    if (!a.porta.empty()) pedido.porta = Inteiro(a.porta, 1, 8, "porta");
+    operacao->prepara(a, pedido);
+    return *operacao;
+}
+
+// The outcome on standard output and error; the exit status.
+int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato, long long ms) {
+    bool escrito = true;
+    if (pedido.json) {
+        escrito = Escreve(stdout, ComoJson(operacao, relato, ms).dump() + "\n", true);
+    } else {
+        std::string texto;
+        for (const std::string& linha : relato.linhas) texto += linha + "\n";
+        escrito = Escreve(stdout, texto);
+    }
+    if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
+    // A result that did not reach its reader is no success: the printer
+    // may have acted, but the script cannot know what it said.
+    if (!escrito) {
+        Escreve(stderr, "tavorin-cli: a saída padrão não pôde ser escrita\n");
+        return kSaidaPerdida;
+    }
+    return relato.saida;
+}
+
+int Principal(int argc, char* argv[]) {
+    CLI::App app{"tavorin-cli: as operações da impressora fiscal, sem janelas, pelo mesmo driver (Zub_Dll3).",
+                 "tavorin-cli"};
+    Pedido pedido;
+    Argumentos a;
+    MontaLinhaDeComando(app, a, pedido);
     const Operacao* operacao = nullptr;
     try {
-        app.parse(argc, argv);
-        const std::vector<CLI::App*> escolhidas = app.get_subcommands();
-        SemSobras(app.remaining(), !escolhidas.empty());
-        if (escolhidas.empty()) throw UsoInvalido{"falta a operação"};
-        for (const Operacao& op : Operacoes())
-            if (escolhidas.front()->get_name() == op.nome) operacao = &op;
-        SemSobras(escolhidas.front()->remaining(), true);
-        if (!a.porta.empty()) pedido.porta = Inteiro(a.porta, 1, 8, "porta");
-        operacao->prepara(a, pedido);
+        operacao = &LeLinhaDeComando(app, argc, argv, a, pedido);
     } catch (const CLI::CallForHelp&) {
         // Through Escreve, so a Windows console shows the accents too.
         return Escreve(stdout, app.help()) ? kAceito : kSaidaPerdida;
@@ -515,23 +545,7 @@ int Principal(int argc, char* argv[]) {
     const long long ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio).count();
     InstalaDriver(nullptr);
-
-    bool escrito = true;
-    if (pedido.json) {
-        escrito = Escreve(stdout, ComoJson(*operacao, relato, ms).dump() + "\n", true);
-    } else {
-        std::string texto;
-        for (const std::string& linha : relato.linhas) texto += linha + "\n";
-        escrito = Escreve(stdout, texto);
-    }
-    if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
-    // A result that did not reach its reader is no success: the printer
-    // may have acted, but the script cannot know what it said.
-    if (!escrito) {
-        Escreve(stderr, "tavorin-cli: a saída padrão não pôde ser escrita\n");
-        return kSaidaPerdida;
-    }
-    return relato.saida;
+    return Mostra(*operacao, pedido, relato, ms);
 }
 
 }  // namespace
