@@ -523,8 +523,8 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
         return false;
     }
     const LeituraEmCurso& leitura = estado.leitura;
-    if (leitura.tipo != antes.leitura.tipo || leitura.proximo != antes.leitura.proximo ||
-        leitura.emissao != antes.leitura.emissao)
+    if (trava.Obtida() && (leitura.tipo != antes.leitura.tipo || leitura.proximo != antes.leitura.proximo ||
+                           leitura.emissao != antes.leitura.emissao))
         GuardaPosicao(pasta, leitura);
     // The state is kept first: a paper roll that cannot be written loses a
     // copy, a lost state would lose the fiscal record.
