@@ -2,6 +2,7 @@
 
 #include "arquivo_atomico.h"
 
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
@@ -190,11 +191,14 @@ bool GravaSimples(const fs::path& caminho, const std::string& bytes) { return Gr
 bool Acrescenta(const fs::path& caminho, const std::string& bytes) { return Grava(caminho, bytes, std::ios::app); }
 
 bool SobrescreveNoLugar(const fs::path& caminho, const std::string& bytes) {
-    std::fstream existente(caminho, std::ios::binary | std::ios::in | std::ios::out);
-    if (!existente) return Grava(caminho, bytes, std::ios::trunc);
-    existente.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    existente.close();
-    return !existente.fail();
+#if defined(_WIN32)
+    std::FILE* arquivo = _wfopen(caminho.c_str(), L"r+b");
+#else
+    std::FILE* arquivo = std::fopen(caminho.c_str(), "r+b");
+#endif
+    if (!arquivo) return Grava(caminho, bytes, std::ios::trunc);
+    const bool escrito = std::fwrite(bytes.data(), 1, bytes.size(), arquivo) == bytes.size();
+    return std::fclose(arquivo) == 0 && escrito;
 }
 
 }  // namespace zubsim
