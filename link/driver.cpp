@@ -102,6 +102,11 @@ int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
                 const Retrato depois = Retrata(kArquivoResposta);
                 conta.semRespostaNova = !depois.regular || depois == antes;
                 if (!conta.semRespostaNova) bytes = depois.inicio;
+                // Written after what was there (a file that only takes
+                // appends): the answer is what was added.
+                if (!conta.semRespostaNova && antes.regular && !antes.inicio.empty() &&
+                    bytes.compare(0, antes.inicio.size(), antes.inicio) == 0)
+                    bytes.erase(0, antes.inicio.size());
             } else {
                 LeInicio(kArquivoResposta, bytes);
             }

@@ -209,6 +209,17 @@ TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
     ASSERT_EQ(Trocas().size(), 2u);
     EXPECT_EQ(Trocas()[0].nota, "arquivo de resposta preso por outro programa");
     EXPECT_EQ(Trocas()[1].nota, "");
+    if (apenasAcrescenta) {
+        // A file that only takes appends (it cannot be removed or emptied
+        // either): the answer is what the driver added.
+        std::system("chattr +a RespZub.txt");
+        driver.durante = [](const Chamada&) { std::ofstream(kArquivoResposta, std::ios::app) << "{+28 appended\r\n"; };
+        driver.Enfileira(".28", Atendimento{std::nullopt, 0});
+        EnviaComando(1, 10, ".28");
+        EXPECT_EQ(Resposta, "{+28 appended");
+        driver.durante = nullptr;
+        std::system("chattr -a RespZub.txt");
+    }
 #endif
 }
 
