@@ -11,7 +11,9 @@
 #include "respostas.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 
@@ -55,6 +57,24 @@ inline QString Textos(const QWidget* janela, const QString& nomes) {
     for (const QString& nome : nomes.split(QLatin1Char(' '))) textos << Controle(janela, nome)->text();
     return textos.join(QLatin1Char('|'));
 }
+
+// Answers the next question the program asks, once it is on the screen:
+// a key with its modifiers, or a click on the button named ("Sim", "Nao").
+inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier, const QString& botao = {}) {
+    auto* espera = new QTimer;
+    QObject::connect(espera, &QTimer::timeout, [=] {
+        QWidget* pergunta = QApplication::activeModalWidget();
+        if (!pergunta || !pergunta->isVisible()) return;
+        espera->stop();
+        espera->deleteLater();
+        if (botao.isEmpty())
+            QTest::keyClick(pergunta, tecla, modificadores);
+        else
+            pergunta->findChild<QPushButton*>(botao)->click();
+    });
+    espera->start(10);
+}
+inline void Responde(const QString& botao) { Responde(Qt::Key_unknown, Qt::NoModifier, botao); }
 
 // Lets Qt delete the windows closed from their title bars.
 inline void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
