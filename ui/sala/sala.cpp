@@ -104,6 +104,7 @@ bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trab
     if (visivel) {
         QApplication::setOverrideCursor(Qt::BusyCursor);
         titulo_ = janela ? janela->windowTitle() : QString();
+        segundos.setTimerType(Qt::PreciseTimer);
         connect(&segundos, &QTimer::timeout, this, [&] { MostraEspera(desde.elapsed() / 1000); });
         segundos.start(1000);
     }
