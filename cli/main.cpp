@@ -14,6 +14,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,11 +39,15 @@ const char* const kRodape = R"(Saída (código de retorno):
   1   recusado pela impressora (a mensagem traz o "ERRO nn" que as janelas mostram)
   2   sem resposta, ou nenhuma impressora nas portas procuradas
   3   a biblioteca do driver (Zub_Dll3) não pôde ser carregada
-  64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos; nada é enviado
+  64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos, ou
+      Redução Z não confirmada; nada é enviado
   73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
 
 Sem --porta a impressora é procurada na porta 1 e depois na 2, como no teste
-da janela principal. Os erros vão para a saída de erro.)";
+da janela principal. Os erros vão para a saída de erro.
+
+reducao-z pergunta antes de enviar, num terminal; sem terminal só envia com
+--confirma.)";
 
 // What the command line asked for.
 struct Pedido {
@@ -360,7 +365,9 @@ int main(int argc, char* argv[]) {
 
     app.add_subcommand("testa", "Teste da impressora: porta, relógio, Redução Z e primeira Leitura X, papel e linha");
     app.add_subcommand("leitura-x", "Leitura X");
-    app.add_subcommand("reducao-z", "Redução Z");
+    bool confirma = false;
+    app.add_subcommand("reducao-z", "Redução Z (pergunta antes; sem terminal, só com --confirma)")
+        ->add_flag("--confirma", confirma, "Emite sem perguntar");
     app.add_subcommand("gaveta", "Abre a gaveta");
     app.add_subcommand("contadores", "Lê os contadores COO e CCF");
     CLI::App* memoria = app.add_subcommand("memoria", "Leitura da memória fiscal, impressa ou em arquivo");
@@ -403,6 +410,23 @@ int main(int argc, char* argv[]) {
     } catch (const UsoInvalido& erro) {
         Escreve(stderr, "tavorin-cli: " + erro.mensagem + "\n");
         return kUsoInvalido;
+    }
+
+    // After a Redução Z the printer issues no document until the next day:
+    // asked on a terminal, and never sent by a script that did not say so.
+    if (pedido.operacao == "reducao-z" && !confirma) {
+        if (!EhTerminal(stdin)) {
+            Escreve(stderr, "tavorin-cli: reducao-z sem terminal para confirmar: use --confirma; nada foi enviado\n");
+            return kUsoInvalido;
+        }
+        Escreve(stderr, "Emitir a Redução Z agora? Depois dela a impressora não emite documentos fiscais até o dia "
+                        "seguinte. [s/N] ");
+        std::string resposta;
+        std::getline(std::cin, resposta);
+        if (resposta != "s" && resposta != "S" && resposta != "sim" && resposta != "Sim") {
+            Escreve(stderr, "tavorin-cli: Redução Z não confirmada; nada foi enviado\n");
+            return kUsoInvalido;
+        }
     }
 
     // The library is loaded before anything is sent, so a missing one is

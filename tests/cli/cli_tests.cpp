@@ -36,6 +36,13 @@ const char* const kPrograma = "tavorin-cli.exe";
 const char* const kPrograma = "tavorin-cli";
 #endif
 
+// Standard input with no terminal behind it.
+#if defined(_WIN32)
+const char* const kSemTerminal = "NUL";
+#else
+const char* const kSemTerminal = "/dev/null";
+#endif
+
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override { AmbienteDoSimulador(pasta.Caminho()); }
@@ -82,8 +89,8 @@ TEST_F(Cli, ExitStatuses) {
         {"", "testa", 0, "Porta: com 1\n", ""},
         {"ZUBSIM_PORTA=2", "testa", 0, "Porta: com 2\n", ""},
         {"ZUBSIM_PORTA=2", "--porta 2 leitura-x", 0, "@+13", ""},
-        {"", "reducao-z", 0, "@+14", ""},
-        {"", "reducao-z", 1, "", "ERRO 13"},
+        {"", "reducao-z --confirma", 0, "@+14", ""},
+        {"", "reducao-z --confirma", 1, "", "ERRO 13"},
         {"", "envia .99", 1, "@-99", "ERRO 01"},
         {"", "contadores", 0, "COO: 0002\nCCF: 0000\n", ""},
         {"ZUBSIM_PORTA=0", "testa", 2, "", "nenhuma impressora respondeu nas portas 1 e 2"},
@@ -186,7 +193,8 @@ TEST_F(Cli, BadInputAndNoLibrary) {
          {std::string("foo"), std::string(""), std::string("acerta 31/02/24 10:00"), std::string("acerta 01/02/24 24:00"),
           std::string("memoria datas 02/01/24 01/01/24"), std::string("memoria reducoes 0010 0005"),
           std::string("memoria reducoes 1 10000"), std::string("--porta 9 testa"), std::string("--porta 0 relogio"),
-          std::string("verao talvez"), comprido, std::string("envia .28 --espera 40000")}) {
+          std::string("verao talvez"), comprido, std::string("envia .28 --espera 40000"),
+          std::string("reducao-z <") + kSemTerminal}) {
         const Execucao e = Roda(argumentos);
         EXPECT_EQ(e.saida, 64) << argumentos;
         EXPECT_EQ(e.padrao, "") << argumentos;
