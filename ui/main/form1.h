@@ -36,9 +36,6 @@ public:
 
     // Shows the outcome of a command in Text3.
     void Resultado(const Desfecho& desfecho);
-    // Reads the paper and on-line state into the status panel; true when
-    // the printer is out of paper.
-    bool PaperEnd();
 
     // The coupon and clock windows, once created (null before, and after
     // the operator closed them from their title bar).
@@ -75,8 +72,8 @@ private:
     // said "Sim" while it still ran.
     bool PerguntaInterrupcao();
 
-    // Shows the paper and on-line state of a ".23"; true when out of paper.
-    bool MostraPapel(const EstadoPapel& estado);
+    // Shows the paper and on-line state of a ".23".
+    void MostraPapel(const EstadoPapel& estado);
     // The one-command buttons: progress text, the command, the outcome.
     void UmBotao(const QString& progresso, const Comando& comando);
 
