@@ -87,7 +87,8 @@ bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trab
         esperando_ = true;
         QEventLoop espera;
         connect(this, &Sala::Terminou, &espera, &QEventLoop::quit);
-        while (ocupada_) espera.exec();
+        while (ocupada_)
+            if (espera.exec() != 0 && ocupada_) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
         esperando_ = false;
     }
     if (ocupada_ || esperando_) return false;
