@@ -144,7 +144,9 @@ bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trab
 void Sala::MostraEspera(qint64 segundos) {
     QWidget* janela = fechando_ ? fechando_.data() : dono_.data();
     if (!janela) return;
-    const QString titulo = janela == dono_ ? titulo_ : janela->windowTitle().section(QStringLiteral(" - "), 0, 0);
+    // A clock tick leaves the caption alone: it holds the window's own.
+    const QString titulo =
+        janela == dono_ && visivel_ ? titulo_ : janela->windowTitle().section(QStringLiteral(" - "), 0, 0);
     janela->setWindowTitle(fechando_ ? QStringLiteral("%1 - Aguardando a impressora para fechar: %2 s").arg(titulo).arg(segundos)
                                      : QStringLiteral("%1 - Aguardando a impressora: %2 s").arg(titulo).arg(segundos));
 }
@@ -152,7 +154,7 @@ void Sala::MostraEspera(qint64 segundos) {
 void Sala::AdiaFechamento(QWidget* janela) {
     if (fechando_) return;
     fechando_ = janela;
-    const QString titulo = janela == dono_ ? titulo_ : janela->windowTitle();
+    const QString titulo = janela == dono_ && visivel_ ? titulo_ : janela->windowTitle();
     MostraEspera(0);
     auto ligacao = std::make_shared<QMetaObject::Connection>();
     *ligacao = connect(this, &Sala::Terminou, janela, [this, janela, titulo, ligacao] {
