@@ -15,6 +15,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace tavorin::teste {
@@ -67,23 +68,25 @@ inline QString Textos(const QWidget* janela, const QString& nomes) {
     return textos.join(QLatin1Char('|'));
 }
 
-// Answers the next question the program asks, once it is on the screen:
-// a key with its modifiers, or a click on the button named ("Sim", "Nao").
-inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier, const QString& botao = {}) {
+// Answers the next question the program asks, once it is on the screen.
+inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
     auto* espera = new QTimer;
     QObject::connect(espera, &QTimer::timeout, [=] {
         QWidget* pergunta = QApplication::activeModalWidget();
         if (!pergunta || !pergunta->isVisible()) return;
         espera->stop();
         espera->deleteLater();
-        if (botao.isEmpty())
-            QTest::keyClick(pergunta, tecla, modificadores);
-        else
-            pergunta->findChild<QPushButton*>(botao)->click();
+        acao(pergunta);
     });
     espera->start(10);
 }
-inline void Responde(const QString& botao) { Responde(Qt::Key_unknown, Qt::NoModifier, botao); }
+// With a key, or a click on the button named ("Sim", "Nao").
+inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier) {
+    Responde([=](QWidget* pergunta) { QTest::keyClick(pergunta, tecla, modificadores); });
+}
+inline void Responde(const QString& botao) {
+    Responde([=](QWidget* pergunta) { pergunta->findChild<QPushButton*>(botao)->click(); });
+}
 
 // Lets Qt delete the windows closed from their title bars.
 inline void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
