@@ -155,22 +155,26 @@ private slots:
 
     // A reading to the file stops between two blocks when the operator says
     // so (Esc, or closing the window, asks first): the previous LeitM.txt
-    // stays, the port is closed and Text3 says so. "Não" lets it end.
+    // stays, the port is closed and Text3 says so. "Não" lets it end; a
+    // question left open is withdrawn when the reading ends.
     void interruptedReading_data() {
         QTest::addColumn<bool>("fechar");
-        QTest::addColumn<bool>("interrompe");
-        QTest::newRow("Esc, Sim") << false << true;
-        QTest::newRow("Esc, Esc on the question") << false << false;
-        QTest::newRow("closing, Sim") << true << true;
+        QTest::addColumn<QString>("resposta");
+        QTest::newRow("Esc, Sim") << false << "Sim";
+        QTest::newRow("Esc, Esc on the question") << false << "Esc";
+        QTest::newRow("Esc, no answer") << false << "";
+        QTest::newRow("closing, Sim") << true << "Sim";
     }
     void interruptedReading() {
         QFETCH(bool, fechar);
-        QFETCH(bool, interrompe);
+        QFETCH(QString, resposta);
+        const bool interrompe = resposta == "Sim";
         GravaArquivo("LeitM.txt", "anterior\r\n");
         Clica(principal, "NoArq");
         // About half a second a block.
         PoeAmbiente("ZUBSIM_BAUD", "1800");
-        interrompe ? Responde("Sim") : Responde(Qt::Key_Escape);
+        if (interrompe) Responde("Sim");
+        if (resposta == "Esc") Responde(Qt::Key_Escape);
         const auto pede = [this, fechar] {
             fechar ? static_cast<void>(principal->close()) : QTest::keyClick(principal, Qt::Key_Escape);
         };
@@ -195,6 +199,7 @@ private slots:
             QCOMPARE(Textos(principal, "Text3"), QStringLiteral("Arquivo LeitM.txt gravado"));
         }
         QCOMPARE(principal->isVisible(), !fechar);
+        QVERIFY(!QApplication::activeModalWidget());
     }
 };
 

@@ -102,8 +102,6 @@ void Form1::LMF_Click() {
     const auto leitura = sala.Executa(this, [comando, arquivo, ao] { return LeMemoria(comando, arquivo, ao); });
     lendoArquivo_ = false;
     Esc->setEnabled(false);
-    // The question has no object once the reading is over.
-    if (pergunta_) pergunta_->reject();
     if (leitura && leitura->interrompida)
         Text3->setText(QStringLiteral("Leitura interrompida: %1 não foi alterado").arg(QLatin1String(kArquivoLeitura)));
 }
@@ -114,12 +112,18 @@ void Form1::Interrompe_Leitura() {
 
 bool Form1::PerguntaInterrupcao() {
     if (pergunta_) return false;
+    // The question has no object once the reading is over: withdrawn then.
+    Sala& sala = Sala::Instancia();
+    const QMetaObject::Connection retira = connect(&sala, &Sala::Terminou, this, [this] {
+        if (pergunta_) pergunta_->reject();
+    });
     const bool sim = Pergunta(this, QStringLiteral("Leitura da Memória Fiscal"),
                               QStringLiteral("Interromper a leitura da memória fiscal?\n\nO arquivo %1 fica como estava.")
                                   .arg(QLatin1String(kArquivoLeitura)),
                               &pergunta_);
-    if (sim && lendoArquivo_) interromper_ = true;
-    return sim && lendoArquivo_;
+    disconnect(retira);
+    if (sim && sala.Ocupada()) interromper_ = true;
+    return sim && sala.Ocupada();
 }
 
 }  // namespace tavorin
