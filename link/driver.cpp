@@ -61,6 +61,7 @@ int16_t Abre(int32_t porta) {
     portasEmUso[porta16] = resultado == kPortaEmUso;
     // A new operation: what the last exchange met belongs to the one before.
     conta = ContaDaTroca{};
+    if (resultado == kPortaEmUso) conta.portaEmUso = porta;
     if (resultado >= 0 && std::find(abertas.begin(), abertas.end(), porta16) == abertas.end())
         abertas.push_back(porta16);
     return resultado;
@@ -81,6 +82,7 @@ int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
     const auto inicio = std::chrono::steady_clock::now();
     respostaPendente.reset();
     conta = ContaDaTroca{};
+    if (PortaEmUso(porta)) conta.portaEmUso = porta;
     {
         TravaDePasta trava(kArquivoTrava, limiteDaTrava);
         if (!trava.Obtida()) {

@@ -73,6 +73,9 @@ struct ContaDaTroca {
     // The first exchange, after one that found the file free, to find it
     // held: the moment to tell the operator, once.
     bool avisa = false;
+    // The port, when Abre found that another program holds it open; 0
+    // otherwise.
+    int32_t portaEmUso = 0;
 };
 const ContaDaTroca& UltimaTroca();
 // UltimaTroca().respostaPresa.

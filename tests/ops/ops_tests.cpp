@@ -107,7 +107,7 @@ TEST_F(Ops, ReadingRespectsTheFolder) {
 
     for (const char* nome : {"saida.txt.123.tmp", "saida.txt.x1.tmp", "outra.txt.5.tmp"}) GravaArquivo(nome, "x");
     AoLer para;
-    para.interrompe = [] { return true; };
+    para.interromper = [] { return true; };
     EXPECT_EQ(le(para).gravacao, Gravacao::Interrompida);
     EXPECT_EQ(LeArquivo("saida.txt"), "velho");
     EXPECT_EQ(Nomes(), (std::vector<std::string>{"outra.txt.5.tmp", "saida.txt", "saida.txt.x1.tmp"}));

@@ -1,7 +1,5 @@
 #include "texto8.h"
 
-#include "driver.h"
-#include "link.h"
 #include "operacoes.h"
 #include "zub_dll3.h"
 
@@ -70,17 +68,17 @@ QString TextoDaTravaOcupada() {
 
 QString TextoDaPortaEmUso(int32_t porta) { return QStringLiteral("Porta %1 em uso por outro programa").arg(porta); }
 
-QString TextoDoResultado() {
-    const ContaDaTroca& conta = UltimaTroca();
+QString TextoDoResultado(const Desfecho& desfecho) {
+    const ContaDaTroca& conta = desfecho.conta;
     if (!conta.enviado) return TextoDaTravaOcupada();
-    if (Status != "+" && PortaEmUso(Porta)) return TextoDaPortaEmUso(Porta);
+    if (desfecho.status != "+" && conta.portaEmUso) return TextoDaPortaEmUso(conta.portaEmUso);
     // Said once while the answer file stays held, ahead of the result, and
     // whenever it kept this command's answer from being read.
     static bool avisado = false;
     const bool avisa = conta.respostaPresa && !avisado;
     avisado = conta.respostaPresa;
-    const QString resultado = DoDriver(TextoResultado(Resposta, Status));
-    if (conta.respostaPresa && conta.semRespostaNova) return TextoDaRespostaPresa();
+    const QString resultado = DoDriver(TextoResultado(desfecho.resposta, desfecho.status));
+    if (desfecho.RespostaPresa()) return TextoDaRespostaPresa();
     if (avisa) return TextoDaRespostaPresa() + QStringLiteral(" — ") + resultado;
     return resultado;
 }

@@ -14,14 +14,16 @@ QString DoDriver(const std::string& bytes);
 // Characters that the code page cannot hold become "?".
 std::string ParaDriver(const QString& texto);
 
-// The outcome of the last command as the windows show it: the whole answer
-// line when the printer accepted the command, otherwise "ERRO " and the
-// error code at positions 21-22 (what of it the line holds). What the link
+struct Desfecho;
+
+// The outcome of a command as the windows show it: the whole answer line
+// when the printer accepted the command, otherwise "ERRO " and the error
+// code at positions 21-22 (what of it the line holds). What the link
 // knows and the answer cannot say comes instead: a command not sent
 // because another Tavorin program kept the folder, a port another program
 // holds, an answer file held by another program (said once, and whenever
 // it kept the answer from being read).
-QString TextoDoResultado();
+QString TextoDoResultado(const Desfecho& desfecho);
 
 // Names the answer file that another program holds.
 QString TextoDaRespostaPresa();
