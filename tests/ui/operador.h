@@ -29,9 +29,14 @@ using Chamadas = std::vector<Chamada>;
 // default.
 constexpr int kEsperaJanela = 60000;
 
-inline bool EsperaAtiva(QWidget* janela) { return QTest::qWaitForWindowActive(janela, kEsperaJanela); }
+// Exposed as well as active: until its first expose a window paints
+// nothing, not even what the program repaints at once before a command.
+inline bool EsperaAtiva(QWidget* janela) {
+    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) && QTest::qWaitForWindowActive(janela, kEsperaJanela);
+}
 
-// Shown and active, so focus changes send their events as on a desktop.
+// Shown, exposed and active, so focus changes send their events and
+// repaints are painted as on a desktop.
 inline bool MostraEAtiva(QWidget* janela) {
     janela->show();
     janela->activateWindow();
