@@ -4,6 +4,7 @@
 #include "driver.h"
 #include "driver_library.h"
 #include "entrada.h"
+#include "identidade.h"
 #include "link.h"
 #include "operacoes.h"
 #include "registro.h"
@@ -337,6 +338,19 @@ std::string EmPortugues(const CLI::ParseError& erro) {
     return "argumentos inválidos: " + texto;
 }
 
+// Tavorin's version and the driver library it would load, by the same
+// search as every operation.
+std::string TextoVersao() {
+    DriverLibrary biblioteca;
+    const bool carregou = biblioteca.Carrega();
+    std::vector<std::string> linhas = DescreveVersao(carregou ? biblioteca.Carregado() : std::string());
+    if (!carregou && !biblioteca.Falha().funcao.empty())
+        linhas.back() = "Biblioteca do driver sem a função " + biblioteca.Falha().funcao + ": " + biblioteca.Falha().arquivo;
+    std::string texto;
+    for (const std::string& linha : linhas) texto += linha + "\n";
+    return texto;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -351,6 +365,8 @@ int main(int argc, char* argv[]) {
         app.get_formatter()->label(chave, texto);
     app.option_defaults()->group("Opções");
     app.set_help_flag("-h,--help", "Mostra esta ajuda e sai");
+    app.set_version_flag("--version", std::function<std::string()>([] { return std::string(); }),
+                         "Mostra a versão do Tavorin e a biblioteca do driver que ele carregaria");
 
     Pedido pedido;
     Argumentos a;
@@ -388,6 +404,9 @@ int main(int argc, char* argv[]) {
         app.parse(argc, argv);
         pedido.operacao = app.get_subcommands().front()->get_name();
         Completa(pedido, a, arquivo->count() > 0);
+    } catch (const CLI::CallForVersion&) {
+        Escreve(stdout, TextoVersao());
+        return 0;
     } catch (const CLI::CallForHelp&) {
         // Through Escreve, so a Windows console shows the accents too.
         Escreve(stdout, app.help());

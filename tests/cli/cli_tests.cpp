@@ -5,6 +5,7 @@
 #include "ambiente.h"
 #include "driver.h"
 #include "driver_library.h"
+#include "identidade.h"
 #include "link.h"
 
 #include <gtest/gtest.h>
@@ -197,6 +198,29 @@ TEST_F(Cli, BadInputAndNoLibrary) {
     const Execucao e = Roda("testa", "", (pasta.Caminho() / kPrograma).string());
     EXPECT_EQ(e.saida, 3);
     EXPECT_NE(e.erros.find(kBibliotecaDriver), std::string::npos) << e.erros;
+    const Execucao versao = Roda("--version", "", (pasta.Caminho() / kPrograma).string());
+    EXPECT_EQ(versao.saida, 0);
+    EXPECT_EQ(versao.padrao, std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver não encontrada: " +
+                                 kBibliotecaDriver + "\n");
+}
+
+// --version names the library an operation would load, by its full path,
+// and fingerprints it; nothing is sent, whatever else is on the line.
+TEST_F(Cli, VersionNamesTheLibrary) {
+    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
+    const IdentidadeArquivo identidade = IdentificaArquivo(biblioteca);
+    ASSERT_TRUE(identidade.tamanho);
+    for (const char* argumentos : {"--version", "--version testa", "--porta 2 --version"}) {
+        const Execucao e = Roda(argumentos);
+        EXPECT_EQ(e.saida, 0) << argumentos;
+        EXPECT_EQ(e.padrao.rfind(std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver: " + biblioteca + "\n", 0), 0u)
+            << e.padrao;
+#if defined(_WIN32)
+        EXPECT_NE(e.padrao.find("\nVersão do arquivo: 1."), std::string::npos) << e.padrao;
+#endif
+        EXPECT_NE(e.padrao.find("\nSHA-256: " + identidade.sha256 + "\n"), std::string::npos) << e.padrao;
+        EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
+    }
 }
 
 }  // namespace
