@@ -46,7 +46,9 @@ if(MINGW)
     endforeach()
 endif()
 
-# LEIAME.txt with Windows line ends, naming the Qt and compiler it was built with.
+# LEIAME.txt with Windows line ends and a UTF-8 mark (the Notepad of Windows
+# 7 reads a file without it in the ANSI code page), naming the Qt and
+# compiler it was built with.
 set(TAVORIN_VERSAO ${PROJECT_VERSION})
 if(MINGW)
     set(tavorin_compilador "GCC ${CMAKE_CXX_COMPILER_VERSION} mingw-w64 (i686)")
