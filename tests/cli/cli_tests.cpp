@@ -7,6 +7,7 @@
 #include "driver_library.h"
 #include "identidade.h"
 #include "link.h"
+#include "texto_windows.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -68,6 +69,16 @@ protected:
     }
     DiretorioTemporario pasta;
 };
+
+// Text output redirected to a file as UTF-8: on Windows it is written in
+// the ANSI code page.
+std::string DoTexto(const std::string& saida) {
+#if defined(_WIN32)
+    return Estreito(Largo(saida, CP_ACP), CP_UTF8);
+#else
+    return saida;
+#endif
+}
 
 // Exit statuses in turn on one printer: 0 with the result alone on
 // standard output, 1 with the printer's "ERRO nn", 2 with no printer or no
@@ -200,7 +211,7 @@ TEST_F(Cli, BadInputAndNoLibrary) {
     EXPECT_NE(e.erros.find(kBibliotecaDriver), std::string::npos) << e.erros;
     const Execucao versao = Roda("--version", "", (pasta.Caminho() / kPrograma).string());
     EXPECT_EQ(versao.saida, 0);
-    EXPECT_EQ(versao.padrao, std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver não encontrada: " +
+    EXPECT_EQ(DoTexto(versao.padrao), std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver não encontrada: " +
                                  kBibliotecaDriver + "\n");
 }
 
@@ -211,7 +222,8 @@ TEST_F(Cli, VersionNamesTheLibrary) {
     const IdentidadeArquivo identidade = IdentificaArquivo(biblioteca);
     ASSERT_TRUE(identidade.tamanho);
     for (const char* argumentos : {"--version", "--version testa", "--porta 2 --version"}) {
-        const Execucao e = Roda(argumentos);
+        Execucao e = Roda(argumentos);
+        e.padrao = DoTexto(e.padrao);
         EXPECT_EQ(e.saida, 0) << argumentos;
         EXPECT_EQ(e.padrao.rfind(std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver: " + biblioteca + "\n", 0), 0u)
             << e.padrao;
