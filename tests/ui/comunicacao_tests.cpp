@@ -38,6 +38,7 @@ private slots:
     // is a separate system window.
     void initTestCase() { QCoreApplication::setAttribute(Qt::AA_DontUseNativeDialogs); }
     void init() {
+        cleanup();  // after a failed init, cleanup was not run
         bancada = std::make_unique<Bancada>(2);
         bancada->driver->respostaPadrao = {"{+ 1\x01\xC7", 0};
         LimpaTrocas();
@@ -62,7 +63,7 @@ private slots:
         if (!botao.isEmpty()) {
             Clica(principal, botao);
             janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
-            QVERIFY(QTest::qWaitForWindowActive(janela));
+            QVERIFY(EsperaAtiva(janela));
             // The clock's probe every second would add rows of its own.
             if (auto* tique = janela->findChild<QTimer*>()) tique->stop();
         }

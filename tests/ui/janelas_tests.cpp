@@ -77,7 +77,7 @@ class JanelasTest : public QObject {
         Clica(principal, botao);
         QWidget* janela = principal->JanelaRelogio();
         if (botao == "Command6") janela = principal->JanelaCupom();
-        return QTest::qWaitForWindowActive(janela) ? janela : nullptr;
+        return EsperaAtiva(janela) ? janela : nullptr;
     }
     // Steps, "|" between: "Name" clicks a control, "Name<text" types over a
     // box, "Name=text" is the program writing it ("*" first: in red).
@@ -118,6 +118,9 @@ private slots:
     // The printer is on port 2 unless a test finds it elsewhere; it answers
     // ".23" ready, ".28" with its clock, and an empty line to the rest.
     void init() {
+        // A row whose init failed was not cleaned up: start from nothing,
+        // so its windows and driver never reach this row.
+        cleanup();
         bancada = std::make_unique<Bancada>(2);
         driver = bancada->driver.get();
         principal = bancada->principal.get();

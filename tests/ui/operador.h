@@ -19,12 +19,21 @@ namespace tavorin::teste {
 
 using Chamadas = std::vector<Chamada>;
 
+// How long a window may take to become active. The first window a test
+// program shows pays for its first paint and fonts: under wine on an
+// emulated CPU that is several times the later windows' wait, and on a
+// busy machine with a fresh wine prefix it has passed the 5 s Qt waits by
+// default.
+constexpr int kEsperaJanela = 60000;
+
+inline bool EsperaAtiva(QWidget* janela) { return QTest::qWaitForWindowActive(janela, kEsperaJanela); }
+
 // Shown and active, so focus changes send their events as on a desktop.
 inline bool MostraEAtiva(QWidget* janela) {
     janela->show();
     janela->activateWindow();
     QApplication::setActiveWindow(janela);
-    return QTest::qWaitForWindowActive(janela);
+    return EsperaAtiva(janela);
 }
 
 template <typename T = CaixaTexto>
