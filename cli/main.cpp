@@ -15,6 +15,8 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -27,11 +29,12 @@ namespace {
 // Exit statuses a script can rely on.
 enum Saida {
     kAceito = 0,
-    kRecusado = 1,      // the printer refused: "ERRO nn"
-    kSemResposta = 2,   // no answer, or no printer on the ports tried
-    kSemBiblioteca = 3, // the driver library could not be loaded
-    kUsoInvalido = 64,  // bad usage: nothing was sent
-    kSemArquivo = 73,   // the reading's file could not be written
+    kRecusado = 1,       // the printer refused: "ERRO nn"
+    kSemResposta = 2,    // no answer, or no printer on the ports tried
+    kSemBiblioteca = 3,  // the driver library could not be loaded
+    kUsoInvalido = 64,   // bad usage: nothing was sent
+    kSemArquivo = 73,    // the reading's file could not be written
+    kSaidaPerdida = 74,  // standard output could not be written
 };
 
 const char* const kRodape = R"(Saída (código de retorno):
@@ -41,20 +44,26 @@ const char* const kRodape = R"(Saída (código de retorno):
   3   a biblioteca do driver (Zub_Dll3) não pôde ser carregada
   64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos; nada é enviado
   73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
+  74  a saída padrão não pôde ser escrita
 
 Sem --porta a impressora é procurada na porta 1 e depois na 2, como no teste
 da janela principal. Os erros vão para a saída de erro.)";
 
+// The command line as typed, each operation's own arguments included.
+struct Argumentos {
+    std::string porta, faixa, inicio, fim, arquivo, data, hora, sentido, comando, espera;
+    CLI::Option* comArquivo = nullptr;  // memoria --arquivo, given with or without a name
+};
+
 // What the command line asked for.
 struct Pedido {
-    std::string operacao;
     std::optional<int32_t> porta;
     bool json = false;
     bool registro = false;
-    Comando comando;           // the one command of a one-command operation
+    Comando comando;          // the one command of a one-command operation
     Faixa faixa = Faixa::Reducoes;
-    std::string inicio, fim;   // memoria: the fields as the printer takes them
-    std::string arquivo;       // memoria: empty for printed
+    std::string inicio, fim;  // memoria: the fields as the printer takes them
+    std::string arquivo;      // memoria: empty for printed
 };
 
 // One operation's outcome, for the terminal or for JSON.
@@ -98,17 +107,44 @@ void Decide(Relato& r, const Desfecho& d) {
         r.falha = "a impressora não deixou resposta na porta " + std::to_string(Porta);
 }
 
-std::string Portas(const std::vector<int32_t>& portas) {
-    return portas.size() == 1 ? "na porta " + std::to_string(portas[0]) : "nas portas 1 e 2";
-}
-
-// No printer on the ports tried, or none could be asked.
-std::string NaoEncontrada(const std::vector<int32_t>& portas) {
-    return RespostaPresa() ? TextoRespostaPresa() : "nenhuma impressora respondeu " + Portas(portas);
-}
-
 std::vector<int32_t> PortasDoPedido(const Pedido& p) {
     return p.porta ? std::vector<int32_t>{*p.porta} : std::vector<int32_t>{1, 2};
+}
+
+// Probes the ports in turn, as the printer test does, until one answers;
+// on failure, what each one gave, for the message.
+bool Procura(const std::vector<int32_t>& portas, Relato& r, const std::function<bool(int32_t)>& sonda) {
+    std::string visto;
+    bool algumaRespondeu = false;
+    for (int32_t porta : portas) {
+        const std::size_t antes = Trocas().size();
+        if (sonda(porta)) return true;
+        if (RespostaPresa()) {
+            r.saida = kSemResposta;
+            r.falha = TextoRespostaPresa();
+            return false;
+        }
+        const std::vector<Troca> trocas = Trocas();
+        std::string deu = "a porta não abriu";
+        if (trocas.size() > antes) {
+            const Troca& t = trocas.back();
+            const std::string status = Mid(t.resposta, 2, 1);
+            std::error_code erro;
+            if (t.resultado < 0 && !std::filesystem::exists(kArquivoResposta, erro))
+                deu = std::string("o arquivo de resposta ") + kArquivoResposta + " não pôde ser gravado";
+            else if (t.resultado < 0 || status.empty())
+                deu = "sem resposta";
+            else
+                deu = "ERRO " + Utf8DoDriver(Mid(t.resposta, 21, 2));
+            algumaRespondeu = algumaRespondeu || deu.rfind("ERRO", 0) == 0;
+        }
+        visto += (visto.empty() ? "" : "; ") + ("porta " + std::to_string(porta) + ": " + deu);
+    }
+    r.saida = kSemResposta;
+    r.falha = std::string(algumaRespondeu ? "nenhuma impressora pronta " : "nenhuma impressora respondeu ") +
+              (portas.size() == 1 ? "na porta " + std::to_string(portas[0]) : "nas portas 1 e 2") + " (" + visto +
+              ")";
+    return false;
 }
 
 // The port to work on: the one given, or the first that answers the
@@ -118,24 +154,24 @@ bool Localiza(const Pedido& p, Relato& r) {
         Porta = *p.porta;
         return true;
     }
-    for (int32_t porta : PortasDoPedido(p)) {
-        if (AbreImpressora(porta) >= 0) {
-            Fecha(porta);
-            return true;
-        }
-    }
-    r.saida = kSemResposta;
-    r.falha = NaoEncontrada(PortasDoPedido(p));
-    return false;
+    return Procura(PortasDoPedido(p), r, [](int32_t porta) {
+        if (AbreImpressora(porta) < 0) return false;
+        Fecha(porta);
+        return true;
+    });
 }
 
+// --- each operation ------------------------------------------------------------
+
 void Testa(const Pedido& p, Relato& r) {
-    const TesteImpressora teste = TestaImpressora(PortasDoPedido(p));
-    if (!teste.encontrada) {
-        r.saida = kSemResposta;
-        r.falha = NaoEncontrada(PortasDoPedido(p));
+    TesteImpressora teste;
+    // The test's own probe, one port at a time, so a failure can say what
+    // each port gave.
+    if (!Procura(PortasDoPedido(p), r, [&teste](int32_t porta) {
+            teste = TestaImpressora({porta});
+            return teste.encontrada;
+        }))
         return;
-    }
     const std::string reducao = PalavraReducao(teste.reducao), leituraX = PalavraLeituraX(teste.leituraX);
     r.linhas = {"Porta: com " + std::to_string(teste.porta), "Relógio da Impressora: " + Utf8DoDriver(teste.relogio),
                 "Redução: " + reducao, "Primeira LX: " + leituraX, "Papel: " + PalavraPapel(teste.papel),
@@ -146,11 +182,31 @@ void Testa(const Pedido& p, Relato& r) {
     Decide(r, teste.status);
     if (r.saida == kAceito && teste.papel.semResposta) {
         Decide(r, teste.papel.consulta);
-        r.saida = kSemResposta;
     }
 }
 
-void Contadores_(Relato& r) {
+// One command; its answer line shown when accepted.
+void UmaOperacao(const Pedido& p, Relato& r) {
+    const Desfecho d = UmComando(p.comando);
+    Decide(r, d);
+    if (r.saida == kAceito) r.linhas = {Utf8DoDriver(d.resposta)};
+}
+
+// A hand-typed command's answer is shown whatever it says.
+void Envia(const Pedido& p, Relato& r) {
+    const Desfecho d = UmComando(p.comando);
+    Decide(r, d);
+    r.linhas = {Utf8DoDriver(d.resposta)};
+}
+
+void Relogio(const Pedido& p, Relato& r) {
+    Decide(r, UmComando(p.comando));
+    if (r.saida != kAceito) return;
+    r.linhas = {Utf8DoDriver(TextoRelogio())};
+    r.dados = {{"relogio", Utf8DoCp1252(TextoRelogio())}};
+}
+
+void ContaDocumentos(const Pedido&, Relato& r) {
     const Contadores c = LeContadores();
     r.linhas = {"COO: " + Utf8DoDriver(c.coo), "CCF: " + Utf8DoDriver(c.ccf)};
     r.dados = {{"coo", Utf8DoCp1252(c.coo)}, {"ccf", Utf8DoCp1252(c.ccf)}};
@@ -194,53 +250,17 @@ void Memoria(const Pedido& p, Relato& r) {
     }
 }
 
-Relato Executa(const Pedido& p) {
-    Relato r;
-    if (p.operacao == "testa") {
-        Testa(p, r);
-        return r;
-    }
-    if (!Localiza(p, r)) return r;
-    if (p.operacao == "contadores") {
-        Contadores_(r);
-    } else if (p.operacao == "memoria") {
-        Memoria(p, r);
-    } else {
-        const Desfecho d = UmComando(p.comando);
-        Decide(r, d);
-        if (p.operacao == "relogio") {
-            if (r.saida == kAceito) r.linhas = {Utf8DoDriver(TextoRelogio())};
-            r.dados = {{"relogio", Utf8DoCp1252(TextoRelogio())}};
-        } else if (r.saida == kAceito || p.operacao == "envia") {
-            // A hand-typed command's answer is shown whatever it says.
-            r.linhas = {Utf8DoDriver(d.resposta)};
-        }
-    }
-    return r;
+// --- what each operation takes ---------------------------------------------------
+
+std::string Obrigatorio(const std::string& valor, const char* nome) {
+    if (valor.empty()) throw UsoInvalido{std::string("falta o argumento ") + nome};
+    return valor;
 }
 
-nlohmann::ordered_json ComoJson(const Pedido& p, const Relato& r, long long ms) {
-    nlohmann::ordered_json j = {{"operacao", p.operacao}, {"saida", r.saida}, {"ms", ms}};
-    if (r.desfecho) {
-        j["comando"] = Utf8DoCp1252(r.desfecho->comando.texto);
-        j["espera"] = r.desfecho->comando.espera;
-        j["resultado"] = r.desfecho->resultado;
-        j["resposta"] = Utf8DoCp1252(r.desfecho->resposta);
-        j["status"] = Utf8DoCp1252(r.desfecho->status);
-        j["erro"] = Utf8DoCp1252(r.desfecho->Codigo());
-    } else {
-        for (const char* chave : {"comando", "espera", "resultado", "resposta", "status", "erro"}) j[chave] = nullptr;
-    }
-    j["falha"] = r.falha.empty() ? nlohmann::ordered_json(nullptr) : nlohmann::ordered_json(r.falha);
-    for (const auto& [chave, valor] : r.dados.items()) j[chave] = valor;
-    return j;
-}
-
-// --- the command line ---------------------------------------------------------
-
+// A reduction number: one to four digits and nothing else.
 std::string Reducao(const std::string& texto, const char* qual) {
     const auto numero = NormalizaNumero(texto);
-    if (!numero || numero->size() != 4 || (*numero)[0] == '-')
+    if (texto.empty() || texto.size() > 4 || texto.find_first_not_of("0123456789") != std::string::npos || !numero)
         throw UsoInvalido{std::string(qual) + " da faixa de reduções inválido: " + Aspas(texto) + " (de 0 a 9999)"};
     return *numero;
 }
@@ -265,77 +285,221 @@ int32_t Inteiro(const std::string& texto, long minimo, long maximo, const std::s
     return static_cast<int32_t>(valor);
 }
 
-struct Argumentos {
-    std::string porta, faixa = "reducoes", inicio, fim, arquivo, data, hora, sentido, comando, espera;
-};
+void PreparaAcerta(const Argumentos& a, Pedido& p) {
+    Obrigatorio(a.data, "data");
+    const auto hora = NormalizaHora(Obrigatorio(a.hora, "hora"));
+    if (!hora) throw UsoInvalido{"hora inválida: " + Aspas(a.hora) + " (hh:mm:ss)"};
+    DataValida(a.data, "data");
+    p.comando = ComandoAcertaRelogio(*hora, *NormalizaData(a.data));
+}
 
-void Completa(Pedido& p, const Argumentos& a, bool arquivo) {
-    if (!a.porta.empty()) p.porta = Inteiro(a.porta, 1, 8, "porta");
-    const std::string& op = p.operacao;
-    if (op == "leitura-x") p.comando = kLeituraX;
-    if (op == "reducao-z") p.comando = kReducaoZ;
-    if (op == "gaveta") p.comando = kGaveta;
-    if (op == "relogio") p.comando = kStatus;
-    if (op == "acerta") {
-        const auto hora = NormalizaHora(a.hora);
-        if (!hora) throw UsoInvalido{"hora inválida: " + Aspas(a.hora) + " (hh:mm:ss)"};
-        DataValida(a.data, "data");
-        p.comando = ComandoAcertaRelogio(*hora, *NormalizaData(a.data));
-    }
-    if (op == "verao") {
-        if (a.sentido != "entra" && a.sentido != "sai")
-            throw UsoInvalido{"verao pede \"entra\" ou \"sai\", não " + Aspas(a.sentido)};
-        p.comando = ComandoVerao(a.sentido == "entra");
-    }
-    if (op == "envia") {
-        const std::string bytes = DriverDoArgumento(a.comando);
-        if (bytes.size() > kTamanhoMaximoComando)
-            throw UsoInvalido{"comando com " + std::to_string(bytes.size()) + " caracteres; o driver aceita até " +
-                              std::to_string(kTamanhoMaximoComando)};
-        p.comando = ComandoLivre(bytes, a.espera.empty() ? kEsperaStatus : Inteiro(a.espera, 0, 32767, "espera"));
-    }
-    if (op == "memoria") {
-        if (a.faixa != "reducoes" && a.faixa != "datas")
-            throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(a.faixa)};
-        if (arquivo) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
-        if (a.faixa == "reducoes") {
-            p.faixa = Faixa::Reducoes;
-            p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");
-            p.fim = Reducao(a.fim.empty() ? "1000" : a.fim, "fim");
-            if (p.fim < p.inicio) throw UsoInvalido{"a faixa começa depois de terminar: " + p.inicio + " a " + p.fim};
-        } else {
-            p.faixa = Faixa::Datas;
-            const std::string inicio = a.inicio.empty() ? "01/01/00" : a.inicio, fim = a.fim.empty() ? "30/12/10" : a.fim;
-            const Data primeira = DataValida(inicio, "data inicial"), ultima = DataValida(fim, "data final");
-            if (ultima < primeira)
-                throw UsoInvalido{"a faixa começa depois de terminar: " + Aspas(inicio) + " a " + Aspas(fim)};
-            p.inicio = *DataSeisDigitos(inicio);
-            p.fim = *DataSeisDigitos(fim);
-        }
+void PreparaVerao(const Argumentos& a, Pedido& p) {
+    const std::string sentido = Obrigatorio(a.sentido, "sentido");
+    if (sentido != "entra" && sentido != "sai")
+        throw UsoInvalido{"verao pede \"entra\" ou \"sai\", não " + Aspas(sentido)};
+    p.comando = ComandoVerao(sentido == "entra");
+}
+
+void PreparaEnvia(const Argumentos& a, Pedido& p) {
+    const std::string bytes = DriverDoArgumento(Obrigatorio(a.comando, "comando"));
+    if (bytes.size() > kTamanhoMaximoComando)
+        throw UsoInvalido{"comando com " + std::to_string(bytes.size()) + " caracteres; o driver aceita até " +
+                          std::to_string(kTamanhoMaximoComando)};
+    p.comando = ComandoLivre(bytes, a.espera.empty() ? kEsperaStatus : Inteiro(a.espera, 0, 32767, "espera"));
+}
+
+void PreparaMemoria(const Argumentos& a, Pedido& p) {
+    const std::string faixa = a.faixa.empty() ? "reducoes" : a.faixa;
+    if (faixa != "reducoes" && faixa != "datas")
+        throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(faixa)};
+    if (a.comArquivo->count() > 0) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
+    if (faixa == "reducoes") {
+        p.faixa = Faixa::Reducoes;
+        p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");
+        p.fim = Reducao(a.fim.empty() ? "1000" : a.fim, "fim");
+        if (p.fim < p.inicio) throw UsoInvalido{"a faixa começa depois de terminar: " + p.inicio + " a " + p.fim};
+    } else {
+        p.faixa = Faixa::Datas;
+        const std::string inicio = a.inicio.empty() ? "01/01/00" : a.inicio, fim = a.fim.empty() ? "30/12/10" : a.fim;
+        const Data primeira = DataValida(inicio, "data inicial"), ultima = DataValida(fim, "data final");
+        if (ultima < primeira)
+            throw UsoInvalido{"a faixa começa depois de terminar: " + Aspas(inicio) + " a " + Aspas(fim)};
+        p.inicio = *DataSeisDigitos(inicio);
+        p.fim = *DataSeisDigitos(fim);
     }
 }
 
-// CLI11 words its errors in English; the rest of the program speaks
-// Portuguese, so the usual ones are put in the operator's words.
-std::string EmPortugues(const CLI::ParseError& erro) {
-    const std::string texto = erro.what();
-    const auto depois = [&texto](const std::string& marca) {
-        const std::size_t onde = texto.find(marca);
-        return onde == std::string::npos ? std::string() : texto.substr(onde + marca.size());
+void DeclaraMemoria(CLI::App& op, Argumentos& a) {
+    op.add_option("faixa", a.faixa, "reducoes (padrão) ou datas");
+    op.add_option("inicio", a.inicio, "Início: redução (padrão 0001) ou data dd/mm/aa (padrão 01/01/00)");
+    op.add_option("fim", a.fim, "Fim: redução (padrão 1000) ou data dd/mm/aa (padrão 30/12/10)");
+    a.comArquivo = op.add_option("--arquivo", a.arquivo, "Grava a leitura no arquivo (padrão LeitM.txt)")
+                       ->expected(0, 1)
+                       ->type_name("[ARQUIVO]");
+}
+
+// --- the table of operations ---------------------------------------------------
+
+struct Operacao {
+    const char* nome;
+    const char* ajuda;
+    void (*declara)(CLI::App&, Argumentos&);      // its own arguments
+    void (*prepara)(const Argumentos&, Pedido&);  // checks them; throws UsoInvalido
+    void (*executa)(const Pedido&, Relato&);
+    bool procura;                                 // runs on the port found first (testa probes by itself)
+    std::vector<const char*> campos;              // its own JSON fields, null when it fails
+};
+
+template <const Comando& comando>
+void Fixo(const Argumentos&, Pedido& p) {
+    p.comando = comando;
+}
+
+void Nada(CLI::App&, Argumentos&) {}
+void NadaAPreparar(const Argumentos&, Pedido&) {}
+
+const std::vector<Operacao>& Operacoes() {
+    static const std::vector<Operacao> tabela = {
+        {"testa", "Teste da impressora: porta, relógio, Redução Z e primeira Leitura X, papel e linha", Nada,
+         NadaAPreparar, Testa, false, {"porta", "relogio", "reducao", "leitura_x", "papel", "linha"}},
+        {"leitura-x", "Leitura X", Nada, Fixo<kLeituraX>, UmaOperacao, true, {}},
+        {"reducao-z", "Redução Z", Nada, Fixo<kReducaoZ>, UmaOperacao, true, {}},
+        {"gaveta", "Abre a gaveta", Nada, Fixo<kGaveta>, UmaOperacao, true, {}},
+        {"contadores", "Lê os contadores COO e CCF", Nada, NadaAPreparar, ContaDocumentos, true, {"coo", "ccf"}},
+        {"memoria", "Leitura da memória fiscal, impressa ou em arquivo", DeclaraMemoria, PreparaMemoria, Memoria,
+         true, {"arquivo", "blocos"}},
+        {"relogio", "Mostra o relógio da impressora", Nada, Fixo<kStatus>, Relogio, true, {"relogio"}},
+        {"acerta", "Acerta a data e a hora da impressora",
+         [](CLI::App& op, Argumentos& a) {
+             op.add_option("data", a.data, "dd/mm/aa");
+             op.add_option("hora", a.hora, "hh:mm:ss");
+         },
+         PreparaAcerta, UmaOperacao, true, {}},
+        {"verao", "Entra no horário de verão ou sai dele",
+         [](CLI::App& op, Argumentos& a) { op.add_option("sentido", a.sentido, "entra ou sai"); }, PreparaVerao,
+         UmaOperacao, true, {}},
+        {"envia", "Envia um comando digitado, exatamente como escrito",
+         [](CLI::App& op, Argumentos& a) {
+             op.add_option("comando", a.comando, "O comando, por exemplo .28");
+             op.add_option("--espera", a.espera, "Limite de espera passado ao driver (padrão 10)")->type_name("N");
+         },
+         PreparaEnvia, Envia, true, {}},
     };
-    if (dynamic_cast<const CLI::ExtrasError*>(&erro)) {
-        const std::string resto = depois(": ");
-        return "argumento a mais: " + (resto.empty() ? texto : resto);
+    return tabela;
+}
+
+nlohmann::ordered_json ComoJson(const Operacao& op, const Relato& r, long long ms) {
+    const auto nulo = nlohmann::ordered_json(nullptr);
+    nlohmann::ordered_json j = {{"operacao", op.nome}, {"saida", r.saida}, {"ms", ms}};
+    const std::optional<Desfecho>& d = r.desfecho;
+    j["comando"] = d ? nlohmann::ordered_json(Utf8DoCp1252(d->comando.texto)) : nulo;
+    j["espera"] = d ? nlohmann::ordered_json(d->comando.espera) : nulo;
+    j["resultado"] = d ? nlohmann::ordered_json(d->resultado) : nulo;
+    j["resposta"] = d ? nlohmann::ordered_json(Utf8DoCp1252(d->resposta)) : nulo;
+    j["status"] = d ? nlohmann::ordered_json(Utf8DoCp1252(d->status)) : nulo;
+    // Positions 21-22 are an error code only in a refusal; elsewhere they
+    // are whatever the answer holds there (a reading block's text).
+    j["erro"] = d && r.saida == kRecusado ? nlohmann::ordered_json(Utf8DoCp1252(d->Codigo())) : nulo;
+    j["falha"] = r.falha.empty() ? nulo : nlohmann::ordered_json(r.falha);
+    for (const char* campo : op.campos)
+        j[campo] = r.saida == kAceito && r.dados.contains(campo) ? r.dados[campo] : nulo;
+    return j;
+}
+
+// --- the command line ---------------------------------------------------------
+
+// The argument parser's errors in the program's words, by their kind. The
+// usual mistakes (an unknown operation or option, an argument too many or
+// missing) never reach it: they are told apart before, with the text the
+// operator typed.
+std::string EmPortugues(const CLI::ParseError& erro, const std::vector<std::string>& argumentos) {
+    switch (static_cast<CLI::ExitCodes>(erro.get_exit_code())) {
+        case CLI::ExitCodes::ArgumentMismatch:
+            // The option that asks for a value is the last thing typed.
+            for (const char* opcao : {"--porta", "--espera"})
+                if (!argumentos.empty() && argumentos.back() == opcao)
+                    return std::string("a opção ") + opcao + " pede um valor";
+            return "uma opção ficou sem o valor que pede, ou com valores a mais";
+        case CLI::ExitCodes::ConversionError:
+            return "valor que a opção não aceita (as opções sem valor não levam \"=\")";
+        case CLI::ExitCodes::ExtrasError:
+            return "argumentos a mais";
+        case CLI::ExitCodes::RequiredError:
+            return "falta um argumento obrigatório";
+        default:
+            return "argumentos inválidos";
     }
-    if (dynamic_cast<const CLI::RequiredError*>(&erro)) {
-        const std::size_t fim = texto.find(" is required");
-        if (fim != std::string::npos) return "falta o argumento " + texto.substr(0, fim);
+}
+
+// What the parser left unread: an unknown operation or option, or an
+// argument too many.
+void SemSobras(const std::vector<std::string>& sobras, bool temOperacao) {
+    if (sobras.empty()) return;
+    const std::string& primeiro = sobras.front();
+    if (primeiro.size() > 1 && primeiro[0] == '-')
+        throw UsoInvalido{"opção desconhecida: " + Utf8DoArgumento(primeiro)};
+    throw UsoInvalido{(temOperacao ? "argumento a mais: " : "operação desconhecida: ") + Utf8DoArgumento(primeiro)};
+}
+
+// The parser in Portuguese, with every operation of the table.
+void MontaLinhaDeComando(CLI::App& app, Argumentos& a, Pedido& pedido) {
+    app.footer(kRodape);
+    app.require_subcommand(0, 1);
+    app.allow_extras();
+    app.fallthrough();
+    for (const auto& [chave, texto] : std::vector<std::pair<const char*, const char*>>{
+             {"Usage", "Uso"}, {"OPTIONS", "OPÇÕES"}, {"SUBCOMMAND", "OPERAÇÃO"}, {"Positionals", "Argumentos"},
+             {"REQUIRED", "OBRIGATÓRIO"}, {"TEXT", "TEXTO"}})
+        app.get_formatter()->label(chave, texto);
+    app.option_defaults()->group("Opções");
+    app.set_help_flag("-h,--help", "Mostra esta ajuda e sai");
+    app.set_version_flag("--version", std::function<std::string()>([] { return std::string(); }),
+                         "Mostra a versão do Tavorin e a biblioteca do driver que ele carregaria");
+    app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la nas portas 1 e 2")->type_name("N");
+    app.add_flag("--json", pedido.json, "Um objeto JSON por operação na saída padrão");
+    app.add_flag("--registro", pedido.registro, "Mostra cada troca com o driver na saída de erro, quando acontece");
+    for (const Operacao& op : Operacoes()) {
+        CLI::App* sub = app.add_subcommand(op.nome, op.ajuda);
+        op.declara(*sub, a);
+        sub->allow_extras();
+        sub->group("Operações");
+        if (CLI::Option* ajuda = sub->get_help_ptr()) ajuda->group("Opções");
     }
-    if (dynamic_cast<const CLI::ArgumentMismatch*>(&erro)) {
-        const std::size_t fim = texto.find(':');
-        if (fim != std::string::npos) return texto.substr(0, fim) + " pede um valor";
+}
+
+// The operation asked for, its request complete; throws UsoInvalido or the
+// parser's errors.
+const Operacao& LeLinhaDeComando(CLI::App& app, int argc, char* argv[], const Argumentos& a, Pedido& pedido) {
+    app.parse(argc, argv);
+    const std::vector<CLI::App*> escolhidas = app.get_subcommands();
+    SemSobras(app.remaining(), !escolhidas.empty());
+    if (escolhidas.empty()) throw UsoInvalido{"falta a operação"};
+    SemSobras(escolhidas.front()->remaining(), true);
+    const Operacao* operacao = &Operacoes().front();
+    while (escolhidas.front()->get_name() != operacao->nome) ++operacao;
+    if (!a.porta.empty()) pedido.porta = Inteiro(a.porta, 1, 8, "porta");
+    operacao->prepara(a, pedido);
+    return *operacao;
+}
+
+// The outcome on standard output and error; the exit status.
+int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato, long long ms) {
+    bool escrito = true;
+    if (pedido.json) {
+        escrito = Escreve(stdout, ComoJson(operacao, relato, ms).dump() + "\n", true);
+    } else {
+        std::string texto;
+        for (const std::string& linha : relato.linhas) texto += linha + "\n";
+        escrito = Escreve(stdout, texto);
     }
-    return "argumentos inválidos: " + texto;
+    if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
+    // A result that did not reach its reader is no success: the printer
+    // may have acted, but the script cannot know what it said.
+    if (!escrito) {
+        Escreve(stderr, "tavorin-cli: a saída padrão não pôde ser escrita\n");
+        return kSaidaPerdida;
+    }
+    return relato.saida;
 }
 
 // Tavorin's version and the driver library it would load, by the same
@@ -351,76 +515,26 @@ std::string TextoVersao() {
     return texto;
 }
 
-}  // namespace
-
-int main(int argc, char* argv[]) {
+int Principal(int argc, char* argv[]) {
     CLI::App app{"tavorin-cli: as operações da impressora fiscal, sem janelas, pelo mesmo driver (Zub_Dll3).",
                  "tavorin-cli"};
-    app.footer(kRodape);
-    app.require_subcommand(1);
-    app.fallthrough();
-    for (const auto& [chave, texto] : std::vector<std::pair<const char*, const char*>>{
-             {"Usage", "Uso"}, {"OPTIONS", "OPÇÕES"}, {"SUBCOMMAND", "OPERAÇÃO"}, {"Positionals", "Argumentos"},
-             {"REQUIRED", "OBRIGATÓRIO"}, {"TEXT", "TEXTO"}})
-        app.get_formatter()->label(chave, texto);
-    app.option_defaults()->group("Opções");
-    app.set_help_flag("-h,--help", "Mostra esta ajuda e sai");
-    app.set_version_flag("--version", std::function<std::string()>([] { return std::string(); }),
-                         "Mostra a versão do Tavorin e a biblioteca do driver que ele carregaria");
-
     Pedido pedido;
     Argumentos a;
-    app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la nas portas 1 e 2")->type_name("N");
-    app.add_flag("--json", pedido.json, "Um objeto JSON por operação na saída padrão");
-    app.add_flag("--registro", pedido.registro, "Mostra cada troca com o driver na saída de erro, quando acontece");
-
-    app.add_subcommand("testa", "Teste da impressora: porta, relógio, Redução Z e primeira Leitura X, papel e linha");
-    app.add_subcommand("leitura-x", "Leitura X");
-    app.add_subcommand("reducao-z", "Redução Z");
-    app.add_subcommand("gaveta", "Abre a gaveta");
-    app.add_subcommand("contadores", "Lê os contadores COO e CCF");
-    CLI::App* memoria = app.add_subcommand("memoria", "Leitura da memória fiscal, impressa ou em arquivo");
-    memoria->add_option("faixa", a.faixa, "reducoes (padrão) ou datas");
-    memoria->add_option("inicio", a.inicio, "Início: redução (padrão 0001) ou data dd/mm/aa (padrão 01/01/00)");
-    memoria->add_option("fim", a.fim, "Fim: redução (padrão 1000) ou data dd/mm/aa (padrão 30/12/10)");
-    CLI::Option* arquivo = memoria->add_option("--arquivo", a.arquivo, "Grava a leitura no arquivo (padrão LeitM.txt)")
-                               ->expected(0, 1)
-                               ->type_name("[ARQUIVO]");
-    app.add_subcommand("relogio", "Mostra o relógio da impressora");
-    CLI::App* acerta = app.add_subcommand("acerta", "Acerta a data e a hora da impressora");
-    acerta->add_option("data", a.data, "dd/mm/aa")->required();
-    acerta->add_option("hora", a.hora, "hh:mm:ss")->required();
-    CLI::App* verao = app.add_subcommand("verao", "Entra no horário de verão ou sai dele");
-    verao->add_option("sentido", a.sentido, "entra ou sai")->required();
-    CLI::App* envia = app.add_subcommand("envia", "Envia um comando digitado, exatamente como escrito");
-    envia->add_option("comando", a.comando, "O comando, por exemplo .28")->required();
-    envia->add_option("--espera", a.espera, "Limite de espera passado ao driver (padrão 10)")->type_name("N");
-    for (CLI::App* operacao : app.get_subcommands({})) {
-        operacao->group("Operações");
-        if (CLI::Option* ajuda = operacao->get_help_ptr()) ajuda->group("Opções");
-    }
-
+    MontaLinhaDeComando(app, a, pedido);
+    const Operacao* operacao = nullptr;
     try {
-        app.parse(argc, argv);
-        pedido.operacao = app.get_subcommands().front()->get_name();
-        Completa(pedido, a, arquivo->count() > 0);
+        operacao = &LeLinhaDeComando(app, argc, argv, a, pedido);
     } catch (const CLI::CallForVersion&) {
-        Escreve(stdout, TextoVersao());
-        return 0;
+        return Escreve(stdout, TextoVersao()) ? kAceito : kSaidaPerdida;
     } catch (const CLI::CallForHelp&) {
         // Through Escreve, so a Windows console shows the accents too.
-        Escreve(stdout, app.help());
-        return 0;
+        return Escreve(stdout, app.help()) ? kAceito : kSaidaPerdida;
     } catch (const CLI::ParseError& erro) {
-        std::string mensagem = EmPortugues(erro);
-        if (app.get_subcommands().empty()) {
-            const std::vector<std::string> resto = app.remaining();
-            mensagem = resto.empty() ? "falta a operação" : "operação desconhecida: " + Utf8DoArgumento(resto.front());
-        }
-        Escreve(stderr, "tavorin-cli: " + mensagem + "\n(tavorin-cli --help mostra as operações)\n");
+        Escreve(stderr, "tavorin-cli: " + EmPortugues(erro, std::vector<std::string>(argv + 1, argv + argc)) +
+                            "\n(tavorin-cli --help mostra as operações)\n");
         return kUsoInvalido;
     } catch (const UsoInvalido& erro) {
-        Escreve(stderr, "tavorin-cli: " + erro.mensagem + "\n");
+        Escreve(stderr, "tavorin-cli: " + erro.mensagem + "\n(tavorin-cli --help mostra as operações)\n");
         return kUsoInvalido;
     }
 
@@ -441,19 +555,24 @@ int main(int argc, char* argv[]) {
         ObservaTrocas([](const Troca& troca) { Escreve(stderr, Utf8DoDriver(DescreveTroca(troca)) + "\n"); });
 
     const auto inicio = std::chrono::steady_clock::now();
-    const Relato relato = Executa(pedido);
+    Relato relato;
+    if (!operacao->procura || Localiza(pedido, relato)) operacao->executa(pedido, relato);
     FechaPortasAbertas();
     const long long ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio).count();
     InstalaDriver(nullptr);
+    return Mostra(*operacao, pedido, relato, ms);
+}
 
-    if (pedido.json) {
-        Escreve(stdout, ComoJson(pedido, relato, ms).dump() + "\n", true);
-    } else {
-        std::string texto;
-        for (const std::string& linha : relato.linhas) texto += linha + "\n";
-        Escreve(stdout, texto);
-    }
-    if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
-    return relato.saida;
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    // On Windows the arguments come from the wide command line, turned
+    // into the ANSI code page as the windows turn typed text: "?" for a
+    // character the code page lacks, never a look-alike.
+    const std::vector<std::string> argumentos = ArgumentosDoPrograma(argc, argv);
+    std::vector<char*> ponteiros;
+    for (const std::string& argumento : argumentos) ponteiros.push_back(const_cast<char*>(argumento.c_str()));
+    ponteiros.push_back(nullptr);
+    return Principal(static_cast<int>(argumentos.size()), ponteiros.data());
 }

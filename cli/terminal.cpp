@@ -5,6 +5,9 @@
 
 #if defined(_WIN32)
 #include <io.h>
+#include <shellapi.h>
+
+#include <cwchar>
 #else
 #include <unistd.h>
 #endif
@@ -17,22 +20,32 @@ std::string Utf8DoDriver(const std::string& bytes) { return Estreito(Largo(bytes
 std::string DriverDoArgumento(const std::string& argumento) { return argumento; }
 std::string Utf8DoArgumento(const std::string& argumento) { return Utf8DoDriver(argumento); }
 
-void Escreve(std::FILE* saida, const std::string& utf8, bool json) {
+bool Escreve(std::FILE* saida, const std::string& utf8, bool json) {
     std::fflush(saida);
     HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(saida)));
     DWORD modo = 0;
     if (h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &modo)) {
         const std::wstring largo = Largo(utf8, CP_UTF8);
         DWORD escritos = 0;
-        WriteConsoleW(h, largo.data(), static_cast<DWORD>(largo.size()), &escritos, nullptr);
-        return;
+        return largo.empty() ||
+               (WriteConsoleW(h, largo.data(), static_cast<DWORD>(largo.size()), &escritos, nullptr) &&
+                escritos == largo.size());
     }
     const std::string bytes = json ? utf8 : Estreito(Largo(utf8, CP_UTF8), CP_ACP);
-    std::fwrite(bytes.data(), 1, bytes.size(), saida);
-    std::fflush(saida);
+    const bool escrito = std::fwrite(bytes.data(), 1, bytes.size(), saida) == bytes.size();
+    return std::fflush(saida) == 0 && escrito;
 }
 
 bool EhTerminal(std::FILE* saida) { return _isatty(_fileno(saida)) != 0; }
+
+std::vector<std::string> ArgumentosDoPrograma(int, char*[]) {
+    int quantos = 0;
+    wchar_t** largos = CommandLineToArgvW(GetCommandLineW(), &quantos);
+    std::vector<std::string> argumentos;
+    for (int i = 0; largos && i < quantos; ++i) argumentos.push_back(AnsiDoLargo(largos[i], static_cast<int>(wcslen(largos[i]))));
+    LocalFree(largos);
+    return argumentos;
+}
 
 #else
 
@@ -55,12 +68,14 @@ std::string DriverDoArgumento(const std::string& argumento) {
 
 std::string Utf8DoArgumento(const std::string& argumento) { return argumento; }
 
-void Escreve(std::FILE* saida, const std::string& utf8, bool) {
-    std::fwrite(utf8.data(), 1, utf8.size(), saida);
-    std::fflush(saida);
+bool Escreve(std::FILE* saida, const std::string& utf8, bool) {
+    const bool escrito = std::fwrite(utf8.data(), 1, utf8.size(), saida) == utf8.size();
+    return std::fflush(saida) == 0 && escrito;
 }
 
 bool EhTerminal(std::FILE* saida) { return isatty(fileno(saida)) != 0; }
+
+std::vector<std::string> ArgumentosDoPrograma(int argc, char* argv[]) { return {argv, argv + argc}; }
 
 #endif
 

@@ -8,6 +8,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace tavorin::cli {
 
@@ -24,9 +25,14 @@ std::string Utf8DoArgumento(const std::string& argumento);
 
 // Writes UTF-8 text: to a Windows console as Unicode; redirected on
 // Windows, `json` stays UTF-8 and other text goes in the ANSI code page;
-// unchanged elsewhere.
-void Escreve(std::FILE* saida, const std::string& utf8, bool json = false);
+// unchanged elsewhere. False when it could not all be written.
+bool Escreve(std::FILE* saida, const std::string& utf8, bool json = false);
 
 bool EhTerminal(std::FILE* saida);
+
+// The program's arguments, argv[0] included, as 8-bit text: on Windows
+// taken from the wide command line into the ANSI code page as the windows
+// convert typed text ("?" for a character it lacks); elsewhere as given.
+std::vector<std::string> ArgumentosDoPrograma(int argc, char* argv[]);
 
 }  // namespace tavorin::cli

@@ -1,5 +1,6 @@
 #include "registro.h"
 
+#include "calendario_civil.h"
 #include "cp1252.h"
 
 #include <cstdio>
@@ -85,17 +86,27 @@ std::string BytesVisiveis(const std::string& bytes) {
     return texto;
 }
 
+namespace {
+
+// Inside the line's quotes a quote is written \" (a backslash is already
+// doubled), so each quoted field ends at the first bare quote.
+std::string EntreAspas(const std::string& bytes) {
+    std::string texto = "\"";
+    for (char c : BytesVisiveis(bytes)) {
+        if (c == '"') texto += '\\';
+        texto += c;
+    }
+    return texto + '"';
+}
+
+}  // namespace
+
 std::string DescreveTroca(const Troca& troca) {
     using namespace std::chrono;
     const auto desdeEpoca = duration_cast<milliseconds>(troca.quando.time_since_epoch());
     const std::time_t segundos = static_cast<std::time_t>(duration_cast<seconds>(desdeEpoca).count());
     const int milis = static_cast<int>((desdeEpoca.count() % 1000 + 1000) % 1000);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &segundos);
-#else
-    localtime_r(&segundos, &local);
-#endif
+    const std::tm local = comum::HoraLocal(segundos);
     char hora[32];
     std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &local);
 
@@ -110,8 +121,8 @@ std::string DescreveTroca(const Troca& troca) {
     // The quoted fields hold no blank (blanks are made visible), so every
     // blank on the line separates fields and an empty answer still shows.
     return std::string(hora) + milisTexto + "  porta " + std::to_string(troca.porta) + "  espera " +
-           std::to_string(troca.espera) + "  enviado \"" + BytesVisiveis(troca.comando) + "\"  resultado " +
-           std::to_string(troca.resultado) + "  resposta \"" + BytesVisiveis(troca.resposta) + "\"  " + duracao;
+           std::to_string(troca.espera) + "  enviado " + EntreAspas(troca.comando) + "  resultado " +
+           std::to_string(troca.resultado) + "  resposta " + EntreAspas(troca.resposta) + "  " + duracao;
 }
 
 }  // namespace tavorin

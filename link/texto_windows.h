@@ -32,6 +32,32 @@ inline std::string Estreito(const std::wstring& texto, UINT pagina) {
     return Estreito(texto.data(), static_cast<int>(texto.size()), pagina);
 }
 
+// Text typed by the operator as the printer takes it, in the ANSI code
+// page: a character the code page lacks, even outside the BMP, becomes
+// exactly one "?", never its "best fit" ("→" would otherwise reach the
+// printer as ">"). One character at a time for that.
+inline std::string AnsiDoLargo(const wchar_t* texto, int tamanho) {
+    // The UTF-8 code page (a Windows option) takes neither flag nor report.
+    const bool utf8 = GetACP() == CP_UTF8;
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(tamanho));
+    for (int i = 0; i < tamanho;) {
+        const bool par = i + 1 < tamanho && texto[i] >= 0xD800 && texto[i] <= 0xDBFF && texto[i + 1] >= 0xDC00 &&
+                         texto[i + 1] <= 0xDFFF;
+        const int unidades = par ? 2 : 1;
+        char saida[8];
+        BOOL faltou = FALSE;
+        const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, texto + i, unidades, saida,
+                                          sizeof saida, nullptr, utf8 ? nullptr : &faltou);
+        if (n <= 0 || faltou)
+            bytes.push_back('?');
+        else
+            bytes.append(saida, static_cast<std::size_t>(n));
+        i += unidades;
+    }
+    return bytes;
+}
+
 }  // namespace tavorin
 
 #endif

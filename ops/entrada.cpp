@@ -1,5 +1,7 @@
 #include "entrada.h"
 
+#include "calendario_civil.h"
+
 #include <vector>
 
 namespace tavorin {
@@ -34,18 +36,11 @@ std::vector<std::string> Separa(const std::string& texto, char separador) {
 // Digits only, so it cannot fail; long runs are refused before this.
 int Numero(const std::string& digitos) { return digitos.empty() ? 0 : std::stoi(digitos); }
 
-bool Bissexto(int ano) { return (ano % 4 == 0 && ano % 100 != 0) || ano % 400 == 0; }
-
-int DiasNoMes(int mes, int ano) {
-    static const int dias[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    return mes == 2 && Bissexto(ano) ? 29 : dias[mes - 1];
-}
-
 // The year a one- or two-digit year stands for.
-int AnoCompleto(int ano, std::size_t digitos) { return digitos <= 2 ? (ano < 30 ? 2000 + ano : 1900 + ano) : ano; }
+int AnoCompleto(int ano, std::size_t digitos) { return digitos <= 2 ? comum::AnoDoSeculo(ano) : ano; }
 
 std::optional<Data> Valida(int dia, int mes, int ano) {
-    if (mes < 1 || mes > 12 || ano < 1 || dia < 1 || dia > DiasNoMes(mes, ano)) return std::nullopt;
+    if (mes < 1 || mes > 12 || ano < 1 || dia < 1 || dia > comum::DiasNoMes(mes, ano)) return std::nullopt;
     return Data{dia, mes, ano};
 }
 

@@ -7,8 +7,8 @@
 // Dates are read day first with "/" between the fields, whatever the
 // machine's regional settings: d/m/yy, d/m/yyyy (one or two digits for
 // day and month, one, two or four for the year), or a bare run of six or
-// eight digits (ddmmyy, ddmmyyyy). A two-digit year falls in 2000-2029 or
-// 1930-1999; it only decides whether 29 February exists.
+// eight digits (ddmmyy, ddmmyyyy). A two-digit year is 2000-2099, as the
+// fiscal printer reads it.
 //
 // Times are read on the 24-hour clock: h:m or h:m:s (one or two digits
 // each), or a bare run of two, four or six digits (hh, hhmm, hhmmss).

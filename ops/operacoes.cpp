@@ -3,6 +3,7 @@
 #include "arquivo_atomico.h"
 #include "driver.h"
 #include "link.h"
+#include "texto_windows.h"
 
 namespace tavorin {
 
@@ -41,7 +42,8 @@ bool BlocoEntregue(const Desfecho& d) { return d.resultado >= 0 && (d.status == 
 
 EstadoPapel Papel(Desfecho consulta) {
     EstadoPapel estado;
-    estado.semResposta = consulta.resultado < 0;
+    // A driver error or no answer line at all: nothing to say about paper.
+    estado.semResposta = consulta.resultado < 0 || consulta.status.empty();
     const std::string posicao6 = Mid(consulta.resposta, 6, 1);
     estado.semPapel = !estado.semResposta && posicao6 == "5";
     estado.foraDeLinha = !estado.semResposta && posicao6 == "1";
@@ -175,11 +177,21 @@ std::string DadosBloco(const std::string& resposta) {
 
 namespace {
 
+// The program's 8-bit file name (the ANSI code page on Windows) as the
+// system's path.
+std::filesystem::path Caminho(const std::string& arquivo) {
+#if defined(_WIN32)
+    return std::filesystem::path(Largo(arquivo, CP_ACP));
+#else
+    return std::filesystem::path(arquivo);
+#endif
+}
+
 // The blocks go to a file beside the final one that takes its place only
 // once the printer has handed out the last one. Bytes are written as the
 // printer sent them, each line ending CR LF.
 void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao) {
-    ArquivoAtomico saida(arquivo);
+    comum::ArquivoAtomico saida(Caminho(arquivo));
     const auto falha = [&] {
         leitura.gravacao = Gravacao::FalhaNoArquivo;
         leitura.erroArquivo = saida.Erro();

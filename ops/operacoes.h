@@ -67,7 +67,6 @@ struct Desfecho {
     std::string resposta;   // the answer line
     std::string status;     // its second character
 
-    bool Aceito() const { return status == "+"; }
     // Characters 21-22 of the answer, what of them it holds.
     std::string Codigo() const;
 };
@@ -85,7 +84,7 @@ Desfecho UmComando(const Comando& comando);
 // The paper and on-line state, position 6 of the answer to ".23".
 struct EstadoPapel {
     Desfecho consulta;
-    bool semResposta = false;  // the driver's result was negative
+    bool semResposta = false;  // the driver's result was negative, or no answer line
     bool semPapel = false;
     bool foraDeLinha = false;
     bool Pronta() const { return !semResposta && !semPapel && !foraDeLinha; }

@@ -1,12 +1,14 @@
 #include "arquivo.h"
 
+#include "arquivo_atomico.h"
+
+#include <cstdio>
 #include <fstream>
 #include <iterator>
 #include <system_error>
 
 #if defined(_WIN32)
 #define WIN32_LEAN_AND_MEAN
-#include <process.h>
 #include <windows.h>
 #else
 #include <cerrno>
@@ -32,34 +34,6 @@ Leitura LeArquivo(const fs::path& caminho, std::string& bytes) {
     return entrada.bad() ? Leitura::Falhou : Leitura::Lido;
 }
 
-fs::path ArquivoTemporario(const fs::path& caminho) {
-#if defined(_WIN32)
-    unsigned long processo = static_cast<unsigned long>(_getpid());
-#else
-    unsigned long processo = static_cast<unsigned long>(getpid());
-#endif
-    fs::path temporario = caminho;
-    temporario += "." + std::to_string(processo) + ".tmp";
-    return temporario;
-}
-
-void RemoveTemporarios(const fs::path& caminho) {
-    const std::string prefixo = caminho.filename().string() + ".", sufixo = ".tmp";
-    std::error_code erro;
-    for (fs::directory_iterator i(caminho.parent_path(), erro), fim; !erro && i != fim; i.increment(erro)) {
-        const std::string nome = i->path().filename().string();
-        if (nome.size() <= prefixo.size() + sufixo.size() || nome.compare(0, prefixo.size(), prefixo) != 0 ||
-            nome.compare(nome.size() - sufixo.size(), sufixo.size(), sufixo) != 0)
-            continue;
-        bool numero = true;
-        for (std::size_t k = prefixo.size(); k < nome.size() - sufixo.size(); ++k)
-            numero = numero && nome[k] >= '0' && nome[k] <= '9';
-        std::error_code outro;
-        if (numero && fs::symlink_status(i->path(), outro).type() == fs::file_type::regular)
-            fs::remove(i->path(), outro);
-    }
-}
-
 #if defined(_WIN32)
 
 namespace {
@@ -76,20 +50,6 @@ bool GravaTudo(HANDLE arquivo, const std::string& bytes) {
 }
 
 }  // namespace
-
-bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool duravel) {
-    fs::path temporario = ArquivoTemporario(caminho);
-    HANDLE arquivo = CreateFileW(temporario.wstring().c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (arquivo == INVALID_HANDLE_VALUE) return false;
-    bool ok = GravaTudo(arquivo, bytes) && (!duravel || FlushFileBuffers(arquivo));
-    ok = CloseHandle(arquivo) && ok;
-    if (ok)
-        ok = MoveFileExW(temporario.wstring().c_str(), caminho.wstring().c_str(),
-                         MOVEFILE_REPLACE_EXISTING | (duravel ? MOVEFILE_WRITE_THROUGH : 0)) != 0;
-    if (!ok) DeleteFileW(temporario.wstring().c_str());
-    return ok;
-}
 
 bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::string& bytes) {
     HANDLE arquivo = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -160,34 +120,7 @@ bool GravaTudo(int descritor, const std::string& bytes) {
     return true;
 }
 
-// A new or renamed entry must reach the disk too, or a crash could bring
-// back the old state after the program was told the new one was kept.
-void SincronizaPasta(const fs::path& caminho) {
-    fs::path pasta = caminho.parent_path();
-    if (pasta.empty()) pasta = ".";
-    int diretorio = ::open(pasta.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (diretorio >= 0) {
-        ::fsync(diretorio);
-        ::close(diretorio);
-    }
-}
-
 }  // namespace
-
-bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool duravel) {
-    fs::path temporario = ArquivoTemporario(caminho);
-    int descritor = ::open(temporario.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (descritor < 0) return false;
-    bool ok = GravaTudo(descritor, bytes) && (!duravel || ::fsync(descritor) == 0);
-    ok = ::close(descritor) == 0 && ok;
-    if (ok) ok = ::rename(temporario.c_str(), caminho.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporario.c_str());
-        return false;
-    }
-    if (duravel) SincronizaPasta(caminho);
-    return true;
-}
 
 bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::string& bytes) {
     int descritor = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
@@ -199,7 +132,8 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
               ::lseek(descritor, static_cast<off_t>(tamanho), SEEK_SET) >= 0 && GravaTudo(descritor, bytes) &&
               ::fsync(descritor) == 0;
     ok = ::close(descritor) == 0 && ok;
-    if (ok) SincronizaPasta(caminho);
+    // A new entry must reach the disk too, or a crash could lose it.
+    if (ok) comum::SincronizaPasta(caminho);
     return ok;
 }
 
@@ -255,5 +189,16 @@ bool Grava(const fs::path& caminho, const std::string& bytes, std::ios::openmode
 bool GravaSimples(const fs::path& caminho, const std::string& bytes) { return Grava(caminho, bytes, std::ios::trunc); }
 
 bool Acrescenta(const fs::path& caminho, const std::string& bytes) { return Grava(caminho, bytes, std::ios::app); }
+
+bool SobrescreveNoLugar(const fs::path& caminho, const std::string& bytes) {
+#if defined(_WIN32)
+    std::FILE* arquivo = _wfopen(caminho.c_str(), L"r+b");
+#else
+    std::FILE* arquivo = std::fopen(caminho.c_str(), "r+b");
+#endif
+    if (!arquivo) return Grava(caminho, bytes, std::ios::trunc);
+    const bool escrito = std::fwrite(bytes.data(), 1, bytes.size(), arquivo) == bytes.size();
+    return std::fclose(arquivo) == 0 && escrito;
+}
 
 }  // namespace zubsim

@@ -1,5 +1,6 @@
 // File access for the state, the fiscal memory, the paper roll and the
 // answer file, and the lock that makes one printer of many processes.
+// The state file is replaced through comum::GravaAtomico.
 #pragma once
 
 #include <cstdint>
@@ -14,16 +15,6 @@ enum class Leitura { Lido, Ausente, Falhou };
 // (a directory, a pipe, a device) fails rather than being read.
 Leitura LeArquivo(const std::filesystem::path& caminho, std::string& bytes);
 
-// Replaces `caminho` so that a crash at any moment leaves either the old
-// or the new content: a temporary file beside it renamed over it. With
-// `duravel` the file is flushed to the disk first and, on POSIX, the
-// directory after the rename.
-bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes, bool duravel = true);
-
-// Removes the temporary files GravaAtomico leaves beside `caminho` when a
-// process dies in the middle of it (regular files of that naming only).
-void RemoveTemporarios(const std::filesystem::path& caminho);
-
 // Cuts the file to its first `tamanho` bytes, appends `bytes` and flushes
 // it (and its directory) to the disk. Creates it when `tamanho` is 0; false
 // when it is shorter than `tamanho`.
@@ -32,12 +23,13 @@ bool AcrescentaDuravel(const std::filesystem::path& caminho, uint64_t tamanho, c
 // Writes the file anew, no flush to the disk.
 bool GravaSimples(const std::filesystem::path& caminho, const std::string& bytes);
 
+// Writes `bytes` over the start of the file, creating it if needed, without
+// cutting it first: a file of one fixed size rewritten in place this way
+// costs no flush to the disk.
+bool SobrescreveNoLugar(const std::filesystem::path& caminho, const std::string& bytes);
+
 // Appends to the end of the file, creating it if needed.
 bool Acrescenta(const std::filesystem::path& caminho, const std::string& bytes);
-
-// Name of the temporary file that GravaAtomico uses for `caminho` in this
-// process (the process id keeps two processes from sharing one).
-std::filesystem::path ArquivoTemporario(const std::filesystem::path& caminho);
 
 // An exclusive lock on `caminho` (created if missing) that every process
 // honours, held from construction until destruction; waits for it.

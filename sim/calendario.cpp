@@ -1,5 +1,7 @@
 #include "calendario.h"
 
+#include "calendario_civil.h"
+
 #include <ctime>
 
 namespace zubsim {
@@ -12,15 +14,10 @@ int64_t DivisaoPiso(int64_t a, int64_t b) {
     return q;
 }
 
-bool Bissexto(int ano) { return (ano % 4 == 0 && ano % 100 != 0) || ano % 400 == 0; }
-
 }  // namespace
 
 bool DataValida(int ano, int mes, int dia) {
-    static const int kDiasNoMes[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
-    if (ano < 1 || ano > 9999 || mes < 1 || mes > 12 || dia < 1) return false;
-    int maximo = kDiasNoMes[mes - 1] + ((mes == 2 && Bissexto(ano)) ? 1 : 0);
-    return dia <= maximo;
+    return ano >= 1 && ano <= 9999 && mes >= 1 && mes <= 12 && dia >= 1 && dia <= comum::DiasNoMes(mes, ano);
 }
 
 bool HoraValida(int hora, int minuto, int segundo) {
@@ -79,12 +76,7 @@ bool NumeroDeDataValido(int numero) {
 
 int64_t AgoraNoHost() {
     std::time_t agora = std::time(nullptr);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &agora);
-#else
-    localtime_r(&agora, &local);
-#endif
+    const std::tm local = comum::HoraLocal(agora);
     Momento momento;
     momento.data = Data{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday};
     momento.hora = local.tm_hour;

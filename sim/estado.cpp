@@ -1,6 +1,7 @@
 #include "estado.h"
 
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -9,6 +10,7 @@
 #include <zlib.h>
 
 #include "arquivo.h"
+#include "arquivo_atomico.h"
 #include "calendario.h"
 
 namespace zubsim {
@@ -307,13 +309,55 @@ Carga CarregaEstado(const fs::path& pasta, Gravado& gravado) {
     return Carga::Lida;
 }
 
+namespace {
+
+// "leitura=tipo inicio fim proximo emissao", padded to one length so that
+// each rewrite covers the last.
+constexpr std::size_t kTamanhoPosicao = 80;
+
+std::string TextoDaPosicao(const LeituraEmCurso& l) {
+    std::string texto = "leitura=" + Junta({l.tipo, l.inicio, l.fim, l.proximo, l.emissao});
+    texto.resize(kTamanhoPosicao - 1, ' ');
+    return texto + '\n';
+}
+
+}  // namespace
+
+int PosicaoGuardada(const fs::path& pasta, const LeituraEmCurso& leitura) {
+    // Read at every command while a reading goes on: the plain C calls
+    // cost a fraction of a stream's.
+    const fs::path caminho = pasta / kArquivoLeitura;
+#if defined(_WIN32)
+    std::FILE* arquivo = _wfopen(caminho.c_str(), L"rb");
+#else
+    std::FILE* arquivo = std::fopen(caminho.c_str(), "rb");
+#endif
+    if (!arquivo) return -1;
+    std::string texto(kTamanhoPosicao + 1, '\0');
+    texto.resize(std::fread(texto.data(), 1, texto.size(), arquivo));
+    std::fclose(arquivo);
+    if (texto.size() != kTamanhoPosicao) return -1;
+    std::istringstream campos(texto.substr(8));
+    LeituraEmCurso guardada;
+    if (texto.compare(0, 8, "leitura=") != 0 ||
+        !(campos >> guardada.tipo >> guardada.inicio >> guardada.fim >> guardada.proximo >> guardada.emissao))
+        return -1;
+    const bool mesma = guardada.tipo == leitura.tipo && guardada.inicio == leitura.inicio &&
+                       guardada.fim == leitura.fim && guardada.emissao == leitura.emissao;
+    return mesma && Entre(guardada.proximo, 0, 1000000) ? guardada.proximo : -1;
+}
+
+bool GuardaPosicao(const fs::path& pasta, const LeituraEmCurso& leitura) {
+    return SobrescreveNoLugar(pasta / kArquivoLeitura, TextoDaPosicao(leitura));
+}
+
 bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
     const Estado& estado = gravado.estado;
     std::error_code erro;
     fs::create_directories(pasta, erro);
     // Under the lock no other save is under way: a temporary file of ours
     // is what a killed process left behind.
-    RemoveTemporarios(pasta / kArquivoEstado);
+    comum::RemoveTemporarios(pasta / kArquivoEstado);
     Memoria memoria = gravado.memoria;
     if (estado.reducoes.size() != memoria.registros) {
         // The fiscal memory only grows: the new records go after the bytes
@@ -327,7 +371,7 @@ bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
                           Crc(memoria.crc, novos.data(), novos.size())};
     }
     std::string texto = Serializa(estado, memoria);
-    if (!GravaAtomico(pasta / kArquivoEstado, texto, duravel)) return false;
+    if (!comum::GravaAtomico(pasta / kArquivoEstado, texto, duravel)) return false;
     gravado.texto = std::move(texto);
     gravado.memoria = memoria;
     gravado.tamanhoMemoria = Tamanho(pasta / kArquivoMemoria);

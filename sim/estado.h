@@ -20,6 +20,7 @@ inline constexpr int kFormatoEstado = 2;
 inline constexpr const char* kArquivoEstado = "ZubSim-estado.txt";
 inline constexpr const char* kArquivoMemoria = "ZubSim-memoria.txt";
 inline constexpr const char* kArquivoBobina = "ZubSim-bobina.txt";
+inline constexpr const char* kArquivoLeitura = "ZubSim-leitura.txt";
 
 // Limits of what the printer can count: the answers show six digits of
 // COO and CCF, twelve of a coupon's amounts, and the fiscal memory holds
@@ -120,6 +121,14 @@ struct Gravado {
     Memoria memoria;
     uint64_t tamanhoMemoria = 0;   // the fiscal memory file's size then
 };
+
+// The position of a reading to the file, kept beside the state and
+// rewritten in place at every block: replacing the state file block by
+// block would cost a flush of the disk each time. It counts only for the
+// reading the state names (kind, range and time of issue alike).
+// The position kept for `leitura`, or -1 when none is kept for it.
+int PosicaoGuardada(const std::filesystem::path& pasta, const LeituraEmCurso& leitura);
+bool GuardaPosicao(const std::filesystem::path& pasta, const LeituraEmCurso& leitura);
 
 enum class Carga { Nova, Lida, Ilegivel };
 // Loads the state of `pasta`, reusing `gravado` while the state file still

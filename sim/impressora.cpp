@@ -1,9 +1,11 @@
 #include "impressora.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <system_error>
 
 #include "arquivo.h"
+#include "arquivo_atomico.h"
 #include "calendario.h"
 #include "estado.h"
 #include "relatorios.h"
@@ -272,12 +274,12 @@ std::string Execucao::LeituraMemoria() {
 std::string Execucao::ProximoBloco() {
     if (e_.leitura.tipo == 0) return Recusa(Erro::SemLeitura);
     RelatorioMemoria relatorio(e_, e_.leitura);
-    // The position is kept in this process's memory only: saving it block
-    // by block would cost more than the block, and a reading that another
-    // process's command ends is ended on the disk by that command.
+    // A ".++" from any process goes on from where the last one left: the
+    // end is saved in the state, the position beside it (Executa).
     std::size_t proximo = static_cast<std::size_t>(e_.leitura.proximo);
     if (proximo >= relatorio.Linhas()) {
         e_.leitura = LeituraEmCurso{};
+        alterou = true;
         return Resposta(comando_, ']').Linha();
     }
     ++e_.leitura.proximo;
@@ -478,6 +480,9 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
 
     // Everything but the records, which only ever grow, to put back.
     Estado& estado = gravado.estado;
+    // A reading to the file may have gone on in another process since.
+    if (estado.leitura.tipo != 0)
+        estado.leitura.proximo = std::max(estado.leitura.proximo, PosicaoGuardada(pasta, estado.leitura));
     const std::size_t reducoesAntes = estado.reducoes.size();
     std::vector<Reducao> reducoes = std::move(estado.reducoes);
     const Estado antes = estado;
@@ -512,11 +517,15 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
             const fs::path arquivo = pasta / kArquivoEstado;
             gravado.texto = textoAntes;
             gravado.memoria = memoriaAntes;
-            if (textoAntes.empty() ? !fs::remove(arquivo, erro) : !GravaAtomico(arquivo, textoAntes))
+            if (textoAntes.empty() ? !fs::remove(arquivo, erro) : !comum::GravaAtomico(arquivo, textoAntes))
                 lembrado = Lembrado{};
         }
         return false;
     }
+    const LeituraEmCurso& leitura = estado.leitura;
+    if (trava.Obtida() && (leitura.tipo != antes.leitura.tipo || leitura.proximo != antes.leitura.proximo ||
+                           leitura.emissao != antes.leitura.emissao))
+        GuardaPosicao(pasta, leitura);
     // The state is kept first: a paper roll that cannot be written loses a
     // copy, a lost state would lose the fiscal record.
     if (!execucao.bobina.empty()) {

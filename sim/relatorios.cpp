@@ -120,10 +120,4 @@ std::string RelatorioMemoria::Linha(std::size_t indice) const {
     return "FIM DA LEITURA";
 }
 
-std::string RelatorioMemoria::Texto() const {
-    std::string texto;
-    for (std::size_t i = 0; i < Linhas(); ++i) texto += Linha(i) + "\n";
-    return texto;
-}
-
 }  // namespace zubsim

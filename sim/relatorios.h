@@ -32,7 +32,6 @@ public:
     RelatorioMemoria(const Estado& estado, const LeituraEmCurso& pedido);
     std::size_t Linhas() const;
     std::string Linha(std::size_t indice) const;   // UTF-8
-    std::string Texto() const;                      // all lines, each ending "\n"
 
 private:
     static constexpr std::size_t kLinhasCabecalho = 3;

@@ -25,3 +25,21 @@ PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-c
 PACOTES_DEB=(dpkg-dev file lintian debootstrap xvfb xdotool xclip imagemagick)
 # tools/fuzz: clang and its libFuzzer and sanitizer runtimes.
 PACOTES_FUZZ=(clang-14 libclang-rt-14-dev zlib1g-dev cmake make)
+
+# A virtual X screen on a free display number, for what must show windows
+# without one:
+#   inicia_xvfb GEOMETRY LOG [XVFB_OPTION...]
+# starts Xvfb with one screen of GEOMETRY (e.g. 1024x768x24), its output in
+# LOG, waits until it takes connections, exports DISPLAY and leaves its
+# process id in $xvfb (for the caller to end). Fails when it does not start.
+inicia_xvfb() {
+    local geometria=$1 registro=$2 numero
+    shift 2
+    numero=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 "$geometria" -nolisten tcp "$@" 3>"$numero" >"$registro" 2>&1 &
+    xvfb=$!
+    for _ in $(seq 100); do [ -s "$numero" ] && break; sleep 0.1; done
+    if [ ! -s "$numero" ]; then rm -f "$numero"; return 1; fi
+    export DISPLAY=:$(head -1 "$numero")
+    rm -f "$numero"
+}

@@ -7,7 +7,6 @@
 #include "driver_library.h"
 #include "identidade.h"
 #include "link.h"
-#include "texto_windows.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -17,7 +16,9 @@
 #include <regex>
 #include <sstream>
 
-#if !defined(_WIN32)
+#if defined(_WIN32)
+#include "texto_windows.h"
+#else
 #include <sys/wait.h>
 #endif
 
@@ -52,19 +53,23 @@ protected:
             PoeAmbiente(nomes.back().c_str(), par.substr(par.find('=') + 1).c_str());
         }
         const std::string citado = programa.find(' ') == std::string::npos ? programa : '"' + programa + '"';
-        int saida = std::system((citado + " " + argumentos + " >cli-saida.txt 2>cli-erros.txt").c_str());
+        // Beside the test's folder, wherever the program runs.
+        const fs::path padrao = pasta.Caminho() / "cli-saida.txt", erros = pasta.Caminho() / "cli-erros.txt";
+        int saida = std::system((citado + " " + argumentos + " >\"" + padrao.string() + "\" 2>\"" + erros.string() + "\"").c_str());
 #if !defined(_WIN32)
         saida = WIFEXITED(saida) ? WEXITSTATUS(saida) : -1;
 #endif
         for (const std::string& nome : nomes) PoeAmbiente(nome.c_str(), nullptr);
-        Execucao e{saida, LeArquivo("cli-saida.txt"), LeArquivo("cli-erros.txt")};
+        Execucao e{saida, LeArquivo(padrao), LeArquivo(erros)};
 #if defined(_WIN32)
-        // Text written to a Windows file ends its lines CR LF.
+        // Text written to a Windows file ends its lines CR LF; messages
+        // are in the ANSI code page.
         for (std::string* texto : {&e.padrao, &e.erros})
             for (std::size_t i; (i = texto->find("\r\n")) != std::string::npos;) texto->erase(i, 1);
+        e.erros = Estreito(Largo(e.erros, CP_ACP), CP_UTF8);
 #endif
-        fs::remove("cli-saida.txt");
-        fs::remove("cli-erros.txt");
+        fs::remove(padrao);
+        fs::remove(erros);
         return e;
     }
     DiretorioTemporario pasta;
@@ -98,7 +103,9 @@ TEST_F(Cli, ExitStatuses) {
         {"", "reducao-z", 1, "", "ERRO 13"},
         {"", "envia .99", 1, "@-99", "ERRO 01"},
         {"", "contadores", 0, "COO: 0002\nCCF: 0000\n", ""},
-        {"ZUBSIM_PORTA=0", "testa", 2, "", "nenhuma impressora respondeu nas portas 1 e 2"},
+        {"", "memoria datas 01/12/29 31/01/30", 0, "@+16", ""},
+        {"ZUBSIM_PORTA=0", "testa", 2, "", "nenhuma impressora respondeu nas portas 1 e 2 (porta 1: sem resposta; porta 2: sem resposta)"},
+        {"ZUBSIM_PORTA=2", "--porta 1 relogio", 2, "", "sem resposta da impressora na porta 1"},
         {"ZUBSIM_MUDA=1", "--porta 1 gaveta", 2, "", "sem resposta da impressora na porta 1"},
     };
     for (const auto& caso : casos) {
@@ -129,10 +136,28 @@ TEST_F(Cli, ExchangeLogAndAnUnreplaceableAnswerFile) {
     EXPECT_EQ(presa.erros.find("nenhuma impressora"), std::string::npos) << presa.erros;
 }
 
+// No printer found: what each port gave. A printer whose memory cannot be
+// read answers ERRO 06; a folder where the answer file cannot be made is
+// no silent printer.
+TEST_F(Cli, WhatEachPortAnswered) {
+    GravaArquivo(pasta.Caminho() / "ZubSim-estado.txt", "estragado");
+    const Execucao e = Roda("testa");
+    EXPECT_EQ(e.saida, 2);
+    EXPECT_NE(e.erros.find("nas portas 1 e 2 (porta 1: ERRO 06; porta 2: sem resposta)"), std::string::npos) << e.erros;
+#if !defined(_WIN32)
+    fs::current_path("/proc");
+    const Execucao semPasta = Roda("contadores", "", PastaDoPrograma() + kPrograma);
+    fs::current_path(pasta.Caminho());
+    EXPECT_EQ(semPasta.saida, 2);
+    EXPECT_NE(semPasta.erros.find("porta 1: o arquivo de resposta RespZub.txt não pôde ser gravado"), std::string::npos)
+        << semPasta.erros;
+#endif
+}
+
 // One object per operation, 8-bit answers as UTF-8.
 TEST_F(Cli, JsonReadBack) {
-    const auto json = [this](const std::string& argumentos) {
-        const Execucao e = Roda("--json " + argumentos);
+    const auto json = [this](const std::string& argumentos, const std::string& variaveis = "") {
+        const Execucao e = Roda("--json " + argumentos, variaveis);
         return nlohmann::json::parse(e.padrao);
     };
     const nlohmann::json teste = json("testa");
@@ -148,6 +173,13 @@ TEST_F(Cli, JsonReadBack) {
     const nlohmann::json bloco = json("envia \".1500011000#\" --espera 100");
     EXPECT_EQ(bloco["resposta"], "@+0001LEITURA DA MEMÓRIA FISCAL}");
     EXPECT_EQ(bloco["espera"], 100);
+    EXPECT_TRUE(bloco["erro"].is_null());
+    // A failed operation's own fields are null, not made of an empty answer.
+    const nlohmann::json mudo = json("--porta 1 relogio", "ZUBSIM_MUDA=1");
+    EXPECT_EQ(mudo["saida"], 2);
+    EXPECT_TRUE(mudo["relogio"].is_null());
+    EXPECT_TRUE(mudo["erro"].is_null());
+    EXPECT_EQ(json("testa", "ZUBSIM_PORTA=0")["papel"], nullptr);
     const nlohmann::json recusa = json("verao sai");
     EXPECT_EQ(recusa["saida"], 1);
     EXPECT_EQ(recusa["comando"], ".36N");
@@ -184,26 +216,75 @@ TEST_F(Cli, ReadingToFileByteForByte) {
     EXPECT_EQ(std::regex_replace(arquivo, hora, "#"), std::regex_replace(esperado, hora, "#"));
     EXPECT_NE(arquivo.find("MEM\xD3RIA"), std::string::npos);
     EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(blocos) + " blocos)\n");
+    // The reading ended for every process, not just the one that read it.
+    const Execucao depois = Roda("envia .++ --espera 100");
+    EXPECT_EQ(depois.saida, 1);
+    EXPECT_NE(depois.erros.find("ERRO 23"), std::string::npos) << depois.erros;
     for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
         EXPECT_TRUE(entrada.path().filename().string().find("LeitM") == std::string::npos ||
                     entrada.path().filename() == "LeitM.txt")
             << entrada.path();
 }
 
-// Refused with a message and exit 64, nothing sent (no answer file), and
+#if defined(_WIN32)
+// Arguments from the wide command line: a character the ANSI code page
+// lacks reaches the printer as "?", as from the windows, not as a look-alike.
+TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
+    const std::wstring programa = Largo(PastaDoPrograma() + kPrograma, CP_ACP);
+    const int saida = _wsystem((L"\"\"" + programa + L"\" --json envia \".2\u2192\" >saida.txt\"").c_str());
+    EXPECT_EQ(saida, 1);
+    EXPECT_EQ(nlohmann::json::parse(LeArquivo("saida.txt"))["comando"], ".2?");
+}
+#endif
+
+// Exit 73: the file cannot take the reading (a folder in its place), which
+// stays as it was. Exit 74: the result could not be written.
+TEST_F(Cli, FileAndOutputFailures) {
+    fs::create_directory("LeitM.txt");
+    const Execucao e = Roda("--json memoria reducoes --arquivo");
+    EXPECT_EQ(e.saida, 73) << e.erros;
+    EXPECT_NE(e.erros.find("não foi possível gravar o arquivo LeitM.txt"), std::string::npos) << e.erros;
+    EXPECT_TRUE(fs::is_directory("LeitM.txt"));
+    EXPECT_EQ(nlohmann::json::parse(e.padrao)["saida"], 73);
+#if !defined(_WIN32)
+    const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
+    EXPECT_EQ(WEXITSTATUS(saida), 74);
+    EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
+#endif
+}
+
+// Refused with a message in the program's words and exit 64, nothing sent
+// (no answer file): each kind of mistake, the parser's own among them; and
 // the library's absence told apart with exit 3.
 TEST_F(Cli, BadInputAndNoLibrary) {
-    const std::string comprido = "envia ." + std::string(255, '9');
-    for (const std::string& argumentos :
-         {std::string("foo"), std::string(""), std::string("acerta 31/02/24 10:00"), std::string("acerta 01/02/24 24:00"),
-          std::string("memoria datas 02/01/24 01/01/24"), std::string("memoria reducoes 0010 0005"),
-          std::string("memoria reducoes 1 10000"), std::string("--porta 9 testa"), std::string("--porta 0 relogio"),
-          std::string("verao talvez"), comprido, std::string("envia .28 --espera 40000")}) {
-        const Execucao e = Roda(argumentos);
-        EXPECT_EQ(e.saida, 64) << argumentos;
-        EXPECT_EQ(e.padrao, "") << argumentos;
-        EXPECT_NE(e.erros, "") << argumentos;
-        EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
+    const struct {
+        std::string argumentos, mensagem;
+    } casos[] = {
+        {"foo", "operação desconhecida: foo"},
+        {"", "falta a operação"},
+        {"testa mais", "argumento a mais: mais"},
+        {"--depressa testa", "opção desconhecida: --depressa"},
+        {"acerta 01/02/24", "falta o argumento hora"},
+        {"testa --porta", "a opção --porta pede um valor"},
+        {"--json=talvez testa", "valor que a opção não aceita"},
+        {"acerta 31/02/24 10:00", "data inválida"},
+        {"acerta 01/02/24 24:00", "hora inválida"},
+        {"memoria datas 02/01/24 01/01/24", "a faixa começa depois de terminar"},
+        {"memoria reducoes 0010 0005", "a faixa começa depois de terminar"},
+        {"memoria reducoes 1,5 3", "início da faixa de reduções inválido: \"1,5\""},
+        {"memoria reducoes 1 10000", "fim da faixa"},
+        {"--porta 9 testa", "porta inválida"},
+        {"--porta 0 relogio", "porta inválida"},
+        {"verao talvez", "verao pede"},
+        {"envia ." + std::string(255, '9'), "comando com 256 caracteres; o driver aceita até 255"},
+        {"envia .28 --espera 40000", "espera inválida"},
+    };
+    for (const auto& caso : casos) {
+        const Execucao e = Roda(caso.argumentos);
+        EXPECT_EQ(e.saida, 64) << caso.argumentos;
+        EXPECT_EQ(e.padrao, "") << caso.argumentos;
+        EXPECT_EQ(e.erros.rfind("tavorin-cli: " + caso.mensagem, 0), 0u) << caso.argumentos << "\n" << e.erros;
+        EXPECT_FALSE(fs::exists(kArquivoResposta)) << caso.argumentos;
     }
     fs::copy_file(PastaDoPrograma() + kPrograma, kPrograma);
     const Execucao e = Roda("testa", "", (pasta.Caminho() / kPrograma).string());

@@ -143,6 +143,10 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
     const std::string linha = DescreveTroca(troca);
     EXPECT_NE(linha.find("  porta 2  espera 180  enviado \".13\xB7\"  resultado -100  resposta \"\"  12,345 ms"),
               std::string::npos) << linha;
+    // A quote inside a field cannot end it early.
+    const Troca aspas{std::chrono::system_clock::now(), 1, 10, ".2\"", 0, "x\\\"", std::chrono::microseconds(0)};
+    EXPECT_NE(DescreveTroca(aspas).find("enviado \".2\\\"\"  resultado 0  resposta \"x\\\\\\\"\"  0,000 ms"),
+              std::string::npos) << DescreveTroca(aspas);
     EXPECT_EQ(linha.find('\n'), std::string::npos);
 }
 

@@ -4,6 +4,7 @@
 // included, and the printer test held to the one port the command line
 // names.
 #include "ambiente.h"
+#include "entrada.h"
 #include "fake_driver.h"
 #include "link.h"
 #include "operacoes.h"
@@ -128,24 +129,65 @@ TEST_F(Ops, AnotherProgramHoldingTheOldFile) {
         EXPECT_EQ(LeArquivo("saida.txt"), caso.gravada ? "NOVO\r\n" : "velho\r\n");
         EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
     }
+    // A read-only file is not replaced, nor moved aside and left there.
+    SetFileAttributesW(L"saida.txt", FILE_ATTRIBUTE_READONLY);
+    driver.Enfileira(".1500011000#", Bloco("NOVO", ']'));
+    const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
+    SetFileAttributesW(L"saida.txt", FILE_ATTRIBUTE_NORMAL);
+    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
+    EXPECT_EQ(LeArquivo("saida.txt"), "velho\r\n");
+    EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
 }
 #endif
 
+// "typed=becomes"; a text without "=" does not read as the rule's kind.
+// One case per branch and boundary of each rule.
+TEST(EntryRules, WhatATypedTextBecomes) {
+    const std::pair<std::optional<std::string> (*)(const std::string&), std::vector<std::string>> regras[] = {
+        // Day first; a two-digit year is always this century's.
+        {NormalizaData, {" 5/3/9 =05/03/09", "050309=05/03/09", "01012001=01/01/01", "29/2/00=29/02/00",
+                         "29/02/1900", "31/04/09", "0/1/09", "12/31/09", "01/01/0000", "1/1/209", "5-3-09",
+                         "0503091", "310409", "\xD9\xA5/3/9", ""}},
+        // What the printer is sent for a date range.
+        {DataSeisDigitos, {"01/01/00=010100", "5/3/2009=050309", "31/01/30=310130", "31/02/09"}},
+        {NormalizaHora, {"9:5=09:05:00", " 14:30:15 =14:30:15", "14=14:00:00", "0905=09:05:00",
+                         "235959=23:59:59", "930", "24:00", "12:60", "9:59:60", "014:30", "14:30:00:00", ""}},
+        // A whole number of at least four digits; the first decimal after
+        // a comma rounds half away from zero.
+        {NormalizaNumero, {"7=0007", " +00007 =0007", "-7=-0007", "-0,4=0000", "2,4999=0002", "-2,5=-0003",
+                           "9999,5=10000", ",5=0001",
+                           "123456789012345678901234567890=123456789012345678901234567890", "1.5", "1,2,3", ""}},
+    };
+    for (const auto& [regra, casos] : regras)
+        for (const std::string& caso : casos) {
+            const std::size_t igual = caso.find('=');
+            const std::optional<std::string> lido = regra(caso.substr(0, igual));
+            EXPECT_EQ(lido.value_or("(nada)"), igual == std::string::npos ? "(nada)" : caso.substr(igual + 1)) << caso;
+        }
+    // Two-digit years from 30 on are after 29's, not seventy years before.
+    EXPECT_LT(*LeData("01/12/29"), *LeData("31/01/30"));
+    EXPECT_EQ(LeData("1/1/99")->ano, 2099);
+}
+
 // The command line's --porta: the printer test probes that port only and
-// runs to its end there; a negative paper check is no answer, not paper.
+// runs to its end there; a paper check with a driver error or no answer
+// line is no answer, not paper.
 TEST_F(Ops, PrinterTestOnOnePort) {
-    driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
-    driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
-    driver.Enfileira(".23", Atendimento{Status23('5'), -2});
-    const TesteImpressora teste = TestaImpressora({5});
-    EXPECT_TRUE(teste.encontrada);
-    EXPECT_EQ(Porta, 5);
-    EXPECT_EQ(teste.relogio, "Horario de Verao 05/12/03 14:30");
-    EXPECT_EQ(PalavraReducao(teste.reducao) + "|" + PalavraLeituraX(teste.leituraX), "Obrigatória|Efetuada");
-    EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), "Sem Resposta|Sem Resposta");
-    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(5), ChTXRX(5, 3, ".28"), ChTXRX(5, 10, ".28"), ChTXRX(5, 10, ".23"),
-                                         ChFecha(5)}))
-        << Descreve(driver.chamadas);
+    for (const Atendimento& papel : {Atendimento{Status23('5'), -2}, Atendimento{"", 0}, Atendimento{std::nullopt, 0}}) {
+        driver.Limpa();
+        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
+        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
+        driver.Enfileira(".23", papel);
+        const TesteImpressora teste = TestaImpressora({5});
+        EXPECT_TRUE(teste.encontrada);
+        EXPECT_EQ(Porta, 5);
+        EXPECT_EQ(teste.relogio, "Horario de Verao 05/12/03 14:30");
+        EXPECT_EQ(PalavraReducao(teste.reducao) + "|" + PalavraLeituraX(teste.leituraX), "Obrigatória|Efetuada");
+        EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), "Sem Resposta|Sem Resposta");
+        EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(5), ChTXRX(5, 3, ".28"), ChTXRX(5, 10, ".28"), ChTXRX(5, 10, ".23"),
+                                             ChFecha(5)}))
+            << Descreve(driver.chamadas);
+    }
 }
 
 }  // namespace

@@ -2,6 +2,8 @@
 // the program drives it, in a fresh working directory per test with every
 // ZUBSIM_* setting cleared.
 #include "ambiente.h"
+#include "calendario.h"
+#include "impressora.h"
 #include "respostas.h"
 #include "zubsim.h"
 
@@ -293,7 +295,14 @@ TEST_F(Simulador, StateFile) {
     EXPECT_EQ(LeArquivo(memoria), "reducao=1 6 20240301 1709287200 500 500\n");
     EXPECT_FALSE(fs::exists(velho));
 
-    std::filesystem::create_directory(Estado().string() + "." + std::to_string(getpid()) + ".tmp");
+    // No lock to be had: the state is read but not saved.
+    const fs::path trava = Estado().string() + ".trava";
+    fs::remove(trava);
+#if defined(_WIN32)
+    fs::create_directory(trava);
+#else
+    fs::create_symlink("nenhuma/pasta", trava);
+#endif
     Roteiro({{".13", "-07"}, {".5609", "+ 5=0008"}});
 }
 
@@ -337,6 +346,44 @@ TEST_F(Simulador, NoAnswerNothingDone) {
     }
     fs::remove(tavorin::kArquivoResposta);
     Roteiro({{".5609", "+ 5=0001"}, {".28", "+ 10=0000 44=010324"}, {".++", "-23"}});
+}
+
+// An answer that cannot be handed over undoes its command: the state
+// file, the fiscal memory and the paper roll stay as they were, and the
+// printer (here the one behind the exports) carries on from there.
+TEST_F(Simulador, UndeliveredAnswerUndoesTheCommand) {
+    Roteiro({{".35100000010324", "+"}, {".13", "+"}});
+    Ambiente ambiente;
+    ambiente.diretorio = Estado().parent_path();
+    const fs::path memoria = ambiente.diretorio / "ZubSim-memoria.txt";
+    for (const char* comando : {".14", ".13", ".17", ".35100000020324", ".1500019999"}) {
+        const std::string estado = LeArquivo(Estado()), registros = LeArquivo(memoria), bobina = Bobina();
+        EXPECT_FALSE(Executa(comando, ambiente, AgoraNoHost(), [](const std::string&) { return false; })) << comando;
+        EXPECT_EQ(LeArquivo(Estado()), estado) << comando;
+        EXPECT_EQ(LeArquivo(memoria).substr(0, registros.size()), registros) << comando;
+        EXPECT_EQ(Bobina(), bobina) << comando;
+    }
+    Roteiro({{".5609", "+ 5=0001"}, {".14", "+ 10=0001"}, {".1500019999#", "]|REDU\xC7\xC3O 0001"}});
+}
+
+// A reading to the file is one for every process: each ".++" goes on from
+// the last block any of them got, and after the end every one gets 23.
+// (The printer's code linked into this test keeps a state of its own in
+// memory, as another process would.)
+TEST_F(Simulador, ReadingSharedByProcesses) {
+    Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".14", "+"}, {".1500019999#", "+ 3=0001"}, {".++", "+ 3=0002"}});
+    Ambiente ambiente;
+    ambiente.diretorio = Estado().parent_path();
+    std::string linha;
+    const auto outro = [&](const char* comando) {
+        EXPECT_TRUE(Executa(comando, ambiente, AgoraNoHost(), [&linha](const std::string& l) { return linha = l, true; }));
+        return linha.substr(0, 2) + (linha[1] == '-' ? linha.substr(20, 2) : linha.substr(2, 4));
+    };
+    EXPECT_EQ(outro(".++"), "@+0003");
+    Roteiro({{".++", "+ 3=0004"}});
+    while (Campo(resposta_, 2, 1) == "+") Envia(".++");
+    EXPECT_EQ(Campo(resposta_, 1, 6), "@]++  ");
+    EXPECT_EQ(outro(".++"), "@-23");
 }
 
 // Two processes sending Leitura X at once, on disk and on tmpfs: every

@@ -11,24 +11,15 @@ class TextoTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // "typed=becomes"; a text without "=" stays exactly as typed. One case
-    // per branch and boundary of each rule.
+    // "typed=becomes"; a text without "=" stays exactly as typed. The rules
+    // themselves are tested without Qt; here, what the boxes add: non-ASCII
+    // text through QString, and an unreadable text kept as typed.
     void regrasDeEntrada() {
         const std::pair<QString (*)(const QString&), QStringList> regras[] = {
-            // Day first; a two-digit year is 2000-2029 or 1930-1999.
-            {NormalizaData, {" 5/3/9 =05/03/09", "050309=05/03/09", "01012001=01/01/01", "29/2/00=29/02/00",
-                             "29/02/1900", "31/04/09", "0/1/09", "12/31/09", "01/01/0000", "1/1/209", "5-3-09",
-                             "0503091", "310409", "٥/٣/٩", ""}},
-            // What the printer is sent for a date range.
-            {DataSeisDigitos, {"01/01/00=010100", "5/3/2009=050309", "31/02/09"}},
-            {NormalizaHora, {"9:5=09:05:00", " 14:30:15 =14:30:15", "14=14:00:00", "0905=09:05:00",
-                             "235959=23:59:59", "930", "24:00", "12:60", "9:59:60", "014:30", "14:30:00:00", ""}},
-            // A whole number of at least four digits; the first decimal after
-            // a comma rounds half away from zero.
-            {NormalizaNumero, {"7=0007", " +00007 =0007", "-7=-0007", "-0,4=0000", "2,4999=0002", "-2,5=-0003",
-                               "9999,5=10000", ",5=0001",
-                               "123456789012345678901234567890=123456789012345678901234567890",
-                               "1.5", "1,2,3", "٣", ""}},
+            {NormalizaData, {" 5/3/9 =05/03/09", "31/04/09", "٥/٣/٩", ""}},
+            {DataSeisDigitos, {"5/3/2009=050309", "31/02/09"}},
+            {NormalizaHora, {"9:5=09:05:00", "24:00"}},
+            {NormalizaNumero, {"7=0007", "-2,5=-0003", "1.5", "٣"}},
         };
         for (const auto& [regra, casos] : regras)
             for (const QString& caso : casos) {

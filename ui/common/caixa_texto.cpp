@@ -104,8 +104,6 @@ void CaixaTexto::MostraEstado(const QString& palavra, bool alerta) {
     setText(palavra);
 }
 
-QColor CaixaTexto::Cor() const { return palette().color(QPalette::Active, QPalette::Text); }
-
 void CaixaTexto::Repinta() { repaint(); }
 
 void CaixaTexto::focusInEvent(QFocusEvent* evento) {

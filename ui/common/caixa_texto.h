@@ -18,13 +18,11 @@ public:
 
     // Most characters the operator can type; 0 means no limit.
     void PoeLimite(int limite);
-    int Limite() const { return limite_; }
 
     void PoeCor(const QColor& cor);
     // A state word: red when it calls for the operator (no paper, off
     // line), black otherwise.
     void MostraEstado(const QString& palavra, bool alerta);
-    QColor Cor() const;
 
     // Paints the box now, without waiting for the event loop.
     void Repinta();

@@ -28,27 +28,7 @@ QString DoDriver(const std::string& bytes) {
 }
 
 std::string ParaDriver(const QString& texto) {
-    // The UTF-8 code page (a Windows option) takes neither flag nor report.
-    const bool utf8 = GetACP() == CP_UTF8;
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(texto.size()));
-    // One character at a time, so one the code page lacks, even outside
-    // the BMP, becomes exactly one "?".
-    for (int i = 0; i < texto.size();) {
-        const int unidades =
-            texto[i].isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate() ? 2 : 1;
-        char saida[8];
-        BOOL faltou = FALSE;
-        const int n = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS,
-                                          reinterpret_cast<const wchar_t*>(texto.utf16() + i), unidades, saida,
-                                          sizeof saida, nullptr, utf8 ? nullptr : &faltou);
-        if (n <= 0 || faltou)
-            bytes.push_back('?');
-        else
-            bytes.append(saida, static_cast<std::size_t>(n));
-        i += unidades;
-    }
-    return bytes;
+    return AnsiDoLargo(reinterpret_cast<const wchar_t*>(texto.utf16()), static_cast<int>(texto.size()));
 }
 
 #else

@@ -1,5 +1,5 @@
 // The main window's layout, its start-up, the printer test and the two
-// operations its other handlers share (Resultado, PaperEnd).
+// operation its other handlers share (Resultado).
 #include "form1.h"
 
 #include "caixa_texto.h"
@@ -168,13 +168,10 @@ void Form1::MostraFalhaDoDriver() {
                            .arg(QString::fromStdString(falha.funcao), arquivo));
 }
 
-bool Form1::PaperEnd() { return MostraPapel(PapelDoTeste()); }
-
-bool Form1::MostraPapel(const EstadoPapel& estado) {
+void Form1::MostraPapel(const EstadoPapel& estado) {
     Text3->setText(DoDriver(Resposta));
     PAPEL->MostraEstado(QString::fromStdString(PalavraPapel(estado)), estado.semResposta || estado.semPapel);
     Linha->MostraEstado(QString::fromStdString(PalavraLinha(estado)), estado.semResposta || estado.foraDeLinha);
-    return estado.semPapel;
 }
 
 void Form1::Resultado() {

@@ -30,9 +30,6 @@ public:
 
     // Shows the outcome of the last command in Text3.
     void Resultado();
-    // Reads the paper and on-line state into the status panel; true when
-    // the printer is out of paper.
-    bool PaperEnd();
 
     // The coupon and clock windows, once created (null before, and after
     // the operator closed them from their title bar).
@@ -64,8 +61,8 @@ private:
     // which answer file could not be replaced.
     void MostraFalhaDoDriver();
 
-    // Shows the paper and on-line state of a ".23"; true when out of paper.
-    bool MostraPapel(const EstadoPapel& estado);
+    // Shows the paper and on-line state of a ".23".
+    void MostraPapel(const EstadoPapel& estado);
     // The one-command buttons: progress text, the command, the outcome.
     void UmBotao(const QString& progresso, const Comando& comando);
 

@@ -1,0 +1,61 @@
+// A file that is written beside its final name and takes that name only
+// once it is complete: whoever reads the final name sees the previous
+// file, byte for byte, or the whole new one, never a part, and nothing is
+// left beside it. Used for LeitM.txt and for the simulated printer's state.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace comum {
+
+class ArquivoAtomico {
+public:
+    // With `duravel` the file reaches the disk before it takes the final
+    // name, and the name itself right after (the folder is flushed on
+    // POSIX; the move is written through on Windows).
+    explicit ArquivoAtomico(std::filesystem::path caminho, bool duravel = true);
+    ~ArquivoAtomico();
+    ArquivoAtomico(const ArquivoAtomico&) = delete;
+    ArquivoAtomico& operator=(const ArquivoAtomico&) = delete;
+
+    // Creates the temporary file beside the final one; false when it
+    // cannot be created or the final name is a folder.
+    bool Abre();
+    bool Escreve(const std::string& bytes);
+    // Writes out what is pending and puts the file in place of the final
+    // one. On failure the temporary file is removed and the final one is
+    // as it was.
+    bool Conclui();
+    void Descarta();
+
+    // Why the last step failed, in the platform's words (its 8-bit text).
+    const std::string& Erro() const { return erro_; }
+
+private:
+    bool Descarrega();
+    void Falhou(int codigo);
+
+    std::filesystem::path caminho_, destino_, temporario_;
+    bool duravel_;
+    std::string pendente_, erro_;
+#if defined(_WIN32)
+    void* arquivo_ = nullptr;
+#else
+    int arquivo_ = -1;
+#endif
+};
+
+// The whole of `bytes` as the new content of `caminho`, as above.
+bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes, bool duravel = true);
+
+// Removes the temporary files that a process killed while writing
+// `caminho` left beside it (regular files of that naming only). Only safe
+// where no other writer of `caminho` can be at work.
+void RemoveTemporarios(const std::filesystem::path& caminho);
+
+// Flushes the folder holding `caminho`, so that a new or renamed entry
+// survives a crash (POSIX; Windows needs nothing of the kind).
+void SincronizaPasta(const std::filesystem::path& caminho);
+
+}  // namespace comum

@@ -1,0 +1,22 @@
+#include "calendario_civil.h"
+
+namespace comum {
+
+bool Bissexto(int ano) { return (ano % 4 == 0 && ano % 100 != 0) || ano % 400 == 0; }
+
+int DiasNoMes(int mes, int ano) {
+    static const int dias[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    return mes == 2 && Bissexto(ano) ? 29 : dias[mes - 1];
+}
+
+std::tm HoraLocal(std::time_t segundos) {
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &segundos);
+#else
+    localtime_r(&segundos, &local);
+#endif
+    return local;
+}
+
+}  // namespace comum
