@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QIcon>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication aplicacao(argc, argv);
@@ -19,8 +20,10 @@ int main(int argc, char* argv[]) {
     // F12 in any window opens the exchange log.
     tavorin::AtalhoComunicacao comunicacao;
 
+    // The window is on the screen at once; the printer test fills it in
+    // once it is shown, however long the printer takes to answer.
     tavorin::Form1 janela;
-    janela.Form_Load();  // the printer test runs before the window shows
     janela.show();
+    QTimer::singleShot(0, &janela, &tavorin::Form1::Form_Load);
     return aplicacao.exec();
 }

@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <functional>
+#include <iostream>
 #include <optional>
 #include <string>
 #include <vector>
@@ -42,17 +43,22 @@ const char* const kRodape = R"(Saída (código de retorno):
   1   recusado pela impressora (a mensagem traz o "ERRO nn" que as janelas mostram)
   2   sem resposta, ou nenhuma impressora nas portas procuradas
   3   a biblioteca do driver (Zub_Dll3) não pôde ser carregada
-  64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos; nada é enviado
+  64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos, ou
+      Redução Z não confirmada; nada é enviado
   73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
   74  a saída padrão não pôde ser escrita
 
 Sem --porta a impressora é procurada na porta 1 e depois na 2, como no teste
-da janela principal. Os erros vão para a saída de erro.)";
+da janela principal. Os erros vão para a saída de erro.
+
+reducao-z pergunta antes de enviar, num terminal; sem terminal só envia com
+--confirma.)";
 
 // The command line as typed, each operation's own arguments included.
 struct Argumentos {
     std::string porta, faixa, inicio, fim, arquivo, data, hora, sentido, comando, espera;
     CLI::Option* comArquivo = nullptr;  // memoria --arquivo, given with or without a name
+    bool confirma = false;              // reducao-z --confirma
 };
 
 // What the command line asked for.
@@ -338,6 +344,20 @@ void DeclaraMemoria(CLI::App& op, Argumentos& a) {
                        ->type_name("[ARQUIVO]");
 }
 
+// After a Redução Z the printer issues no document until the next day:
+// asked on a terminal, and never sent by a script that did not say so.
+void PreparaReducaoZ(const Argumentos& a, Pedido& p) {
+    p.comando = kReducaoZ;
+    if (a.confirma) return;
+    if (!EhTerminal(stdin)) throw UsoInvalido{"reducao-z sem terminal para confirmar: use --confirma; nada foi enviado"};
+    Escreve(stderr, "Emitir a Redução Z agora? Depois dela a impressora não emite documentos fiscais até o dia "
+                    "seguinte. [s/N] ");
+    std::string resposta;
+    std::getline(std::cin, resposta);
+    if (resposta != "s" && resposta != "S" && resposta != "sim" && resposta != "Sim")
+        throw UsoInvalido{"Redução Z não confirmada; nada foi enviado"};
+}
+
 // --- the table of operations ---------------------------------------------------
 
 struct Operacao {
@@ -363,7 +383,9 @@ const std::vector<Operacao>& Operacoes() {
         {"testa", "Teste da impressora: porta, relógio, Redução Z e primeira Leitura X, papel e linha", Nada,
          NadaAPreparar, Testa, false, {"porta", "relogio", "reducao", "leitura_x", "papel", "linha"}},
         {"leitura-x", "Leitura X", Nada, Fixo<kLeituraX>, UmaOperacao, true, {}},
-        {"reducao-z", "Redução Z", Nada, Fixo<kReducaoZ>, UmaOperacao, true, {}},
+        {"reducao-z", "Redução Z (pergunta antes; sem terminal, só com --confirma)",
+         [](CLI::App& op, Argumentos& a) { op.add_flag("--confirma", a.confirma, "Emite sem perguntar"); },
+         PreparaReducaoZ, UmaOperacao, true, {}},
         {"gaveta", "Abre a gaveta", Nada, Fixo<kGaveta>, UmaOperacao, true, {}},
         {"contadores", "Lê os contadores COO e CCF", Nada, NadaAPreparar, ContaDocumentos, true, {"coo", "ccf"}},
         {"memoria", "Leitura da memória fiscal, impressa ou em arquivo", DeclaraMemoria, PreparaMemoria, Memoria,

@@ -119,7 +119,9 @@ bool DriverLibrary::Carrega() {
         fecha_ = fecha;
         txrx_ = txrx;
         // A bare name found on the search path is told by its full path.
-        caminho_ = CaminhoDoModulo(modulo, Funcao(modulo, "Abre"), caminho);
+        const std::string encontrado = CaminhoDoModulo(modulo, Funcao(modulo, "Abre"), caminho);
+        std::lock_guard<std::mutex> trava(caminhoTrava_);
+        caminho_ = encontrado;
         falha_ = {};
         return true;
     }

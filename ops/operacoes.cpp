@@ -74,12 +74,20 @@ Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string
 
 std::string Desfecho::Codigo() const { return Mid(resposta, 21, 2); }
 
+bool Desfecho::RespostaPresa() const { return resultado == kRespostaPresa; }
+
 Desfecho Envia(int32_t porta, const Comando& comando) {
     Desfecho d{comando, EnviaComando(porta, comando.espera, comando.texto), {}, {}};
     d.resposta = Resposta;
     d.status = Status;
     return d;
 }
+
+Desfecho Envia(const Comando& comando) { return Envia(Porta, comando); }
+
+void AbrePorta() { Abre(Porta); }
+
+void FechaPorta() { Fecha(Porta); }
 
 std::string TextoResultado(const std::string& resposta, const std::string& status) {
     return status == "+" ? resposta : "ERRO " + Mid(resposta, 21, 2);
@@ -169,6 +177,8 @@ std::optional<std::string> LeRelogio(int32_t porta) {
     return TextoRelogio();
 }
 
+std::optional<std::string> LeRelogio() { return LeRelogio(Porta); }
+
 std::string DadosBloco(const std::string& resposta) {
     if (resposta.size() < 7) return {};
     const std::size_t fim = resposta.find('}', 6);
@@ -201,6 +211,11 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
         if (!saida.Escreve(DadosBloco(leitura.ultima.resposta) + "\r\n")) return falha();
         ++leitura.blocos;
         if (leitura.ultima.status == "]") break;
+        if (ao.interromper && ao.interromper()) {
+            leitura.interrompida = true;
+            leitura.gravacao = Gravacao::Interrompida;
+            return;
+        }
         leitura.ultima = Envia(Porta, kProximoBloco);
         Chama(ao.aposBloco, leitura.blocos);
         if (!BlocoEntregue(leitura.ultima)) {

@@ -69,10 +69,18 @@ struct Desfecho {
 
     // Characters 21-22 of the answer, what of them it holds.
     std::string Codigo() const;
+    // Not sent: the previous answer file could not be removed.
+    bool RespostaPresa() const;
 };
 
 // Sends `comando` on `porta` through the link and tells what came back.
 Desfecho Envia(int32_t porta, const Comando& comando);
+// The same on Porta, the port the printer test found.
+Desfecho Envia(const Comando& comando);
+// Abre and Fecha on Porta: the coupon window's port, opened by its
+// launcher and closed by its "Fechar".
+void AbrePorta();
+void FechaPorta();
 
 // The outcome as every window shows it: the whole answer line when the
 // printer accepted the command, otherwise "ERRO " and the error code.
@@ -132,8 +140,9 @@ struct Contadores {
 Contadores LeContadores(const std::function<void(const std::string& coo)>& aoLerCOO = {});
 
 // The printer's clock text when `porta` answers the probe (left open), or
-// nothing.
+// nothing; without a port, on Porta.
 std::optional<std::string> LeRelogio(int32_t porta);
+std::optional<std::string> LeRelogio();
 
 // The block data of a reading's answer: from the 7th character to the
 // first "}" from there on, or to the end.
@@ -153,6 +162,8 @@ struct AoLer {
     std::function<void()> aposComando;  // the reading command answered (printed: after Fecha)
     std::function<void(int blocos)> aposBloco;  // each ".++" answered; blocks written so far
     std::function<void(Gravacao)> aoGravar;     // before the port is closed
+    // Asked before each ".++": true ends the reading there, as Interrompida.
+    std::function<bool()> interromper;
 };
 struct LeituraMemoria {
     Desfecho comando;                  // the reading command
@@ -160,6 +171,7 @@ struct LeituraMemoria {
     int blocos = 0;                    // lines written
     std::optional<Gravacao> gravacao;  // none: printed, or the command was not delivered
     std::string erroArquivo;           // the system's reason, for FalhaNoArquivo
+    bool interrompida = false;         // ended by `interromper`, not by the printer
 };
 // `arquivo` empty: printed.
 LeituraMemoria LeMemoria(const Comando& comando, const std::string& arquivo, const AoLer& ao = {});

@@ -35,6 +35,24 @@ namespace {
 
 bool Ligado(const char* nome) { return VariavelDeAmbiente(nome) == "1"; }
 
+// Lines per second as digits with at most one decimal point or comma
+// ("8", "2.5", "0,5"); anything else, zero included, prints at once.
+double Velocidade(const std::string& texto) {
+    if (texto.empty() || texto.size() > 9) return 0;
+    double valor = 0, casa = 0;
+    for (char c : texto) {
+        if ((c == '.' || c == ',') && casa == 0) {
+            casa = 1;
+        } else if (c >= '0' && c <= '9') {
+            if (casa > 0) valor += (c - '0') * (casa /= 10);
+            else valor = valor * 10 + (c - '0');
+        } else {
+            return 0;
+        }
+    }
+    return valor;
+}
+
 }  // namespace
 
 Ambiente LeAmbiente() {
@@ -57,6 +75,8 @@ Ambiente LeAmbiente() {
     std::string baud = VariavelDeAmbiente("ZUBSIM_BAUD");
     // Up to nine digits: any rate a serial line has, and no overflow.
     ambiente.baud = !baud.empty() && baud.size() <= 9 && SaoDigitos(baud, 0, baud.size()) ? std::stol(baud) : 0;
+
+    ambiente.linhasPorSegundo = Velocidade(VariavelDeAmbiente("ZUBSIM_LINHAS_POR_SEGUNDO"));
 
     std::error_code erro;
     std::string pasta = VariavelDeAmbiente("ZUBSIM_DIR");

@@ -15,6 +15,9 @@ struct Ambiente {
     bool muda = false;              // the printer never answers
     std::filesystem::path diretorio;  // state and paper roll
     long baud = 0;                  // 0: no wire timing
+    double linhasPorSegundo = 0;    // printing speed; 0: prints at once
+    // A printer with either timing waits its wait limit in seconds.
+    bool Cronometrada() const { return baud > 0 || linhasPorSegundo > 0; }
 };
 
 Ambiente LeAmbiente();

@@ -36,8 +36,14 @@ std::chrono::microseconds TempoNaLinha(std::size_t caracteres, long baud) {
     return std::chrono::microseconds(static_cast<long long>(caracteres) * 10 * 1000000LL / baud);
 }
 
+// The time a printer needs to print `linhas` lines at its speed.
+std::chrono::microseconds TempoDeImpressao(std::size_t linhas, double linhasPorSegundo) {
+    if (linhasPorSegundo <= 0) return std::chrono::microseconds(0);
+    return std::chrono::microseconds(static_cast<long long>(static_cast<double>(linhas) * 1e6 / linhasPorSegundo));
+}
+
 int16_t SemResposta(int16_t espera) {
-    if (ambiente.baud > 0 && espera > 0) std::this_thread::sleep_for(std::chrono::seconds(espera));
+    if (ambiente.Cronometrada() && espera > 0) std::this_thread::sleep_for(std::chrono::seconds(espera));
     // The driver still leaves an answer file, holding an empty line.
     return GravaSimples(tavorin::kArquivoResposta, "\r\n") ? kSemResposta : kFalhaResposta;
 }
@@ -82,16 +88,18 @@ extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA TXRX(int16_t porta, int16_t esp
         std::string texto = comando ? comando : "";
         std::chrono::microseconds tempo{0};
         bool perdida = false;
+        std::size_t linhas = 0;
         auto entrega = [&](const std::string& resposta) {
-            if (ambiente.baud > 0) {
-                tempo = TempoNaLinha(texto.size() + resposta.size() + 2 * kMoldura, ambiente.baud);
-                // An answer that would come after the wait limit is lost,
-                // though the printer has carried the command out.
-                perdida = espera > 0 && tempo > std::chrono::seconds(espera);
-            }
+            // The printer answers once it has printed what the command
+            // puts on the paper roll.
+            if (ambiente.baud > 0) tempo = TempoNaLinha(texto.size() + resposta.size() + 2 * kMoldura, ambiente.baud);
+            tempo += TempoDeImpressao(linhas, ambiente.linhasPorSegundo);
+            // An answer that would come after the wait limit is lost,
+            // though the printer has carried the command out.
+            perdida = ambiente.Cronometrada() && espera > 0 && tempo > std::chrono::seconds(espera);
             return arquivo.Escreve(perdida ? "\r\n" : resposta + "\r\n");
         };
-        if (!Executa(texto, ambiente, AgoraNoHost(), entrega)) {
+        if (!Executa(texto, ambiente, AgoraNoHost(), entrega, &linhas)) {
             arquivo.Escreve("");
             return kFalhaResposta;
         }

@@ -461,7 +461,8 @@ Lembrado& Lembranca() {
 
 void EsqueceEstado() { Lembranca() = Lembrado{}; }
 
-bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agoraNoHost, const Entrega& entrega) {
+bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agoraNoHost, const Entrega& entrega,
+             std::size_t* linhas) {
     namespace fs = std::filesystem;
     const fs::path& pasta = ambiente.diretorio;
     std::error_code erro;
@@ -509,6 +510,7 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
             execucao.bobina.clear();
         }
     }
+    if (linhas) *linhas = static_cast<std::size_t>(std::count(execucao.bobina.begin(), execucao.bobina.end(), '\n'));
     if (!entrega(resposta)) {
         volta();
         if (salvo) {

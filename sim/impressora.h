@@ -1,6 +1,7 @@
 // The fiscal printer itself: takes one command, answers one line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -21,7 +22,10 @@ using Entrega = std::function<bool(const std::string& linha)>;
 // answer to `entrega`, and only then prints on the paper roll. When the
 // answer cannot be delivered, nothing of the command is kept: the state
 // files are put back as they were and nothing is printed; false then.
-bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agoraNoHost, const Entrega& entrega);
+// `linhas`, when given, holds the number of lines the command prints by
+// the time `entrega` is called (0 for a command that prints nothing).
+bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agoraNoHost, const Entrega& entrega,
+             std::size_t* linhas = nullptr);
 
 // Forgets the state this process keeps between commands (for tests that
 // change the files behind its back in ways it cannot see).

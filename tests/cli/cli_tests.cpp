@@ -39,6 +39,13 @@ const char* const kPrograma = "tavorin-cli.exe";
 const char* const kPrograma = "tavorin-cli";
 #endif
 
+// Standard input with no terminal behind it.
+#if defined(_WIN32)
+const char* const kSemTerminal = "NUL";
+#else
+const char* const kSemTerminal = "/dev/null";
+#endif
+
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override { AmbienteDoSimulador(pasta.Caminho()); }
@@ -99,8 +106,8 @@ TEST_F(Cli, ExitStatuses) {
         {"", "testa", 0, "Porta: com 1\n", ""},
         {"ZUBSIM_PORTA=2", "testa", 0, "Porta: com 2\n", ""},
         {"ZUBSIM_PORTA=2", "--porta 2 leitura-x", 0, "@+13", ""},
-        {"", "reducao-z", 0, "@+14", ""},
-        {"", "reducao-z", 1, "", "ERRO 13"},
+        {"", "reducao-z --confirma", 0, "@+14", ""},
+        {"", "reducao-z --confirma", 1, "", "ERRO 13"},
         {"", "envia .99", 1, "@-99", "ERRO 01"},
         {"", "contadores", 0, "COO: 0002\nCCF: 0000\n", ""},
         {"", "memoria datas 01/12/29 31/01/30", 0, "@+16", ""},
@@ -278,6 +285,7 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"verao talvez", "verao pede"},
         {"envia ." + std::string(255, '9'), "comando com 256 caracteres; o driver aceita até 255"},
         {"envia .28 --espera 40000", "espera inválida"},
+        {std::string("reducao-z <") + kSemTerminal, "reducao-z sem terminal para confirmar: use --confirma"},
     };
     for (const auto& caso : casos) {
         const Execucao e = Roda(caso.argumentos);

@@ -46,6 +46,7 @@ private slots:
 
         // The day's Redução Z, then the fiscal memory read to LeitM.txt: the
         // printer's 8-bit text byte for byte, a line per block.
+        Responde("Sim");
         Clica(principal, "RedZ");
         QCOMPARE(Textos(principal, "Text3").left(4), QStringLiteral("@+14"));
         Clica(principal, "NoArq");

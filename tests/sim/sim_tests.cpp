@@ -239,6 +239,33 @@ TEST_F(Simulador, PortsSilenceAndWireTime) {
     EXPECT_GE(std::chrono::steady_clock::now() - inicio, std::chrono::microseconds(139 * 10 * 1000000LL / 9600));
 }
 
+// With a printing speed a command answers once its lines are printed;
+// one that prints nothing is not slowed. An answer later than the wait
+// limit is lost after the limit, the command carried out all the same.
+// A speed that cannot be read prints at once.
+TEST_F(Simulador, PrintingTime) {
+    Roteiro({{".13", "+"}});
+    const std::string antes = Bobina();
+    Roteiro({{".13", "+"}});
+    const std::string impresso = Bobina().substr(antes.size());
+    const auto linhas = std::count(impresso.begin(), impresso.end(), '\n');
+    ASSERT_GT(linhas, 5);
+    const auto Cronometra = [this](const char* velocidade, int16_t espera, const char* comando, int16_t resultado) {
+        PoeAmbiente("ZUBSIM_LINHAS_POR_SEGUNDO", velocidade);
+        Abre(1);
+        const auto inicio = std::chrono::steady_clock::now();
+        EXPECT_EQ(TXRX(1, espera, comando), resultado) << velocidade << " " << comando;
+        return std::chrono::steady_clock::now() - inicio;
+    };
+    const std::string rapida = std::to_string(linhas * 4);  // a quarter of a second
+    EXPECT_GE(Cronometra(rapida.c_str(), 10, ".13", 0), std::chrono::milliseconds(250));
+    const std::string lenta = std::to_string(linhas / 2) + ",0";  // two seconds
+    EXPECT_GE(Cronometra(lenta.c_str(), 1, ".13", -2), std::chrono::seconds(1));
+    EXPECT_EQ(LeArquivo(tavorin::kArquivoResposta), "\r\n");
+    for (const char* ilegivel : {"0", "1.2.3", "-4", "8x"}) Cronometra(ilegivel, 1, ".13", 0);
+    Roteiro({{"ZUBSIM_LINHAS_POR_SEGUNDO=0,5", ""}, {".5609", "+ 5=0008"}});
+}
+
 // The state file is sealed by a CRC-32 and read again only when another
 // process changed it. A change of any byte, a cut, a value out of range or
 // a path that is not a file makes every command "06" and the files are kept

@@ -22,9 +22,10 @@ inline void PoeAmbiente(const char* nome, const char* valor) {
 }
 
 // Every setting of the simulated printer cleared (port 1, ready, no wire
-// delay), its state and paper roll kept in `pasta`.
+// or printing time), its state and paper roll kept in `pasta`.
 inline void AmbienteDoSimulador(const std::filesystem::path& pasta) {
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD"})
+    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
+                             "ZUBSIM_LINHAS_POR_SEGUNDO"})
         PoeAmbiente(nome, nullptr);
     PoeAmbiente("ZUBSIM_DIR", pasta.string().c_str());
 }

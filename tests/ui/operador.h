@@ -11,8 +11,11 @@
 #include "respostas.h"
 
 #include <QApplication>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
+#include <functional>
 #include <memory>
 
 namespace tavorin::teste {
@@ -63,6 +66,26 @@ inline QString Textos(const QWidget* janela, const QString& nomes) {
     QStringList textos;
     for (const QString& nome : nomes.split(QLatin1Char(' '))) textos << Controle(janela, nome)->text();
     return textos.join(QLatin1Char('|'));
+}
+
+// Answers the next question the program asks, once it is on the screen.
+inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
+    auto* espera = new QTimer;
+    QObject::connect(espera, &QTimer::timeout, [=] {
+        QWidget* pergunta = QApplication::activeModalWidget();
+        if (!pergunta || !pergunta->isVisible()) return;
+        espera->stop();
+        espera->deleteLater();
+        acao(pergunta);
+    });
+    espera->start(10);
+}
+// With a key, or a click on the button named ("Sim", "Nao").
+inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier) {
+    Responde([=](QWidget* pergunta) { QTest::keyClick(pergunta, tecla, modificadores); });
+}
+inline void Responde(const QString& botao) {
+    Responde([=](QWidget* pergunta) { pergunta->findChild<QPushButton*>(botao)->click(); });
 }
 
 // Lets Qt delete the windows closed from their title bars.

@@ -2,11 +2,12 @@
 
 #include "caixa_texto.h"
 #include "janela.h"
-#include "link.h"
 #include "operacoes.h"
 #include "regras_entrada.h"
+#include "sala.h"
 #include "texto8.h"
 
+#include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
@@ -46,8 +47,8 @@ void Clock::MontaJanela() {
     connect(EHV, &QPushButton::clicked, this, &Clock::EHV_Click);
     connect(SHV, &QPushButton::clicked, this, &Clock::SHV_Click);
 
-    // Runs on this thread: a tick that falls due while a command blocks
-    // runs once afterwards, and the ticks missed meanwhile are dropped.
+    // A tick that finds the printer busy with a command is skipped: ticks
+    // never wait behind a command, nor pile up.
     Timer1 = new QTimer(this);
     Timer1->setObjectName(QStringLiteral("Timer1"));
     Timer1->setInterval(1000);
@@ -57,7 +58,8 @@ void Clock::MontaJanela() {
 
 void Clock::Timer1_Timer() {
     // A good probe leaves the port open; the next tick opens it again.
-    if (const auto relogio = LeRelogio(Porta)) Text1->setText(DoDriver(*relogio));
+    const auto relogio = Sala::Instancia().ExecutaSeLivre(this, [] { return LeRelogio(); });
+    if (relogio && *relogio) Text1->setText(DoDriver(**relogio));
 }
 
 // An unchanged text is not set again, so the cursor stays where it was.
@@ -83,16 +85,27 @@ void Clock::EHV_Click() { ExecutaComando(QStringLiteral("Entrar em Horário de V
 void Clock::SHV_Click() { ExecutaComando(QStringLiteral("Sair do Horário de Verão"), ComandoVerao(false)); }
 
 void Clock::ExecutaComando(const QString& titulo, const Comando& comando) {
+    Sala& sala = Sala::Instancia();
+    if (!sala.Aceita()) return;
     RespClock->setText(titulo);
     RespClock->Repinta();
-    UmComando(comando);
-    // Before any tick can run: the next probe overwrites the link's answer.
-    ResultadoClock();
+    if (const auto desfecho = sala.Executa(this, [comando] { return UmComando(comando); })) ResultadoClock(*desfecho);
 }
 
-void Clock::ResultadoClock() {
-    RespClock->setText(TextoDoResultado());
+void Clock::ResultadoClock(const Desfecho& desfecho) {
+    RespClock->setText(TextoDoResultado(desfecho));
     RespClock->Repinta();
+}
+
+// Closed while its command or tick runs, the window waits for the answer.
+void Clock::closeEvent(QCloseEvent* evento) {
+    Sala& sala = Sala::Instancia();
+    if (sala.Ocupada() && sala.Dono() == this) {
+        evento->ignore();
+        sala.AdiaFechamento(this);
+        return;
+    }
+    QWidget::closeEvent(evento);
 }
 
 }  // namespace tavorin

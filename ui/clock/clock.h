@@ -11,6 +11,7 @@ class QTimer;
 namespace tavorin {
 
 struct Comando;
+struct Desfecho;
 class CaixaTexto;
 
 class Clock : public QWidget {
@@ -18,8 +19,8 @@ class Clock : public QWidget {
 public:
     explicit Clock(QWidget* pai = nullptr);
 
-    // Shows the outcome of the last exchange in RespClock.
-    void ResultadoClock();
+    // Shows the outcome of a command in RespClock.
+    void ResultadoClock(const Desfecho& desfecho);
 
     // The new-date and new-time boxes, which the launcher presets.
     CaixaTexto* CaixaNData() const { return NData; }
@@ -32,6 +33,9 @@ public slots:
     void SetClock_Click();  // Alterar
     void EHV_Click();       // Entrar no H.Verão
     void SHV_Click();       // Sair do H.Verão
+
+protected:
+    void closeEvent(QCloseEvent* evento) override;
 
 private:
     void MontaJanela();

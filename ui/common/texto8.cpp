@@ -1,7 +1,5 @@
 #include "texto8.h"
 
-#include "driver.h"
-#include "link.h"
 #include "operacoes.h"
 #include "zub_dll3.h"
 
@@ -63,9 +61,9 @@ QString TextoDaRespostaPresa() {
     return QStringLiteral("Arquivo de resposta não pode ser substituído: ") + QDir::toNativeSeparators(arquivo);
 }
 
-QString TextoDoResultado() {
-    if (RespostaPresa()) return TextoDaRespostaPresa();
-    return DoDriver(TextoResultado(Resposta, Status));
+QString TextoDoResultado(const Desfecho& desfecho) {
+    if (desfecho.RespostaPresa()) return TextoDaRespostaPresa();
+    return DoDriver(TextoResultado(desfecho.resposta, desfecho.status));
 }
 
 }  // namespace tavorin

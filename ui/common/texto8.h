@@ -13,11 +13,13 @@ QString DoDriver(const std::string& bytes);
 // Characters that the code page cannot hold become "?".
 std::string ParaDriver(const QString& texto);
 
-// The outcome of the last command as the windows show it: the whole answer
-// line when the printer accepted the command, otherwise "ERRO " and the
-// error code at positions 21-22 (what of it the line holds). A command not
-// sent because the previous answer file could not be removed is said so.
-QString TextoDoResultado();
+struct Desfecho;
+
+// The outcome of a command as the windows show it: the whole answer line
+// when the printer accepted the command, otherwise "ERRO " and the error
+// code at positions 21-22 (what of it the line holds). A command not sent
+// because the previous answer file could not be removed is said so.
+QString TextoDoResultado(const Desfecho& desfecho);
 
 // Names the answer file that could not be removed, so the operator knows
 // why no command reaches the printer.

@@ -1,12 +1,12 @@
 #include "cupom.h"
 
 #include "caixa_texto.h"
-#include "driver.h"
 #include "janela.h"
-#include "link.h"
 #include "operacoes.h"
+#include "sala.h"
 #include "texto8.h"
 
+#include <QCloseEvent>
 #include <QPushButton>
 
 namespace tavorin {
@@ -45,25 +45,30 @@ void Cupom::MontaJanela() {
     connect(Command1, &QPushButton::clicked, this, &Cupom::Command1_Click);
 }
 
-void Cupom::VerificaImpressora(bool& pronta) {
-    Text1->setText(QString());
-    Text1->Repinta();
+void Cupom::VerificaImpressora(const EstadoPapel& estado, bool& pronta) {
     // One state character, three outcomes: no paper, off line, ready; and
     // no answer at all (a port left closed by another window) is no ready.
-    const EstadoPapel estado = PapelDoCupom();
     pronta = estado.Pronta();
     Text1->MostraEstado(QString::fromStdString(PalavraCupom(estado)), !pronta);
 }
 
+// The check and the command are one sequence: nothing else reaches the
+// printer between them.
 void Cupom::EnviaSePronta(const tavorin::Comando& comando) {
+    Sala& sala = Sala::Instancia();
+    if (!sala.Aceita()) return;
     Text1->setText(QString());
     Text1->Repinta();
-    bool pronta = false;
-    VerificaImpressora(pronta);
-    if (!pronta) return;
-    Envia(Porta, comando);
+    const auto verifica = Sala::NaJanela(
+        [this](const Enlace&, const EstadoPapel& estado, bool* pronta) { VerificaImpressora(estado, *pronta); });
+    const auto desfecho = sala.Executa(this, [comando, verifica]() -> std::optional<Desfecho> {
+        bool pronta = false;
+        verifica(PapelDoCupom(), &pronta);
+        if (!pronta) return std::nullopt;
+        return Envia(comando);
+    });
     // Whatever the printer said, accepted or not.
-    Text1->setText(DoDriver(Resposta));
+    if (desfecho && *desfecho) Text1->setText(DoDriver((*desfecho)->resposta));
 }
 
 void Cupom::Abrir_Click() { EnviaSePronta(kAbreCupom); }
@@ -78,8 +83,20 @@ void Cupom::Fechar_Click() { EnviaSePronta(kFechaCupom); }
 void Cupom::Comando_Click() { EnviaSePronta(ComandoLivre(ParaDriver(Text2->text()))); }
 
 void Cupom::Command1_Click() {
-    Fecha(Porta);
-    hide();
+    Sala& sala = Sala::Instancia();
+    if (!sala.Aceita()) return;
+    if (sala.Executa(this, [] { FechaPorta(); })) hide();
+}
+
+// Closed while its command runs, the window waits for the answer.
+void Cupom::closeEvent(QCloseEvent* evento) {
+    Sala& sala = Sala::Instancia();
+    if (sala.Ocupada() && sala.Dono() == this) {
+        evento->ignore();
+        sala.AdiaFechamento(this);
+        return;
+    }
+    QWidget::closeEvent(evento);
 }
 
 }  // namespace tavorin

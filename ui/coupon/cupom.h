@@ -10,6 +10,7 @@ class QPushButton;
 namespace tavorin {
 
 struct Comando;
+struct EstadoPapel;
 class CaixaTexto;
 
 class Cupom : public QWidget {
@@ -25,11 +26,14 @@ public slots:
     void Comando_Click();
     void Command1_Click();  // Fechar
 
+protected:
+    void closeEvent(QCloseEvent* evento) override;
+
 private:
     void MontaJanela();
-    // Asks the printer for its state and shows it in Text1; `pronta` is
-    // true when it has paper and is on line.
-    void VerificaImpressora(bool& pronta);
+    // Shows the printer's state, as the check before every command asked
+    // for it, in Text1; `pronta` is true when it has paper and is on line.
+    void VerificaImpressora(const EstadoPapel& estado, bool& pronta);
     // What every command button does: the state check, then the command
     // when the printer is ready.
     void EnviaSePronta(const tavorin::Comando& comando);

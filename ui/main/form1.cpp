@@ -5,18 +5,21 @@
 #include "caixa_texto.h"
 #include "clock.h"
 #include "cupom.h"
-#include "driver.h"
 #include "janela.h"
-#include "link.h"
 #include "operacoes.h"
+#include "pergunta.h"
+#include "sala.h"
 #include "texto8.h"
 
 #include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
+#include <QTimer>
 
 namespace tavorin {
 
@@ -130,62 +133,86 @@ void Form1::MontaJanela() {
     connect(Fim, &CaixaTexto::GotFocus, this, &Form1::Fim_GotFocus);
     connect(Ini, &CaixaTexto::Validate, this, &Form1::Ini_Validate);
     connect(Fim, &CaixaTexto::Validate, this, &Form1::Fim_Validate);
+
+    Esc = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    Esc->setObjectName(QStringLiteral("Esc"));
+    Esc->setEnabled(false);
+    connect(Esc, &QShortcut::activated, this, &Form1::Interrompe_Leitura);
 }
 
 void Form1::Form_Load() { Command1_Click(); }
 
+// Each step shows on the window thread before the next command is sent.
 void Form1::Command1_Click() {
+    Sala& sala = Sala::Instancia();
+    if (!sala.Aceita()) return;
     AoTestar ao;
-    ao.naoEncontrada = [this] { Text2->setText(QStringLiteral("Impressora não Conectada")); };
-    ao.encontrada = [this](const std::string& relogio) {
+    ao.naoEncontrada = Sala::NaJanela(
+        [this](const Enlace&) { Text2->setText(QStringLiteral("Impressora não Conectada")); });
+    ao.encontrada = Sala::NaJanela([this](const Enlace& enlace, const std::string& relogio) {
         Text2->setText(DoDriver(relogio));
-        Text1->setText(QStringLiteral("com") + (Porta >= 0 ? QStringLiteral(" ") : QString()) +
-                       QString::number(Porta));
-    };
+        Text1->setText(QStringLiteral("com") + (enlace.porta >= 0 ? QStringLiteral(" ") : QString()) +
+                       QString::number(enlace.porta));
+    });
     // An unknown state leaves its box as it was.
-    ao.estadoDoDia = [this](const std::string& reducao, const std::string& leituraX) {
+    ao.estadoDoDia = Sala::NaJanela([this](const Enlace&, const std::string& reducao, const std::string& leituraX) {
         if (const std::string palavra = PalavraReducao(reducao); !palavra.empty())
             Reducao->setText(QString::fromStdString(palavra));
         if (const std::string palavra = PalavraLeituraX(leituraX); !palavra.empty())
             LEITX->setText(QString::fromStdString(palavra));
-    };
-    ao.papel = [this](const EstadoPapel& estado) { MostraPapel(estado); };
-    if (!TestaImpressora({1, 2}, ao).encontrada) MostraFalhaDoDriver();
+    });
+    ao.papel = Sala::NaJanela([this](const Enlace&, const EstadoPapel& estado) { MostraPapel(estado); });
+    const auto enlace = sala.Executa(this, [ao] {
+        const bool encontrada = TestaImpressora({1, 2}, ao).encontrada;
+        return std::optional<Enlace>(encontrada ? std::nullopt : std::optional(Sala::Estado()));
+    });
+    if (enlace && *enlace) MostraFalhaDoDriver(**enlace);
 }
 
-void Form1::MostraFalhaDoDriver() {
-    if (RespostaPresa()) {
+void Form1::MostraFalhaDoDriver(const Enlace& enlace) {
+    if (enlace.ultima.RespostaPresa()) {
         Text3->setText(TextoDaRespostaPresa());
         return;
     }
-    const FalhaDriver falha = FalhaDoDriver();
-    if (!falha.Houve()) return;
-    const QString arquivo = QString::fromStdString(falha.arquivo);
-    if (falha.funcao.empty())
+    if (enlace.bibliotecaAusente.empty()) return;
+    const QString arquivo = QString::fromStdString(enlace.bibliotecaAusente);
+    if (enlace.funcaoAusente.empty())
         Text3->setText(QStringLiteral("Biblioteca do driver não encontrada: ") + arquivo);
     else
         Text3->setText(QStringLiteral("Biblioteca do driver sem a função %1: %2")
-                           .arg(QString::fromStdString(falha.funcao), arquivo));
+                           .arg(QString::fromStdString(enlace.funcaoAusente), arquivo));
 }
 
 void Form1::MostraPapel(const EstadoPapel& estado) {
-    Text3->setText(DoDriver(Resposta));
+    Text3->setText(DoDriver(estado.consulta.resposta));
     PAPEL->MostraEstado(QString::fromStdString(PalavraPapel(estado)), estado.semResposta || estado.semPapel);
     Linha->MostraEstado(QString::fromStdString(PalavraLinha(estado)), estado.semResposta || estado.foraDeLinha);
 }
 
-void Form1::Resultado() {
-    Text3->setText(TextoDoResultado());
+void Form1::Resultado(const Desfecho& desfecho) {
+    Text3->setText(TextoDoResultado(desfecho));
     Text3->Repinta();
 }
 
 void Form1::closeEvent(QCloseEvent* evento) {
+    // A command under way is never abandoned: the window waits for its
+    // answer and closes then. A reading to the file may be stopped first.
+    Sala& sala = Sala::Instancia();
+    if (sala.Ocupada()) {
+        evento->ignore();
+        if (lendoArquivo_ && !interromper_ && !PerguntaInterrupcao() && sala.Ocupada()) return;
+        if (sala.Ocupada())
+            sala.AdiaFechamento(this);
+        else
+            QTimer::singleShot(0, this, &QWidget::close);  // it ended while the question was open
+        return;
+    }
     // The main window ends the program, whatever other window is open or
     // hidden; a port that a window left open is closed on the way out.
     evento->accept();
     if (cupom_) cupom_->hide();
     if (relogio_) relogio_->hide();
-    FechaPortasAbertas();
+    sala.FechaPortas();
     QApplication::quit();
 }
 

@@ -6,14 +6,20 @@
 #include <QPointer>
 #include <QWidget>
 
+#include <atomic>
+
 class QGroupBox;
 class QLabel;
+class QMessageBox;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 
 namespace tavorin {
 
 struct Comando;
+struct Desfecho;
+struct Enlace;
 struct EstadoPapel;
 class CaixaTexto;
 class Cupom;
@@ -25,11 +31,11 @@ public:
     explicit Form1(QWidget* pai = nullptr);
     ~Form1() override;
 
-    // Runs the printer test, before the window is first shown.
+    // Runs the printer test; the program calls it once the window is shown.
     void Form_Load();
 
-    // Shows the outcome of the last command in Text3.
-    void Resultado();
+    // Shows the outcome of a command in Text3.
+    void Resultado(const Desfecho& desfecho);
 
     // The coupon and clock windows, once created (null before, and after
     // the operator closed them from their title bar).
@@ -51,6 +57,8 @@ public slots:
     void Ini_Validate();
     void Fim_Validate();
     void LMF_Click();  // Executa
+    // Esc during a reading to the file: asks whether to stop it.
+    void Interrompe_Leitura();
 
 protected:
     void closeEvent(QCloseEvent* evento) override;
@@ -59,7 +67,10 @@ private:
     void MontaJanela();
     // Says in Text3 which driver library could not be loaded, if any, or
     // which answer file could not be replaced.
-    void MostraFalhaDoDriver();
+    void MostraFalhaDoDriver(const Enlace& enlace);
+    // Asks whether to stop the reading to the file; true when the operator
+    // said "Sim" while it still ran.
+    bool PerguntaInterrupcao();
 
     // Shows the paper and on-line state of a ".23".
     void MostraPapel(const EstadoPapel& estado);
@@ -111,6 +122,13 @@ private:
 
     QPointer<Cupom> cupom_;
     QPointer<Clock> relogio_;
+
+    // The reading to the file that runs, and the operator's wish to stop it,
+    // read on the link thread between two blocks.
+    bool lendoArquivo_ = false;
+    std::atomic<bool> interromper_{false};
+    QShortcut* Esc = nullptr;
+    QPointer<QMessageBox> pergunta_;
 };
 
 }  // namespace tavorin

@@ -4,8 +4,8 @@
 #include "caixa_texto.h"
 #include "clock.h"
 #include "cupom.h"
-#include "driver.h"
-#include "link.h"
+#include "operacoes.h"
+#include "sala.h"
 
 #include <QPointer>
 
@@ -36,8 +36,9 @@ void Mostra(QWidget* janela) {
 // Opens the port for the coupon window, which sends on it and closes it
 // with its own "Fechar"; pressed again, it opens the port again.
 void Form1::Command6_Click() {
-    Abre(Porta);
-    Mostra(UnicaJanela(cupom_));
+    Sala& sala = Sala::Instancia();
+    if (!sala.Aceita()) return;
+    if (sala.Executa(this, [] { AbrePorta(); })) Mostra(UnicaJanela(cupom_));
 }
 
 // The presets replace whatever the operator had typed.

@@ -3,10 +3,14 @@
 
 #include "caixa_texto.h"
 #include "operacoes.h"
+#include "pergunta.h"
 #include "regras_entrada.h"
+#include "sala.h"
 #include "texto8.h"
 
+#include <QMessageBox>
 #include <QRadioButton>
+#include <QShortcut>
 
 namespace tavorin {
 
@@ -52,6 +56,8 @@ void Form1::Fim_Validate() {
 }
 
 void Form1::LMF_Click() {
+    Sala& sala = Sala::Instancia();
+    if (!sala.Aceita()) return;
     const bool noArquivo = NoArq->isChecked();
     const bool porData = Pordata->isChecked();
     if (porData)
@@ -68,26 +74,56 @@ void Form1::LMF_Click() {
         Reescreve(Fim, DataSeisDigitos(Fim->text()));
     }
     AoLer ao;
-    ao.aposComando = [&] {
+    ao.aposComando = Sala::NaJanela([this, porData](const Enlace& enlace) {
         if (porData) {
             Reescreve(Ini, NormalizaData(Ini->text()));
             Reescreve(Fim, NormalizaData(Fim->text()));
         }
-        Resultado();
-    };
+        Resultado(enlace.ultima);
+    });
     // Text3 shows each block's answer as it arrives, and keeps the answer
     // that ended a reading cut short.
-    ao.aposBloco = [this](int) { Resultado(); };
-    ao.aoGravar = [this](Gravacao gravacao) {
+    ao.aposBloco = Sala::NaJanela([this](const Enlace& enlace, int) { Resultado(enlace.ultima); });
+    ao.aoGravar = Sala::NaJanela([this](const Enlace&, Gravacao gravacao) {
         if (gravacao == Gravacao::Interrompida) return;
         Text3->setText(gravacao == Gravacao::Gravada
                            ? QStringLiteral("Arquivo %1 gravado").arg(QLatin1String(kArquivoLeitura))
                            : QStringLiteral("Não foi possível gravar o arquivo %1").arg(QLatin1String(kArquivoLeitura)));
         Text3->Repinta();
-    };
-    LeMemoria(ComandoLeitura(porData ? Faixa::Datas : Faixa::Reducoes, ParaDriver(Ini->text()),
-                             ParaDriver(Fim->text()), noArquivo),
-              noArquivo ? kArquivoLeitura : std::string(), ao);
+    });
+    // Between two blocks the operator may stop it (Esc or closing asks).
+    ao.interromper = [this] { return interromper_.load(); };
+    const Comando comando = ComandoLeitura(porData ? Faixa::Datas : Faixa::Reducoes, ParaDriver(Ini->text()),
+                                           ParaDriver(Fim->text()), noArquivo);
+    const std::string arquivo = noArquivo ? kArquivoLeitura : std::string();
+    interromper_ = false;
+    lendoArquivo_ = noArquivo;
+    Esc->setEnabled(noArquivo);
+    const auto leitura = sala.Executa(this, [comando, arquivo, ao] { return LeMemoria(comando, arquivo, ao); });
+    lendoArquivo_ = false;
+    Esc->setEnabled(false);
+    if (leitura && leitura->interrompida)
+        Text3->setText(QStringLiteral("Leitura interrompida: %1 não foi alterado").arg(QLatin1String(kArquivoLeitura)));
+}
+
+void Form1::Interrompe_Leitura() {
+    if (lendoArquivo_ && !interromper_) PerguntaInterrupcao();
+}
+
+bool Form1::PerguntaInterrupcao() {
+    if (pergunta_) return false;
+    // The question has no object once the reading is over: withdrawn then.
+    Sala& sala = Sala::Instancia();
+    const QMetaObject::Connection retira = connect(&sala, &Sala::Terminou, this, [this] {
+        if (pergunta_) pergunta_->reject();
+    });
+    const bool sim = Pergunta(this, QStringLiteral("Leitura da Memória Fiscal"),
+                              QStringLiteral("Interromper a leitura da memória fiscal?\n\nO arquivo %1 fica como estava.")
+                                  .arg(QLatin1String(kArquivoLeitura)),
+                              &pergunta_);
+    disconnect(retira);
+    if (sim && sala.Ocupada()) interromper_ = true;
+    return sim && sala.Ocupada();
 }
 
 }  // namespace tavorin
