@@ -7,7 +7,10 @@
 // With --comunicacao the "Comunicação" window is open beside it, listing
 // every exchange as it happens.
 //
-//   bench_leitura [blocks [runs]] [--comunicacao]   (default 10000 blocks, 5 runs)
+// With --megabyte every block's answer is 1 MiB long, as a misbehaving
+// driver might write it.
+//
+//   bench_leitura [blocks [runs]] [--comunicacao] [--megabyte]   (default 10000 blocks, 5 runs)
 #include "comunicacao.h"
 #include "driver.h"
 #include "form1.h"
@@ -35,6 +38,8 @@ namespace {
 
 // Hands out `blocos` blocks: the first in answer to the reading command,
 // the rest one per ".++", then "]".
+bool respostaGrande = false;
+
 class DriverInstantaneo : public tavorin::Driver {
 public:
     explicit DriverInstantaneo(int blocos) : blocos_(blocos) {}
@@ -53,7 +58,8 @@ public:
             char numero[8];
             std::snprintf(numero, sizeof numero, "%04d", entregues_ % 10000);
             // A block as long as a real one, with 8-bit characters.
-            linha = std::string("@+") + numero + "REDU\xC7\xC3O " + numero + "  MOVIMENTO 01/01/09  COO 000123}";
+            linha = std::string("@+") + numero + "REDU\xC7\xC3O " + numero + "  MOVIMENTO 01/01/09  COO 000123" +
+                    (respostaGrande ? std::string(1 << 20, 'X') : std::string()) + "}";
         }
         linha += "\r\n";
         std::FILE* arquivo = std::fopen(tavorin::kArquivoResposta, "wb");
@@ -84,6 +90,8 @@ std::vector<char*> Posicionais(int argc, char* argv[], bool& comunicacao) {
     for (int i = 0; i < argc; ++i) {
         if (std::string(argv[i]) == "--comunicacao")
             comunicacao = true;
+        else if (std::string(argv[i]) == "--megabyte")
+            respostaGrande = true;
         else
             restantes.push_back(argv[i]);
     }

@@ -14,6 +14,7 @@
 #include <nlohmann/json.hpp>
 
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -34,9 +35,38 @@ enum Saida {
     kSemResposta = 2,    // no answer, or no printer on the ports tried
     kSemBiblioteca = 3,  // the driver library could not be loaded
     kUsoInvalido = 64,   // bad usage: nothing was sent
+    kFalhaInterna = 70,  // a fault of the program itself
     kSemArquivo = 73,    // the reading's file could not be written
     kSaidaPerdida = 74,  // standard output could not be written
 };
+
+#if defined(_WIN32)
+const char* const kSeparadores = "\\/";
+#else
+const char* const kSeparadores = "/";
+#endif
+
+// The signal that asked the program to stop (SIGINT, SIGTERM), or 0. A
+// reading stops before its next block; whatever runs ends its exchange
+// first, so the port is closed and no temporary file stays behind.
+volatile std::sig_atomic_t sinal = 0;
+
+extern "C" void AoSinal(int numero) { sinal = numero; }
+
+void ObservaSinais() {
+#if defined(_WIN32)
+    std::signal(SIGINT, AoSinal);
+    std::signal(SIGTERM, AoSinal);
+#else
+    // A second Ctrl+C ends the program at once.
+    struct sigaction acao {};
+    acao.sa_handler = AoSinal;
+    acao.sa_flags = SA_RESETHAND;
+    sigemptyset(&acao.sa_mask);
+    sigaction(SIGINT, &acao, nullptr);
+    sigaction(SIGTERM, &acao, nullptr);
+#endif
+}
 
 const char* const kRodape = R"(Saída (código de retorno):
   0   aceito pela impressora
@@ -45,8 +75,10 @@ const char* const kRodape = R"(Saída (código de retorno):
   3   a biblioteca do driver (Zub_Dll3) não pôde ser carregada
   64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos, ou
       Redução Z não confirmada; nada é enviado
+  70  falha interna do programa (a mensagem diz qual)
   73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
   74  a saída padrão não pôde ser escrita
+  130, 143  interrompido por Ctrl+C ou SIGTERM (a porta é fechada; o arquivo anterior fica como estava)
 
 Sem --porta a impressora é procurada na porta 1 e depois na 2, como no teste
 da janela principal. Os erros vão para a saída de erro.
@@ -95,16 +127,32 @@ int SaidaDe(const Desfecho& d) {
 
 std::string TextoRespostaPresa() {
     return std::string("o arquivo de resposta ") + kArquivoResposta +
-           " não pode ser substituído; nada foi enviado à impressora";
+           " está preso por outro programa; a resposta da impressora não pôde ser lida";
 }
 
-// The exchange decides the outcome; a failure says why.
+std::string TextoTravaOcupada() {
+    return "outro programa do Tavorin nesta pasta não liberou a impressora em " +
+           std::to_string(LimiteDaTrava().count() / 1000) + " s; nada foi enviado à impressora";
+}
+
+std::string TextoPortaEmUso(int32_t porta) { return "a porta " + std::to_string(porta) + " está em uso por outro programa"; }
+
+// The printer's bytes for the terminal: its 8-bit text as the windows
+// show it, control bytes spelled out as the exchange log spells them.
+std::string Visivel(const std::string& bytes) { return Utf8DoDriver(ControlesVisiveis(bytes)); }
+
+// The exchange decides the outcome; a failure says why, from what the
+// link knows first (the driver's number may mean anything).
 void Decide(Relato& r, const Desfecho& d) {
     r.desfecho = d;
-    r.saida = SaidaDe(d);
-    if (r.saida == kRecusado)
-        r.falha = "recusado pela impressora: ERRO " + Utf8DoDriver(d.Codigo());
-    else if (d.resultado == kRespostaPresa)
+    r.saida = d.conta.enviado ? SaidaDe(d) : kSemResposta;
+    if (!d.conta.enviado)
+        r.falha = TextoTravaOcupada();
+    else if (r.saida == kRecusado)
+        r.falha = "recusado pela impressora: ERRO " + Visivel(d.Codigo());
+    else if (r.saida == kSemResposta && PortaEmUso(Porta))
+        r.falha = TextoPortaEmUso(Porta);
+    else if (r.saida == kSemResposta && d.conta.semRespostaNova)
         r.falha = TextoRespostaPresa();
     else if (r.saida == kSemResposta && d.resultado < 0)
         r.falha = "sem resposta da impressora na porta " + std::to_string(Porta) + " (resultado do driver " +
@@ -125,14 +173,15 @@ bool Procura(const std::vector<int32_t>& portas, Relato& r, const std::function<
     for (int32_t porta : portas) {
         const std::size_t antes = Trocas().size();
         if (sonda(porta)) return true;
-        if (RespostaPresa()) {
+        // What the link knows ends the search: the same holds for every port.
+        if (!UltimaTroca().enviado || UltimaTroca().semRespostaNova) {
             r.saida = kSemResposta;
-            r.falha = TextoRespostaPresa();
+            r.falha = UltimaTroca().enviado ? TextoRespostaPresa() : TextoTravaOcupada();
             return false;
         }
         const std::vector<Troca> trocas = Trocas();
-        std::string deu = "a porta não abriu";
-        if (trocas.size() > antes) {
+        std::string deu = PortaEmUso(porta) ? "em uso por outro programa" : "a porta não abriu";
+        if (trocas.size() > antes && !PortaEmUso(porta)) {
             const Troca& t = trocas.back();
             const std::string status = Mid(t.resposta, 2, 1);
             std::error_code erro;
@@ -141,7 +190,7 @@ bool Procura(const std::vector<int32_t>& portas, Relato& r, const std::function<
             else if (t.resultado < 0 || status.empty())
                 deu = "sem resposta";
             else
-                deu = "ERRO " + Utf8DoDriver(Mid(t.resposta, 21, 2));
+                deu = "ERRO " + Visivel(Mid(t.resposta, 21, 2));
             algumaRespondeu = algumaRespondeu || deu.rfind("ERRO", 0) == 0;
         }
         visto += (visto.empty() ? "" : "; ") + ("porta " + std::to_string(porta) + ": " + deu);
@@ -154,17 +203,14 @@ bool Procura(const std::vector<int32_t>& portas, Relato& r, const std::function<
 }
 
 // The port to work on: the one given, or the first that answers the
-// probe, closed again as the printer test leaves it.
+// probe, left open for the operation (closed at the end), so no other
+// program takes it in between.
 bool Localiza(const Pedido& p, Relato& r) {
     if (p.porta) {
         Porta = *p.porta;
         return true;
     }
-    return Procura(PortasDoPedido(p), r, [](int32_t porta) {
-        if (AbreImpressora(porta) < 0) return false;
-        Fecha(porta);
-        return true;
-    });
+    return Procura(PortasDoPedido(p), r, [](int32_t porta) { return AbreImpressora(porta) >= 0; });
 }
 
 // --- each operation ------------------------------------------------------------
@@ -179,7 +225,7 @@ void Testa(const Pedido& p, Relato& r) {
         }))
         return;
     const std::string reducao = PalavraReducao(teste.reducao), leituraX = PalavraLeituraX(teste.leituraX);
-    r.linhas = {"Porta: com " + std::to_string(teste.porta), "Relógio da Impressora: " + Utf8DoDriver(teste.relogio),
+    r.linhas = {"Porta: com " + std::to_string(teste.porta), "Relógio da Impressora: " + Visivel(teste.relogio),
                 "Redução: " + reducao, "Primeira LX: " + leituraX, "Papel: " + PalavraPapel(teste.papel),
                 "On Line: " + PalavraLinha(teste.papel)};
     r.dados = {{"porta", teste.porta},     {"relogio", Utf8DoCp1252(teste.relogio)},
@@ -195,26 +241,26 @@ void Testa(const Pedido& p, Relato& r) {
 void UmaOperacao(const Pedido& p, Relato& r) {
     const Desfecho d = UmComando(p.comando);
     Decide(r, d);
-    if (r.saida == kAceito) r.linhas = {Utf8DoDriver(d.resposta)};
+    if (r.saida == kAceito) r.linhas = {Visivel(d.resposta)};
 }
 
 // A hand-typed command's answer is shown whatever it says.
 void Envia(const Pedido& p, Relato& r) {
     const Desfecho d = UmComando(p.comando);
     Decide(r, d);
-    r.linhas = {Utf8DoDriver(d.resposta)};
+    r.linhas = {Visivel(d.resposta)};
 }
 
 void Relogio(const Pedido& p, Relato& r) {
     Decide(r, UmComando(p.comando));
     if (r.saida != kAceito) return;
-    r.linhas = {Utf8DoDriver(TextoRelogio())};
+    r.linhas = {Visivel(TextoRelogio())};
     r.dados = {{"relogio", Utf8DoCp1252(TextoRelogio())}};
 }
 
 void ContaDocumentos(const Pedido&, Relato& r) {
     const Contadores c = LeContadores();
-    r.linhas = {"COO: " + Utf8DoDriver(c.coo), "CCF: " + Utf8DoDriver(c.ccf)};
+    r.linhas = {"COO: " + Visivel(c.coo), "CCF: " + Visivel(c.ccf)};
     r.dados = {{"coo", Utf8DoCp1252(c.coo)}, {"ccf", Utf8DoCp1252(c.ccf)}};
     Decide(r, c.consultaCOO);
     if (r.saida == kAceito) Decide(r, c.consultaCCF);
@@ -229,11 +275,12 @@ void Memoria(const Pedido& p, Relato& r) {
             Escreve(stderr, "\rblocos recebidos: " + std::to_string(blocos));
             mostrados = blocos;
         };
+    ao.interromper = [] { return sinal != 0; };
     const LeituraMemoria leitura = LeMemoria(ComandoLeitura(p.faixa, p.inicio, p.fim, !p.arquivo.empty()), p.arquivo, ao);
     if (mostrados) Escreve(stderr, "\n");
     if (p.arquivo.empty() || !leitura.gravacao) {
         Decide(r, leitura.comando);
-        if (r.saida == kAceito) r.linhas = {Utf8DoDriver(leitura.comando.resposta)};
+        if (r.saida == kAceito) r.linhas = {Visivel(leitura.comando.resposta)};
         return;
     }
     const std::string nome = Utf8DoArgumento(p.arquivo);
@@ -245,6 +292,11 @@ void Memoria(const Pedido& p, Relato& r) {
             break;
         case Gravacao::Interrompida:
             Decide(r, leitura.ultima);
+            if (sinal) {
+                r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
+                          " não foi alterado";
+                break;
+            }
             r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
                       " não foi alterado: " + r.falha;
             break;
@@ -314,11 +366,23 @@ void PreparaEnvia(const Argumentos& a, Pedido& p) {
     p.comando = ComandoLivre(bytes, a.espera.empty() ? kEsperaStatus : Inteiro(a.espera, 0, 32767, "espera"));
 }
 
+// The driver's answer file, its lock and the simulated printer's files
+// live in the working directory too; a reading written over one of them
+// would be lost at the next command, or would damage the printer.
+bool DoDriverOuSimulador(const std::string& caminho) {
+    const std::size_t barra = caminho.find_last_of(kSeparadores);
+    std::string nome = caminho.substr(barra == std::string::npos ? 0 : barra + 1);
+    for (char& c : nome) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return nome == "respzub.txt" || nome.rfind("respzub.txt.", 0) == 0 || nome.rfind("zubsim-", 0) == 0;
+}
+
 void PreparaMemoria(const Argumentos& a, Pedido& p) {
     const std::string faixa = a.faixa.empty() ? "reducoes" : a.faixa;
     if (faixa != "reducoes" && faixa != "datas")
         throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(faixa)};
     if (a.comArquivo->count() > 0) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
+    if (DoDriverOuSimulador(p.arquivo))
+        throw UsoInvalido{"--arquivo não pode ser um arquivo do driver ou da impressora simulada: " + Aspas(p.arquivo)};
     if (faixa == "reducoes") {
         p.faixa = Faixa::Reducoes;
         p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");
@@ -504,16 +568,28 @@ const Operacao& LeLinhaDeComando(CLI::App& app, int argc, char* argv[], const Ar
     return *operacao;
 }
 
+// Set when an exchange first found the answer file held: told once, as
+// the exchange log tells it, when the operation still got its answer.
+bool avisoRespostaPresa = false;
+
 // The outcome on standard output and error; the exit status.
 int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato, long long ms) {
     bool escrito = true;
     if (pedido.json) {
-        escrito = Escreve(stdout, ComoJson(operacao, relato, ms).dump() + "\n", true);
+        // A file name that is not UTF-8 shows with replacement characters
+        // rather than ending the program.
+        escrito = Escreve(stdout,
+                          ComoJson(operacao, relato, ms).dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) +
+                              "\n",
+                          true);
     } else {
         std::string texto;
         for (const std::string& linha : relato.linhas) texto += linha + "\n";
         escrito = Escreve(stdout, texto);
     }
+    if (avisoRespostaPresa && relato.falha.empty())
+        Escreve(stderr, "tavorin-cli: aviso: o arquivo de resposta " + std::string(kArquivoResposta) +
+                            " está preso por outro programa\n");
     if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
     // A result that did not reach its reader is no success: the printer
     // may have acted, but the script cannot know what it said.
@@ -576,10 +652,17 @@ int Principal(int argc, char* argv[]) {
     if (pedido.registro)
         ObservaTrocas([](const Troca& troca) { Escreve(stderr, Utf8DoDriver(DescreveTroca(troca)) + "\n"); });
 
+    ObservaTrocas([](const Troca&) { avisoRespostaPresa = avisoRespostaPresa || UltimaTroca().avisa; });
+    ObservaSinais();
     const auto inicio = std::chrono::steady_clock::now();
     Relato relato;
     if (!operacao->procura || Localiza(pedido, relato)) operacao->executa(pedido, relato);
     FechaPortasAbertas();
+    if (sinal) {
+        const std::string nome = sinal == SIGINT ? "Ctrl+C (SIGINT)" : "SIGTERM";
+        relato.falha = "interrompido por " + nome + (relato.falha.empty() ? "" : "; " + relato.falha);
+        relato.saida = 128 + sinal;
+    }
     const long long ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio).count();
     InstalaDriver(nullptr);
@@ -596,5 +679,14 @@ int main(int argc, char* argv[]) {
     std::vector<char*> ponteiros;
     for (const std::string& argumento : argumentos) ponteiros.push_back(const_cast<char*>(argumento.c_str()));
     ponteiros.push_back(nullptr);
-    return Principal(static_cast<int>(argumentos.size()), ponteiros.data());
+    // Whatever goes wrong, the program ends with a status and a message.
+    try {
+        return Principal(static_cast<int>(argumentos.size()), ponteiros.data());
+    } catch (const std::exception& erro) {
+        Escreve(stderr, std::string("tavorin-cli: falha interna: ") + erro.what() + "\n");
+    } catch (...) {
+        Escreve(stderr, "tavorin-cli: falha interna\n");
+    }
+    FechaPortasAbertas();
+    return kFalhaInterna;
 }

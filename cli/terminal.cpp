@@ -20,11 +20,20 @@ std::string Utf8DoDriver(const std::string& bytes) { return Estreito(Largo(bytes
 std::string DriverDoArgumento(const std::string& argumento) { return argumento; }
 std::string Utf8DoArgumento(const std::string& argumento) { return Utf8DoDriver(argumento); }
 
+namespace {
+// A console, and only a console: _isatty is also true for NUL and any other
+// character device, where nobody reads a question or watches progress.
+bool EhConsole(HANDLE h) {
+    DWORD modo = 0;
+    return h != INVALID_HANDLE_VALUE && h != nullptr && GetConsoleMode(h, &modo);
+}
+HANDLE Handle(std::FILE* arquivo) { return reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(arquivo))); }
+}  // namespace
+
 bool Escreve(std::FILE* saida, const std::string& utf8, bool json) {
     std::fflush(saida);
-    HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(saida)));
-    DWORD modo = 0;
-    if (h != INVALID_HANDLE_VALUE && GetConsoleMode(h, &modo)) {
+    HANDLE h = Handle(saida);
+    if (EhConsole(h)) {
         const std::wstring largo = Largo(utf8, CP_UTF8);
         DWORD escritos = 0;
         return largo.empty() ||
@@ -36,7 +45,7 @@ bool Escreve(std::FILE* saida, const std::string& utf8, bool json) {
     return std::fflush(saida) == 0 && escrito;
 }
 
-bool EhTerminal(std::FILE* saida) { return _isatty(_fileno(saida)) != 0; }
+bool EhTerminal(std::FILE* saida) { return EhConsole(Handle(saida)); }
 
 std::vector<std::string> ArgumentosDoPrograma(int, char*[]) {
     int quantos = 0;
@@ -66,7 +75,22 @@ std::string DriverDoArgumento(const std::string& argumento) {
     return bytes;
 }
 
-std::string Utf8DoArgumento(const std::string& argumento) { return argumento; }
+std::string Utf8DoArgumento(const std::string& argumento) {
+    // A name that is not UTF-8 keeps each stray byte visible as \xHH, so
+    // two such names stay apart and every message stays text.
+    std::string texto;
+    for (std::size_t i = 0; i < argumento.size();) {
+        const std::size_t antes = i;
+        if (ProximoUtf8(argumento, i) >= 0) {
+            texto.append(argumento, antes, i - antes);
+        } else {
+            char hexa[5];
+            std::snprintf(hexa, sizeof hexa, "\\x%02X", static_cast<unsigned char>(argumento[antes]));
+            texto += hexa;
+        }
+    }
+    return texto;
+}
 
 bool Escreve(std::FILE* saida, const std::string& utf8, bool) {
     const bool escrito = std::fwrite(utf8.data(), 1, utf8.size(), saida) == utf8.size();

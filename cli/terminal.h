@@ -20,7 +20,8 @@ std::string Utf8DoDriver(const std::string& bytes);
 // goes as it is); on Windows the arguments already come in the ANSI code
 // page.
 std::string DriverDoArgumento(const std::string& argumento);
-// An argument (a file name) as UTF-8 for a message.
+// An argument (a file name) as UTF-8 for a message; on Linux a byte that
+// is not UTF-8 shows as \xHH.
 std::string Utf8DoArgumento(const std::string& argumento);
 
 // Writes UTF-8 text: to a Windows console as Unicode; redirected on

@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -26,6 +27,7 @@ namespace {
 // Blocks smaller than this are gathered before they reach the system.
 constexpr std::size_t kLote = 64 * 1024;
 constexpr const char* kSufixo = ".tmp";
+constexpr const char* kProtegido = "arquivo somente para leitura";
 
 // "<final name>.<digits>.tmp": the one pattern RemoveTemporarios knows.
 fs::path NomeTemporario(const fs::path& caminho) {
@@ -51,7 +53,11 @@ bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool durave
     return arquivo.Abre() && arquivo.Escreve(bytes) && arquivo.Conclui();
 }
 
-void RemoveTemporarios(const fs::path& caminho) {
+namespace {
+
+// Each regular file of the temporary naming beside `caminho`.
+template <typename F>
+void ParaCadaTemporario(const fs::path& caminho, F faz) {
     const std::string prefixo = caminho.filename().string() + ".", sufixo = kSufixo;
     fs::path pasta = caminho.parent_path();
     if (pasta.empty()) pasta = ".";
@@ -65,9 +71,32 @@ void RemoveTemporarios(const fs::path& caminho) {
         for (std::size_t k = prefixo.size(); k < nome.size() - sufixo.size(); ++k)
             numero = numero && nome[k] >= '0' && nome[k] <= '9';
         std::error_code outro;
-        if (numero && fs::symlink_status(i->path(), outro).type() == fs::file_type::regular)
-            fs::remove(i->path(), outro);
+        if (numero && fs::symlink_status(i->path(), outro).type() == fs::file_type::regular) faz(i->path());
     }
+}
+
+}  // namespace
+
+void RemoveTemporarios(const fs::path& caminho) {
+    ParaCadaTemporario(caminho, [](const fs::path& temporario) {
+        std::error_code erro;
+        fs::remove(temporario, erro);
+    });
+}
+
+void RemoveAbandonados(const fs::path& caminho) {
+    ParaCadaTemporario(caminho, [](const fs::path& temporario) {
+#if defined(_WIN32)
+        // Its writer has it open without sharing: deleting it fails then.
+        DeleteFileW(temporario.c_str());
+#else
+        // Its writer holds a lock on it, which dies with the writer.
+        const int descritor = ::open(temporario.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (descritor < 0) return;
+        if (::flock(descritor, LOCK_EX | LOCK_NB) == 0) ::unlink(temporario.c_str());
+        ::close(descritor);
+#endif
+    });
 }
 
 #if defined(_WIN32)
@@ -100,6 +129,11 @@ bool ArquivoAtomico::Abre() {
     const DWORD atributos = GetFileAttributesW(caminho_.c_str());
     if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY)) {
         Falhou(ERROR_DIRECTORY);
+        return false;
+    }
+    // A read-only file is one its owner asked to keep.
+    if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_READONLY)) {
+        erro_ = kProtegido;
         return false;
     }
     destino_ = caminho_;
@@ -150,7 +184,7 @@ bool ArquivoAtomico::Conclui() {
     // moving it aside would leave it where its owner did not put it.
     const DWORD atributos = GetFileAttributesW(para.c_str());
     if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_READONLY)) {
-        Falhou(ERROR_ACCESS_DENIED);
+        erro_ = kProtegido;
         Descarta();
         return false;
     }
@@ -215,6 +249,18 @@ void SincronizaPasta(const fs::path& caminho) {
 
 void ArquivoAtomico::Falhou(int codigo) { erro_ = std::strerror(codigo); }
 
+namespace {
+
+// No write permission for anyone, or none for this user: a protection
+// that a rename would otherwise walk past (and root past any of it).
+bool Protegido(const fs::path& caminho) {
+    struct stat dados;
+    if (::stat(caminho.c_str(), &dados) != 0 || !S_ISREG(dados.st_mode)) return false;
+    return (dados.st_mode & 0222) == 0 || (::access(caminho.c_str(), W_OK) != 0 && errno == EACCES);
+}
+
+}  // namespace
+
 bool ArquivoAtomico::Abre() {
     Descarta();
     // Through a symbolic link the file it points to is replaced, not the link.
@@ -230,10 +276,16 @@ bool ArquivoAtomico::Abre() {
         Falhou(EISDIR);
         return false;
     }
+    if (existeDestino && Protegido(destino)) {
+        erro_ = kProtegido;
+        return false;
+    }
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         temporario_ = NomeTemporario(destino);
         arquivo_ = ::open(temporario_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (arquivo_ >= 0) {
+            // Held while it is written; see RemoveAbandonados.
+            (void)::flock(arquivo_, LOCK_EX | LOCK_NB);
             // The new file keeps the old one's permissions.
             if (existeDestino) (void)fchmod(arquivo_, antes.st_mode & 07777);
             destino_ = destino;
@@ -264,21 +316,26 @@ bool ArquivoAtomico::Descarrega() {
 
 bool ArquivoAtomico::Conclui() {
     if (arquivo_ < 0 || !Descarrega()) return false;
-    const bool duravel = !duravel_ || ::fsync(arquivo_) == 0;
-    const int erroDuravel = errno;
-    const bool fechou = ::close(arquivo_) == 0;
-    arquivo_ = -1;
-    if (!duravel || !fechou) {
-        Falhou(duravel ? errno : erroDuravel);
+    if (duravel_ && ::fsync(arquivo_) != 0) {
+        Falhou(errno);
         Descarta();
         return false;
     }
+    if (Protegido(destino_)) {
+        erro_ = kProtegido;
+        Descarta();
+        return false;
+    }
+    // Renamed while still open, so its lock keeps another program's
+    // clean-up away until it has its final name.
     if (::rename(temporario_.c_str(), destino_.c_str()) != 0) {
         Falhou(errno);
         Descarta();
         return false;
     }
     temporario_.clear();
+    ::close(arquivo_);
+    arquivo_ = -1;
     // The new name must reach the disk too, or a crash could bring back
     // the old file after the caller was told the new one was kept.
     if (duravel_) SincronizaPasta(destino_);

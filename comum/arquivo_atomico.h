@@ -20,7 +20,8 @@ public:
     ArquivoAtomico& operator=(const ArquivoAtomico&) = delete;
 
     // Creates the temporary file beside the final one; false when it
-    // cannot be created or the final name is a folder.
+    // cannot be created, the final name is a folder, or the final file is
+    // read-only (its owner's protection is honoured, by root too).
     bool Abre();
     bool Escreve(const std::string& bytes);
     // Writes out what is pending and puts the file in place of the final
@@ -53,6 +54,10 @@ bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes
 // `caminho` left beside it (regular files of that naming only). Only safe
 // where no other writer of `caminho` can be at work.
 void RemoveTemporarios(const std::filesystem::path& caminho);
+// The same where another writer may be at work: a temporary file still
+// being written is held (locked on POSIX, open without sharing on
+// Windows) and is left alone; one whose writer died is removed.
+void RemoveAbandonados(const std::filesystem::path& caminho);
 
 // Flushes the folder holding `caminho`, so that a new or renamed entry
 // survives a crash (POSIX; Windows needs nothing of the kind).

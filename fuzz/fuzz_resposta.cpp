@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "arquivo_resposta.h"
 #include "driver.h"
 #include "link.h"
 #include "pasta.h"
@@ -44,10 +45,12 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* dados, std::size_t tamanho) {
     driver.resposta.assign(reinterpret_cast<const char*>(dados), tamanho);
     tavorin::EnviaComando(1, 10, ".28");
-    // The first line, bytes as they were, up to the first CR or LF.
+    // The first line, bytes as they were, up to the first CR or LF, and
+    // never more than the link reads of an answer.
     const std::string& linha = tavorin::Resposta;
     Exige(driver.resposta.compare(0, linha.size(), linha) == 0);
-    Exige(linha.size() == tamanho || driver.resposta[linha.size()] == '\r' || driver.resposta[linha.size()] == '\n');
+    Exige(linha.size() == tamanho || linha.size() == tavorin::kMaxResposta || driver.resposta[linha.size()] == '\r' ||
+          driver.resposta[linha.size()] == '\n');
     Exige(tavorin::Status == tavorin::Mid(linha, 2, 1));
     Exige(tavorin::TextoRelogio().size() <= 17 + 14);  // "Horario de Verao dd/mm/yy hh:mm"
     for (std::size_t posicao : {std::size_t{0}, std::size_t{1}, std::size_t{21}, std::size_t{124}, linha.size(), linha.size() + 1})

@@ -1,16 +1,15 @@
 #include "driver.h"
 
+#include "arquivo_resposta.h"
 #include "driver_library.h"
 #include "link.h"
 #include "registro.h"
 #include "zub_dll3.h"
 
 #include <algorithm>
-#include <atomic>
-#include <cerrno>
 #include <chrono>
-#include <cstdio>
-#include <filesystem>
+#include <map>
+#include <optional>
 #include <vector>
 
 namespace tavorin {
@@ -28,18 +27,11 @@ std::vector<int16_t> abertas;
 
 Driver& Atual() { return instalado ? *instalado : Biblioteca(); }
 
-std::atomic<bool> respostaPresa{false};
-
-// False when the previous answer file is still there after trying to
-// remove it (read-only or immutable file, another owner's file in a shared
-// folder, a directory in its place).
-bool RemoveResposta() {
-    if (std::remove(kArquivoResposta) == 0 || errno == ENOENT) return true;
-    std::error_code erro;
-    const bool existe = std::filesystem::exists(std::filesystem::symlink_status(kArquivoResposta, erro));
-    // A folder that cannot even be looked into cannot be trusted either.
-    return !erro && !existe;
-}
+ContaDaTroca conta;
+bool presaAntes = false;
+std::optional<std::string> respostaPendente;
+std::chrono::milliseconds limiteDaTrava(30000);
+std::map<int16_t, bool> portasEmUso;
 
 }  // namespace
 
@@ -47,6 +39,7 @@ Driver* InstalaDriver(Driver* driver) {
     Driver* anterior = instalado;
     instalado = driver;
     abertas.clear();
+    portasEmUso.clear();
     return anterior;
 }
 
@@ -70,6 +63,10 @@ int16_t Para16(int32_t valor) {
 int16_t Abre(int32_t porta) {
     const int16_t porta16 = Para16(porta);
     const int16_t resultado = Atual().Abre(porta16);
+    portasEmUso[porta16] = resultado == kPortaEmUso;
+    // A new operation: what the last exchange met belongs to the one before.
+    conta = ContaDaTroca{};
+    if (resultado == kPortaEmUso) conta.portaEmUso = porta;
     if (resultado >= 0 && std::find(abertas.begin(), abertas.end(), porta16) == abertas.end())
         abertas.push_back(porta16);
     return resultado;
@@ -88,23 +85,69 @@ int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
     troca.espera = espera;
     troca.comando = comando;
     const auto inicio = std::chrono::steady_clock::now();
-    // A driver that does not write an answer must not leave the previous
-    // command's answer to be read as this one's; when that answer cannot be
-    // removed, the command is not sent at all, so nothing is done that the
-    // operator would see answered by an old line.
-    respostaPresa = !RemoveResposta();
-    if (respostaPresa) {
-        troca.resultado = kRespostaPresa;
-    } else {
-        troca.resultado = Atual().TXRX(Para16(porta), Para16(espera), comando.c_str());
-        troca.resposta = LeResposta();
+    respostaPendente.reset();
+    conta = ContaDaTroca{};
+    if (PortaEmUso(porta)) conta.portaEmUso = porta;
+    {
+        TravaDePasta trava(kArquivoTrava, limiteDaTrava);
+        if (!trava.Obtida()) {
+            conta.enviado = false;
+            troca.resultado = kNaoEnviado;
+            troca.nota = "nada enviado: outro programa do Tavorin nesta pasta não liberou " + std::string(kArquivoTrava);
+        } else {
+            // A driver that writes no answer must not leave the previous
+            // command's answer to be read as this one's. A file that cannot
+            // be removed (a driver that keeps it open, a protected file) is
+            // emptied where it stands; failing that, what stood there is
+            // remembered, and only a change counts as an answer.
+            conta.respostaPresa = !RemoveArquivo(kArquivoResposta);
+            const bool comparar = conta.respostaPresa && !EsvaziaArquivo(kArquivoResposta);
+            const Retrato antes = comparar ? Retrata(kArquivoResposta) : Retrato{};
+            troca.resultado = Atual().TXRX(Para16(porta), Para16(espera), comando.c_str());
+            std::string bytes;
+            if (comparar) {
+                const Retrato depois = Retrata(kArquivoResposta);
+                conta.semRespostaNova = !depois.regular || depois == antes;
+                if (!conta.semRespostaNova) bytes = depois.inicio;
+                // Written after what was there (a file that only takes
+                // appends): the answer is what was added.
+                if (!conta.semRespostaNova && antes.regular && !antes.inicio.empty() &&
+                    bytes.compare(0, antes.inicio.size(), antes.inicio) == 0)
+                    bytes.erase(0, antes.inicio.size());
+            } else {
+                LeInicio(kArquivoResposta, bytes);
+            }
+            troca.resposta = PrimeiraLinha(bytes);
+            respostaPendente = troca.resposta;
+            conta.avisa = conta.respostaPresa && !presaAntes;
+            presaAntes = conta.respostaPresa;
+            if (conta.avisa) troca.nota = "arquivo de resposta preso por outro programa";
+        }
     }
     troca.duracao = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - inicio);
     RegistraTroca(troca);
     return troca.resultado;
 }
 
-bool RespostaPresa() { return respostaPresa; }
+const ContaDaTroca& UltimaTroca() { return conta; }
+
+bool RespostaPresa() { return conta.respostaPresa; }
+
+bool TomaResposta(std::string& linha) {
+    if (!respostaPendente) return false;
+    linha = std::move(*respostaPendente);
+    respostaPendente.reset();
+    return true;
+}
+
+std::chrono::milliseconds LimiteDaTrava() { return limiteDaTrava; }
+
+void PoeLimiteDaTrava(std::chrono::milliseconds limite) { limiteDaTrava = limite; }
+
+bool PortaEmUso(int32_t porta) {
+    const auto achada = portasEmUso.find(Para16(porta));
+    return achada != portasEmUso.end() && achada->second;
+}
 
 int32_t PortaAberta() { return abertas.empty() ? -1 : abertas.back(); }
 

@@ -4,6 +4,7 @@
 // fake driver answers.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -47,17 +48,57 @@ int16_t Para16(int32_t valor);
 // 32-bit port number narrowed on the way.
 int16_t Abre(int32_t porta);
 int16_t Fecha(int32_t porta);
-// Removes the previous answer file first, so a driver that writes nothing
-// leaves no answer instead of a stale one. Every call is recorded in the
-// exchange log (registro.h).
+// One exchange, exclusive among every Tavorin process using this working
+// directory (the lock beside the answer file, waited for up to
+// LimiteDaTrava()): removes the previous answer file, calls the driver and
+// reads the answer back, so another program's command can neither take
+// this answer nor leave its own to be read as this one's. When the
+// previous answer file cannot be removed it is emptied where it stands;
+// when even that fails the command is sent anyway and the answer is taken
+// only if the file changed. Every call is recorded in the exchange log
+// (registro.h).
 int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando);
 
-// Result of TXRX when the previous answer file exists and could not be
-// removed: the command was not sent (a driver never returns this value).
-constexpr int16_t kRespostaPresa = -100;
-// True when the last TXRX sent nothing because the previous RespZub.txt
-// could not be removed; false after any TXRX that could remove it (or found none).
+// Result of TXRX when the command was not sent. A driver may return the
+// same number: UltimaTroca() tells the two apart.
+constexpr int16_t kNaoEnviado = -100;
+
+// What the link knows of its last TXRX beyond the driver's result.
+struct ContaDaTroca {
+    // False: the driver was not called, because another Tavorin program
+    // kept the answer file's lock past LimiteDaTrava().
+    bool enviado = true;
+    // The previous answer file could not be removed (another program
+    // holds it, or it is protected).
+    bool respostaPresa = false;
+    // With respostaPresa: nothing the driver wrote could be told apart
+    // from what was there, so no answer was taken.
+    bool semRespostaNova = false;
+    // The first exchange, after one that found the file free, to find it
+    // held: the moment to tell the operator, once.
+    bool avisa = false;
+    // The port, when Abre found that another program holds it open; 0
+    // otherwise.
+    int32_t portaEmUso = 0;
+};
+const ContaDaTroca& UltimaTroca();
+// UltimaTroca().respostaPresa.
 bool RespostaPresa();
+// The answer line the last TXRX read under its lock, handed out once
+// (LeResposta takes it); false when it has been taken or there was none.
+bool TomaResposta(std::string& linha);
+
+// How long TXRX waits for another Tavorin program's exchange in the same
+// folder to end (30 s: longer than any command but a reading printed on
+// paper); tests shorten it.
+std::chrono::milliseconds LimiteDaTrava();
+void PoeLimiteDaTrava(std::chrono::milliseconds limite);
+
+// Result of Abre when another program holds the port open, as the
+// simulated printer gives it (a serial port is never shared).
+constexpr int16_t kPortaEmUso = -4;
+// True when the last Abre of `porta` gave kPortaEmUso.
+bool PortaEmUso(int32_t porta);
 
 // The last port opened and not closed since, or -1 when every port opened
 // has been closed again.

@@ -1,9 +1,9 @@
 #include "link.h"
 
+#include "arquivo_resposta.h"
 #include "driver.h"
 #include "zub_dll3.h"
 
-#include <fstream>
 
 namespace tavorin {
 
@@ -17,16 +17,16 @@ std::string Mid(const std::string& texto, std::size_t posicao, std::size_t taman
 }
 
 std::string LeResposta() {
-    // The file still there is the answer to an earlier command.
-    if (RespostaPresa()) return {};
-    std::ifstream arquivo(kArquivoResposta, std::ios::binary);
+    // The answer the last exchange read under its lock: read again now,
+    // the file could already hold another program's.
     std::string linha;
-    if (!arquivo) return linha;
+    if (TomaResposta(linha)) return linha;
+    TravaDePasta trava(kArquivoTrava, LimiteDaTrava());
+    std::string bytes;
+    if (trava.Obtida()) LeInicio(kArquivoResposta, bytes);
     // The line ends at CR or LF, so a CR LF file and a bare LF file read
     // alike; bytes are kept as the driver wrote them.
-    char c;
-    while (arquivo.get(c) && c != '\r' && c != '\n') linha.push_back(c);
-    return linha;
+    return PrimeiraLinha(bytes);
 }
 
 int16_t EnviaComando(int32_t porta, int32_t espera, const std::string& comando) {

@@ -21,9 +21,10 @@ extern std::string Status;
 // from 1); empty past the end, cut short where the text ends.
 std::string Mid(const std::string& texto, std::size_t posicao, std::size_t tamanho);
 
-// First line of RespZub.txt, without its line end; empty when the file is
-// missing or unreadable, and when the last TXRX could not remove it (it
-// holds an earlier command's answer).
+// First line of RespZub.txt, without its line end, as the last TXRX read
+// it (at most kMaxResposta bytes of a regular file); empty when the file
+// is missing, unreadable or not a regular file, and when it was held and
+// did not change. Called again without a TXRX between, it reads the file.
 std::string LeResposta();
 
 // Sends one command and reads its answer into Resposta and Status.

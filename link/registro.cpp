@@ -17,6 +17,7 @@ namespace {
 // read the record (or stop observing) from inside its call.
 std::mutex registroTrava;
 std::deque<Troca> registro;
+std::size_t bytesNoRegistro = 0;
 
 std::recursive_mutex observadoresTrava;
 std::map<int, std::function<void(const Troca&)>> observadores;
@@ -30,6 +31,17 @@ bool Visivel(unsigned char byte) {
     return !(c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xB7);
 }
 
+// The link's notes are UTF-8; the line is 8-bit like the bytes it shows.
+std::string Em8Bits(const std::string& utf8) {
+    std::string bytes;
+    for (std::size_t i = 0; i < utf8.size();) {
+        const long c = ProximoUtf8(utf8, i);
+        const int byte = c < 0 ? -1 : ParaCp1252(static_cast<char32_t>(c));
+        bytes += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return bytes;
+}
+
 }  // namespace
 
 std::vector<Troca> Trocas() {
@@ -40,13 +52,22 @@ std::vector<Troca> Trocas() {
 void LimpaTrocas() {
     std::lock_guard<std::mutex> trava(registroTrava);
     registro.clear();
+    bytesNoRegistro = 0;
+}
+
+std::size_t TamanhoDaTroca(const Troca& troca) {
+    return sizeof(Troca) + troca.comando.size() + troca.resposta.size() + troca.nota.size();
 }
 
 void RegistraTroca(const Troca& troca) {
     {
         std::lock_guard<std::mutex> trava(registroTrava);
-        if (registro.size() >= kMaxTrocas) registro.pop_front();
         registro.push_back(troca);
+        bytesNoRegistro += TamanhoDaTroca(troca);
+        while (registro.size() > 1 && (registro.size() > kMaxTrocas || bytesNoRegistro > kMaxBytesTrocas)) {
+            bytesNoRegistro -= TamanhoDaTroca(registro.front());
+            registro.pop_front();
+        }
     }
     std::lock_guard<std::recursive_mutex> trava(observadoresTrava);
     // A copy: an observer may add or remove observers while it runs.
@@ -67,15 +88,17 @@ void DeixaDeObservar(int handle) {
     observadores.erase(handle);
 }
 
-std::string BytesVisiveis(const std::string& bytes) {
+namespace {
+
+std::string Visiveis(const std::string& bytes, bool marcaBrancos) {
     std::string texto;
     texto.reserve(bytes.size());
     for (unsigned char byte : bytes) {
         if (byte == ' ') {
-            texto += '\xB7';
+            texto += marcaBrancos ? '\xB7' : ' ';
         } else if (byte == '\\') {
             texto += "\\\\";
-        } else if (Visivel(byte)) {
+        } else if (Visivel(byte) || (!marcaBrancos && byte == 0xB7)) {
             texto += static_cast<char>(byte);
         } else {
             char hexa[5];
@@ -85,6 +108,12 @@ std::string BytesVisiveis(const std::string& bytes) {
     }
     return texto;
 }
+
+}  // namespace
+
+std::string BytesVisiveis(const std::string& bytes) { return Visiveis(bytes, true); }
+
+std::string ControlesVisiveis(const std::string& bytes) { return Visiveis(bytes, false); }
 
 namespace {
 
@@ -122,7 +151,8 @@ std::string DescreveTroca(const Troca& troca) {
     // blank on the line separates fields and an empty answer still shows.
     return std::string(hora) + milisTexto + "  porta " + std::to_string(troca.porta) + "  espera " +
            std::to_string(troca.espera) + "  enviado " + EntreAspas(troca.comando) + "  resultado " +
-           std::to_string(troca.resultado) + "  resposta " + EntreAspas(troca.resposta) + "  " + duracao;
+           std::to_string(troca.resultado) + "  resposta " + EntreAspas(troca.resposta) + "  " + duracao +
+           (troca.nota.empty() ? std::string() : "  (" + Em8Bits(troca.nota) + ")");
 }
 
 }  // namespace tavorin

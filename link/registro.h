@@ -22,11 +22,16 @@ struct Troca {
     int16_t resultado = 0;      // the driver's result
     std::string resposta;       // first line of the answer file after the call (empty when none)
     std::chrono::microseconds duracao{0};
+    std::string nota;           // what the link adds (UTF-8): a command not sent, an answer file held
 };
 
-// The last kMaxTrocas exchanges, oldest first (a bounded record in memory;
-// never written to a file by itself).
+// The last kMaxTrocas exchanges, oldest first, and never more than
+// kMaxBytesTrocas of their texts (a bounded record in memory, also for a
+// driver with huge answers; never written to a file by itself).
 constexpr std::size_t kMaxTrocas = 5000;
+constexpr std::size_t kMaxBytesTrocas = 4u << 20;
+// What one exchange counts against kMaxBytesTrocas.
+std::size_t TamanhoDaTroca(const Troca& troca);
 std::vector<Troca> Trocas();
 void LimpaTrocas();
 
@@ -48,6 +53,9 @@ std::string DescreveTroca(const Troca& troca);
 // another as \xHH, a backslash as "\\". Printable 8-bit characters stay as
 // they are.
 std::string BytesVisiveis(const std::string& bytes);
+// The same with blanks left as they are (and B7 then, which no longer
+// stands for one): an answer line as text a terminal shows safely.
+std::string ControlesVisiveis(const std::string& bytes);
 
 // Adds one exchange to the record and tells the observers; the link's
 // TXRX calls it after every exchange.

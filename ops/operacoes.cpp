@@ -74,10 +74,9 @@ Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string
 
 std::string Desfecho::Codigo() const { return Mid(resposta, 21, 2); }
 
-bool Desfecho::RespostaPresa() const { return resultado == kRespostaPresa; }
 
 Desfecho Envia(int32_t porta, const Comando& comando) {
-    Desfecho d{comando, EnviaComando(porta, comando.espera, comando.texto), {}, {}};
+    Desfecho d{comando, EnviaComando(porta, comando.espera, comando.texto), {}, {}, UltimaTroca()};
     d.resposta = Resposta;
     d.status = Status;
     return d;
@@ -102,7 +101,7 @@ Desfecho UmComando(const Comando& comando) {
 
 EstadoPapel PapelDoTeste() {
     const Comando consulta{".23", kEsperaStatus};
-    Desfecho d{consulta, TXRX(Porta, consulta.espera, consulta.texto), {}, {}};
+    Desfecho d{consulta, TXRX(Porta, consulta.espera, consulta.texto), {}, {}, UltimaTroca()};
     Resposta = LeResposta();
     d.resposta = Resposta;
     d.status = Mid(Resposta, 2, 1);
@@ -201,6 +200,8 @@ std::filesystem::path Caminho(const std::string& arquivo) {
 // once the printer has handed out the last one. Bytes are written as the
 // printer sent them, each line ending CR LF.
 void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao) {
+    // What a reading killed before its end left beside the same file.
+    comum::RemoveAbandonados(Caminho(arquivo));
     comum::ArquivoAtomico saida(Caminho(arquivo));
     const auto falha = [&] {
         leitura.gravacao = Gravacao::FalhaNoArquivo;

@@ -8,6 +8,8 @@
 // sequence calls a hook at that point; a hook left empty does nothing.
 #pragma once
 
+#include "driver.h"
+
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -66,11 +68,13 @@ struct Desfecho {
     int16_t resultado = 0;  // the driver's
     std::string resposta;   // the answer line
     std::string status;     // its second character
+    ContaDaTroca conta;     // what the link knows beyond the driver's result
 
     // Characters 21-22 of the answer, what of them it holds.
     std::string Codigo() const;
-    // Not sent: the previous answer file could not be removed.
-    bool RespostaPresa() const;
+    // The answer file, held by another program, kept this answer from
+    // being read.
+    bool RespostaPresa() const { return conta.semRespostaNova; }
 };
 
 // Sends `comando` on `porta` through the link and tells what came back.

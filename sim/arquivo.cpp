@@ -63,7 +63,23 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
     return CloseHandle(arquivo) && ok;
 }
 
-Trava::Trava(const fs::path& caminho) {
+Trava::Trava(const fs::path& caminho, bool espera) {
+    if (!espera) {
+        // Held without waiting: the file opened with no sharing at all,
+        // which no other process can open meanwhile (and which a process
+        // that ends lets go of). Not a byte-range lock: under wine one held
+        // for long made later file opens fail with "too many open files".
+        HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (alca == INVALID_HANDLE_VALUE) {
+            ocupada_ = GetLastError() == ERROR_SHARING_VIOLATION;
+            return;
+        }
+        alca_ = alca;
+        obtida_ = true;
+        exclusivo_ = true;
+        return;
+    }
     HANDLE alca = CreateFileW(caminho.wstring().c_str(), GENERIC_READ | GENERIC_WRITE,
                               FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -80,7 +96,7 @@ Trava::Trava(const fs::path& caminho) {
 Trava::~Trava() {
     if (!alca_) return;
     OVERLAPPED inicio{};
-    UnlockFileEx(static_cast<HANDLE>(alca_), 0, 1, 0, &inicio);
+    if (!exclusivo_) UnlockFileEx(static_cast<HANDLE>(alca_), 0, 1, 0, &inicio);
     CloseHandle(static_cast<HANDLE>(alca_));
 }
 
@@ -137,7 +153,7 @@ bool AcrescentaDuravel(const fs::path& caminho, uint64_t tamanho, const std::str
     return ok;
 }
 
-Trava::Trava(const fs::path& caminho) {
+Trava::Trava(const fs::path& caminho, bool espera) {
     descritor_ = ::open(caminho.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     // A lock file someone else made and we may only read still locks.
     if (descritor_ < 0) descritor_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
@@ -145,9 +161,10 @@ Trava::Trava(const fs::path& caminho) {
     // flock belongs to this open file, not to the process: two copies of
     // the library in one process exclude each other as well.
     int resultado;
-    while ((resultado = ::flock(descritor_, LOCK_EX)) != 0 && errno == EINTR) {
+    while ((resultado = ::flock(descritor_, LOCK_EX | (espera ? 0 : LOCK_NB))) != 0 && errno == EINTR) {
     }
     obtida_ = resultado == 0;
+    ocupada_ = !obtida_ && errno == EWOULDBLOCK;
 }
 
 Trava::~Trava() {

@@ -32,19 +32,24 @@ bool SobrescreveNoLugar(const std::filesystem::path& caminho, const std::string&
 bool Acrescenta(const std::filesystem::path& caminho, const std::string& bytes);
 
 // An exclusive lock on `caminho` (created if missing) that every process
-// honours, held from construction until destruction; waits for it.
+// honours, held from construction until destruction; waits for it, or
+// with `espera` false gives up at once when another holder has it.
 class Trava {
 public:
-    explicit Trava(const std::filesystem::path& caminho);
+    explicit Trava(const std::filesystem::path& caminho, bool espera = true);
     ~Trava();
     Trava(const Trava&) = delete;
     Trava& operator=(const Trava&) = delete;
     bool Obtida() const { return obtida_; }
+    // Another holder has it (only without waiting).
+    bool Ocupada() const { return ocupada_; }
 
 private:
     bool obtida_ = false;
+    bool ocupada_ = false;
 #if defined(_WIN32)
     void* alca_ = nullptr;
+    bool exclusivo_ = false;
 #else
     int descritor_ = -1;
 #endif

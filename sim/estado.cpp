@@ -283,9 +283,20 @@ bool InterpretaMemoria(const std::string& texto, const Memoria& memoria, Estado&
 Carga CarregaEstado(const fs::path& pasta, Gravado& gravado) {
     std::string texto;
     switch (LeArquivo(pasta / kArquivoEstado, texto)) {
-        case Leitura::Ausente:
+        case Leitura::Ausente: {
+            // A new printer has no fiscal memory yet. One that has records
+            // but lost its state (or whose state is a link to nothing) is
+            // damaged: starting afresh would cut the fiscal memory at the
+            // first Redução Z.
+            std::error_code erro;
+            const fs::file_type estado = fs::symlink_status(pasta / kArquivoEstado, erro).type();
+            const fs::file_type memoria = fs::symlink_status(pasta / kArquivoMemoria, erro).type();
+            const bool semMemoria = memoria == fs::file_type::not_found ||
+                                    (memoria == fs::file_type::regular && Tamanho(pasta / kArquivoMemoria) == 0);
+            if (estado != fs::file_type::not_found || !semMemoria) return Carga::Ilegivel;
             gravado = Gravado{};
             return Carga::Nova;
+        }
         case Leitura::Falhou:
             return Carga::Ilegivel;
         case Leitura::Lido:

@@ -132,8 +132,9 @@ bool GuardaPosicao(const std::filesystem::path& pasta, const LeituraEmCurso& lei
 
 enum class Carga { Nova, Lida, Ilegivel };
 // Loads the state of `pasta`, reusing `gravado` while the state file still
-// holds its bytes. A missing state file is a new printer; a state path
-// that is not a regular file is unreadable.
+// holds its bytes. A missing state file is a new printer, unless a fiscal
+// memory with records is there (or the state is a link to nothing): that
+// is unreadable, as a state path that is not a regular file is.
 Carga CarregaEstado(const std::filesystem::path& pasta, Gravado& gravado);
 // Saves `gravado.estado`, a state changed since `gravado` was loaded or
 // saved: the new fiscal memory records appended and flushed, then the

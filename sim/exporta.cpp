@@ -2,6 +2,7 @@
 // ports, the wire timing and the answer file.
 #include <array>
 #include <chrono>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -27,6 +28,10 @@ constexpr std::size_t kMoldura = 4;
 // queue here as they would on the line.
 std::mutex trava;
 std::array<bool, kPortas + 1> abertas{};
+// A port held open by this process, as a lock in the printer's folder that
+// other processes see (and that dies with this one): a serial port has
+// one user at a time.
+std::array<std::unique_ptr<Trava>, kPortas + 1> donas;
 Ambiente ambiente;
 
 bool Existe(int16_t porta) { return porta >= 1 && porta <= kPortas; }
@@ -56,6 +61,14 @@ extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA Abre(int16_t porta) {
         ambiente = LeAmbiente();
         if (!Existe(porta)) return kPortaFechada;
         // Opening an open port is fine: the clock window does it every second.
+        if (!donas[porta]) {
+            std::error_code erro;
+            std::filesystem::create_directories(ambiente.diretorio, erro);
+            auto dona = std::make_unique<Trava>(
+                ambiente.diretorio / ("ZubSim-porta" + std::to_string(porta) + ".trava"), false);
+            if (dona->Ocupada()) return kPortaOcupada;
+            donas[porta] = std::move(dona);
+        }
         abertas[porta] = true;
         return kOk;
     } catch (...) {
@@ -68,6 +81,7 @@ extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA Fecha(int16_t porta) {
         std::lock_guard<std::mutex> guarda(trava);
         if (!Existe(porta)) return kPortaFechada;
         abertas[porta] = false;
+        donas[porta].reset();
         return kOk;
     } catch (...) {
         return kPortaFechada;

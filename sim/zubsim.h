@@ -41,5 +41,6 @@ inline constexpr int16_t kOk = 0;
 inline constexpr int16_t kPortaFechada = -1;     // port closed or nonexistent
 inline constexpr int16_t kSemResposta = -2;      // nothing answered within the wait limit
 inline constexpr int16_t kFalhaResposta = -3;    // the answer file could not be written
+inline constexpr int16_t kPortaOcupada = -4;     // Abre: another process holds the port open
 
 }  // namespace zubsim

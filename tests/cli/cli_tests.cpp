@@ -15,6 +15,7 @@
 #include <cstring>
 #include <regex>
 #include <sstream>
+#include <thread>
 
 #if defined(_WIN32)
 #include "texto_windows.h"
@@ -233,6 +234,47 @@ TEST_F(Cli, ReadingToFileByteForByte) {
             << entrada.path();
 }
 
+// A reading to a file never leaves anything false behind: a read-only
+// LeitM.txt is kept (root included) with exit 73 and the reason; a file
+// name that is not UTF-8 still gets its JSON; SIGTERM in the middle of a
+// slow reading closes the port, keeps the previous file, leaves no
+// temporary file and exits 143.
+TEST_F(Cli, ReadingsLeaveNothingFalse) {
+    GravaArquivo("LeitM.txt", "anterior\r\n");
+    fs::permissions("LeitM.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Execucao protegido = Roda("memoria --arquivo");
+    EXPECT_EQ(protegido.saida, 73);
+    EXPECT_NE(protegido.erros.find("somente para leitura"), std::string::npos) << protegido.erros;
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+    fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
+#if !defined(_WIN32)
+    const Execucao json = Roda("--json memoria --arquivo '\xFF.txt'");
+    EXPECT_EQ(json.saida, 0) << json.erros;
+    EXPECT_EQ(nlohmann::json::parse(json.padrao)["saida"], 0);
+    EXPECT_TRUE(fs::exists("\xFF.txt"));
+
+    // Each block takes seconds at 300 baud; the signal comes once the
+    // temporary file shows that the reading is under way.
+    PoeAmbiente("ZUBSIM_BAUD", "300");
+    const std::string programa = PastaDoPrograma() + kPrograma;
+    std::system(("sh -c '\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $! >pid; wait $!; echo $? >rc' &").c_str());
+    const auto temporario = [] {
+        for (const auto& entrada : fs::directory_iterator("."))
+            if (entrada.path().filename().string().rfind("LeitM.txt.", 0) == 0) return true;
+        return false;
+    };
+    while ((!temporario() || LeArquivo("pid").empty()) && LeArquivo("rc").empty()) std::this_thread::yield();
+    std::system("kill -TERM $(cat pid)");
+    while (LeArquivo("rc").find('\n') == std::string::npos) std::this_thread::yield();
+    PoeAmbiente("ZUBSIM_BAUD", nullptr);
+    EXPECT_EQ(LeArquivo("rc"), "143\n");
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+    EXPECT_FALSE(temporario());
+    // The port was closed: another program opens it at once.
+    EXPECT_EQ(Roda("--porta 1 relogio").saida, 0);
+#endif
+}
+
 #if defined(_WIN32)
 // Arguments from the wide command line: a character the ANSI code page
 // lacks reaches the printer as "?", as from the windows, not as a look-alike.
@@ -285,6 +327,9 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"verao talvez", "verao pede"},
         {"envia ." + std::string(255, '9'), "comando com 256 caracteres; o driver aceita até 255"},
         {"envia .28 --espera 40000", "espera inválida"},
+        {"memoria --arquivo RespZub.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
+        {"memoria --arquivo sub/ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
+        {"memoria --arquivo respzub.TXT.trava", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {std::string("reducao-z <") + kSemTerminal, "reducao-z sem terminal para confirmar: use --confirma"},
     };
     for (const auto& caso : casos) {

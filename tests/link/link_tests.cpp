@@ -1,6 +1,7 @@
 // The link against a fake driver (the answer file it reads, the state it
 // keeps, the probe, the clock text) and the loader against real libraries.
 #include "ambiente.h"
+#include "arquivo_resposta.h"
 #include "driver_library.h"
 #include "fake_driver.h"
 #include "identidade.h"
@@ -10,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #if !defined(_WIN32)
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -120,11 +124,20 @@ TEST_F(Link, ExchangeLogRecordsEveryTXRXBounded) {
             EXPECT_EQ(ouvidas[i].comando, t.comando);
         }
     }
-    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(Troca{{}, 0, 0, std::to_string(i), 0, {}, {}});
+    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(Troca{{}, 0, 0, std::to_string(i), 0, {}, {}, {}});
     const std::vector<Troca> limitadas = Trocas();
     ASSERT_EQ(limitadas.size(), kMaxTrocas);
     EXPECT_EQ(limitadas.front().comando, "2");
     EXPECT_EQ(limitadas.back().comando, std::to_string(kMaxTrocas + 1));
+    // Huge answers are bounded by their bytes too; the newest always stays.
+    const std::string grande(1 << 20, 'x');
+    for (int i = 0; i < 12; ++i) RegistraTroca(Troca{{}, 0, 0, std::to_string(i), 0, grande, {}, {}});
+    std::size_t bytes = 0;
+    for (const Troca& t : Trocas()) bytes += TamanhoDaTroca(t);
+    EXPECT_LE(bytes, kMaxBytesTrocas);
+    EXPECT_EQ(Trocas().back().comando, "11");
+    RegistraTroca(Troca{{}, 0, 0, "enorme", 0, std::string(kMaxBytesTrocas, 'y'), {}, {}});
+    EXPECT_EQ(Trocas().size(), 1u);
     LimpaTrocas();
     EXPECT_TRUE(Trocas().empty());
 }
@@ -139,54 +152,138 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
         {"\xA0\xB7\x81\x9D\xC7\xE3\x80", "\\xA0\\xB7\\x81\\x9D\xC7\xE3\x80"},
         {"", ""}};
     for (const auto& [bytes, visiveis] : casos) EXPECT_EQ(BytesVisiveis(bytes), visiveis);
-    const Troca troca{std::chrono::system_clock::now(), 2, 180, ".13 ", -100, "", std::chrono::microseconds(12345)};
+    // For a terminal: the same, but blanks (and B7) stay as they are.
+    EXPECT_EQ(ControlesVisiveis("@+ \x1B[2J\x07\xB7\\"), "@+ \\x1B[2J\\x07\xB7\\\\");
+    const Troca troca{std::chrono::system_clock::now(), 2, 180, ".13 ", -100, "", std::chrono::microseconds(12345),
+                      "arquivo de resposta preso"};
     const std::string linha = DescreveTroca(troca);
-    EXPECT_NE(linha.find("  porta 2  espera 180  enviado \".13\xB7\"  resultado -100  resposta \"\"  12,345 ms"),
+    EXPECT_NE(linha.find("  porta 2  espera 180  enviado \".13\xB7\"  resultado -100  resposta \"\"  12,345 ms"
+                         "  (arquivo de resposta preso)"),
               std::string::npos) << linha;
     // A quote inside a field cannot end it early.
-    const Troca aspas{std::chrono::system_clock::now(), 1, 10, ".2\"", 0, "x\\\"", std::chrono::microseconds(0)};
+    const Troca aspas{std::chrono::system_clock::now(), 1, 10, ".2\"", 0, "x\\\"", std::chrono::microseconds(0), {}};
     EXPECT_NE(DescreveTroca(aspas).find("enviado \".2\\\"\"  resultado 0  resposta \"x\\\\\\\"\"  0,000 ms"),
               std::string::npos) << DescreveTroca(aspas);
     EXPECT_EQ(linha.find('\n'), std::string::npos);
 }
 
-// An answer file that cannot be removed (here a folder in its place) is an
-// earlier command's answer: the command is not sent, its result says so,
-// and nothing of the old answer is read, by EnviaComando or by a direct
-// TXRX and LeResposta. Once the file can go, commands flow again.
-TEST_F(Link, UnremovableAnswerFileSendsNothing) {
+// An answer file that cannot be removed never has its old content read as
+// the new answer. A folder in its place: the command still goes, and no
+// answer is taken. An append-only folder (a driver's file it cannot lose):
+// the file is emptied where it stands and the new answer read; the
+// exchange log says once that the file is held.
+TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
     std::filesystem::create_directory(kArquivoResposta);
     GravaArquivo(std::filesystem::path(kArquivoResposta) / "x", "{+28 stale");
-    Resposta = "{+13 earlier";
-    Status = "+";
     LimpaTrocas();
-    EXPECT_EQ(EnviaComando(1, 180, ".13"), kRespostaPresa);
-    EXPECT_TRUE(RespostaPresa());
+    driver.Enfileira(".13", "{+13 new");
+    EXPECT_EQ(EnviaComando(1, 180, ".13"), 0);
+    EXPECT_TRUE(UltimaTroca().respostaPresa && UltimaTroca().semRespostaNova);
     EXPECT_EQ(Resposta, "");
-    EXPECT_EQ(Status, "");
-    EXPECT_EQ(AbreImpressora(1), -1);
-    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(1), ChFecha(1)})) << Descreve(driver.chamadas);
+    EXPECT_EQ(driver.chamadas, Chamadas{ChTXRX(1, 180, ".13")}) << Descreve(driver.chamadas);
+    std::filesystem::remove_all(kArquivoResposta);
+    EnviaComando(1, 10, ".28");
     ASSERT_EQ(Trocas().size(), 2u);
-    EXPECT_EQ(Trocas()[0].resultado, kRespostaPresa);
+    EXPECT_EQ(Trocas()[0].nota, "arquivo de resposta preso por outro programa");
+    EXPECT_FALSE(RespostaPresa());
 #if !defined(_WIN32)
-    // A readable stale file in a folder the program may not write to: only
-    // where permissions bind (not for root).
-    if (geteuid() != 0) {
-        std::filesystem::remove_all(kArquivoResposta);
-        GravaArquivo(kArquivoResposta, "{+28 stale\r\n");
+    GravaArquivo(kArquivoResposta, "{+28 stale\r\n");
+    const bool raiz = geteuid() == 0;
+    // chattr needs a file system that has the flag; without it (and not as
+    // root) a folder without write permission stands in for it.
+    const bool apenasAcrescenta =
+        raiz && std::system("chattr +a . 2>/dev/null") == 0;
+    if (!raiz)
         std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
-        EXPECT_EQ(TXRX(1, 10, ".23"), kRespostaPresa);
-        EXPECT_EQ(LeResposta(), "");
-        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    if (!apenasAcrescenta && raiz) GTEST_SKIP() << "no append-only flag on this file system";
+    LimpaTrocas();
+    driver.Enfileira(".23", Atendimento{std::nullopt, -2});
+    driver.Enfileira(".23", "{+23 new");
+    for (const char* esperada : {"", "{+23 new"}) {
+        TXRX(1, 10, ".23");
+        EXPECT_TRUE(RespostaPresa());
+        EXPECT_FALSE(UltimaTroca().semRespostaNova);
+        EXPECT_EQ(LeResposta(), esperada);
+    }
+    if (apenasAcrescenta) std::system("chattr -a .");
+    if (!raiz) std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    ASSERT_EQ(Trocas().size(), 2u);
+    EXPECT_EQ(Trocas()[0].nota, "arquivo de resposta preso por outro programa");
+    EXPECT_EQ(Trocas()[1].nota, "");
+    if (apenasAcrescenta) {
+        // A file that only takes appends (it cannot be removed or emptied
+        // either): the answer is what the driver added.
+        std::system("chattr +a RespZub.txt");
+        driver.durante = [](const Chamada&) { std::ofstream(kArquivoResposta, std::ios::app) << "{+28 appended\r\n"; };
+        driver.Enfileira(".28", Atendimento{std::nullopt, 0});
+        EnviaComando(1, 10, ".28");
+        EXPECT_EQ(Resposta, "{+28 appended");
+        driver.durante = nullptr;
+        std::system("chattr -a RespZub.txt");
     }
 #endif
-    std::filesystem::remove_all(kArquivoResposta);
-    driver.Limpa();
-    driver.Enfileira(".13", "{+13");
-    EXPECT_EQ(EnviaComando(1, 180, ".13"), 0);
-    EXPECT_FALSE(RespostaPresa());
-    EXPECT_EQ(Resposta, "{+13");
-    EXPECT_EQ(driver.chamadas, Chamadas{ChTXRX(1, 180, ".13")}) << Descreve(driver.chamadas);
+}
+
+// Each exchange holds the lock beside the answer file: while another
+// program holds it past the wait, nothing is sent and the link says so
+// (whatever number a driver may return); once it is free, commands flow.
+TEST_F(Link, ExchangeWaitsForTheFolderLock) {
+    const auto limite = LimiteDaTrava();
+    PoeLimiteDaTrava(std::chrono::milliseconds(100));
+    driver.Enfileira(".14", Atendimento{"{+14", kNaoEnviado});
+    {
+        TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
+        ASSERT_TRUE(outra.Obtida());
+        GravaArquivo(kArquivoResposta, "{+13 other program's\r\n");
+        EXPECT_EQ(EnviaComando(1, 180, ".14"), kNaoEnviado);
+        EXPECT_FALSE(UltimaTroca().enviado);
+        EXPECT_EQ(Resposta, "");
+        EXPECT_TRUE(driver.chamadas.empty()) << Descreve(driver.chamadas);
+        EXPECT_NE(Trocas().back().nota.find(kArquivoTrava), std::string::npos);
+    }
+    EXPECT_EQ(EnviaComando(1, 180, ".14"), kNaoEnviado);
+    EXPECT_TRUE(UltimaTroca().enviado);
+    EXPECT_EQ(Resposta, "{+14");
+    PoeLimiteDaTrava(limite);
+}
+
+// A driver that leaves something other than a short regular file: a pipe
+// is not waited on, a device is not read, a huge line is cut.
+TEST_F(Link, AnswerReadOnlyFromARegularFileBounded) {
+    driver.respostaPadrao = {std::nullopt, 0};
+    const std::pair<std::function<void()>, std::string> casos[] = {
+#if !defined(_WIN32)
+        {[] { mkfifo(kArquivoResposta, 0600); }, ""},
+        {[] { std::filesystem::create_symlink("/dev/zero", kArquivoResposta); }, ""},
+#endif
+        {[] { GravaArquivo(kArquivoResposta, std::string(1 << 20, 'z')); }, std::string(kMaxResposta, 'z')},
+    };
+    for (const auto& [deixa, esperada] : casos) {
+        driver.durante = [&deixa](const Chamada&) { deixa(); };
+        EnviaComando(1, 10, ".28");
+        EXPECT_EQ(Resposta, esperada);
+    }
+}
+
+// A serial port has one user at a time: while another copy of the
+// simulated printer (as another program would) holds port 1 open, Abre
+// says the port is in use and the link knows it; once closed, it opens.
+TEST_F(Link, PortHeldByAnotherProgramIsInUse) {
+    InstalaDriver(nullptr);
+    const std::filesystem::path copia = pasta.Caminho() / "outro" / kBibliotecaDriver;
+    std::filesystem::create_directories(copia.parent_path());
+    std::filesystem::copy_file(PastaDoPrograma() + kBibliotecaDriver, copia);
+    DriverLibrary outro(copia.string());
+    ASSERT_EQ(outro.Abre(1), 0) << outro.Falha().arquivo;
+    EXPECT_EQ(AbreImpressora(1), -1);
+    EXPECT_TRUE(PortaEmUso(1));
+    EXPECT_EQ(Abre(2), 0);
+    EXPECT_FALSE(PortaEmUso(2));
+    outro.Fecha(1);
+    EXPECT_EQ(AbreImpressora(1), 0) << Resposta;
+    EXPECT_FALSE(PortaEmUso(1));
+    EXPECT_EQ(outro.Abre(1), kPortaEmUso);
+    FechaPortasAbertas();
 }
 
 // The simulated printer beside this program is loaded from there, as the

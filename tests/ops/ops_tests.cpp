@@ -4,6 +4,7 @@
 // included, and the printer test held to the one port the command line
 // names.
 #include "ambiente.h"
+#include "arquivo_resposta.h"
 #include "entrada.h"
 #include "fake_driver.h"
 #include "link.h"
@@ -11,6 +12,8 @@
 #include "respostas.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 #include <thread>
 
@@ -32,7 +35,9 @@ protected:
     std::vector<std::string> Nomes() const {
         std::vector<std::string> nomes;
         for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
-            if (entrada.path().filename() != kArquivoResposta) nomes.push_back(entrada.path().filename().string());
+            if (entrada.path().filename() != kArquivoResposta && entrada.path().filename() != kArquivoTrava)
+                nomes.push_back(entrada.path().filename().string());
+        std::sort(nomes.begin(), nomes.end());
         return nomes;
     }
     DiretorioTemporario pasta;
@@ -80,6 +85,32 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         EXPECT_EQ(driver.chamadas, chamadas) << Descreve(driver.chamadas);
         EXPECT_EQ(vistos.size(), chamadas.size() - 3);
     }
+}
+
+// A reading leaves what it must alone: a read-only file (root included)
+// is not replaced; temporary files of the same target that a killed
+// reading left are removed, others kept; a reading asked to stop before
+// its next block keeps the old file.
+TEST_F(Ops, ReadingRespectsTheFolder) {
+    const auto le = [this](const AoLer& ao = {}) {
+        driver.Enfileira(".1500011000#", Bloco("A"));
+        driver.Enfileira(".++", Linha(']'));
+        return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
+    };
+    GravaArquivo("saida.txt", "velho");
+    fs::permissions("saida.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    LeituraMemoria leitura = le();
+    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
+    EXPECT_NE(leitura.erroArquivo.find("somente para leitura"), std::string::npos) << leitura.erroArquivo;
+    EXPECT_EQ(LeArquivo("saida.txt"), "velho");
+    fs::permissions("saida.txt", fs::perms::owner_write, fs::perm_options::add);
+
+    for (const char* nome : {"saida.txt.123.tmp", "saida.txt.x1.tmp", "outra.txt.5.tmp"}) GravaArquivo(nome, "x");
+    AoLer para;
+    para.interromper = [] { return true; };
+    EXPECT_EQ(le(para).gravacao, Gravacao::Interrompida);
+    EXPECT_EQ(LeArquivo("saida.txt"), "velho");
+    EXPECT_EQ(Nomes(), (std::vector<std::string>{"outra.txt.5.tmp", "saida.txt", "saida.txt.x1.tmp"}));
 }
 
 // A file that cannot be made is known before any block is asked for.

@@ -31,18 +31,20 @@ using namespace tavorin::teste;
 namespace fs = std::filesystem;
 
 // Run as a child of OnePrinterManyProcesses (ZUBSIM_TESTE_FILHO set to a
-// count): sends that many Leituras X from a working folder of its own and
-// writes what each answer said, the COO or "-" and the error code, into
-// the printer's folder; then ends the process before any test runs.
+// count): sends that many Leituras X from a working folder of its own, each
+// with the port opened for it (waiting while the other process has it),
+// and writes what each answer said, the COO or "-" and the error code,
+// into the printer's folder; then ends the process before any test runs.
 const int kFilho = [] {
     const char* vezes = std::getenv("ZUBSIM_TESTE_FILHO");
     if (!vezes) return 0;
     std::string saida;
     {
         DiretorioTemporario trabalho;
-        Abre(1);
         for (int i = std::atoi(vezes); i > 0; --i) {
+            while (Abre(1) == kPortaOcupada) std::this_thread::yield();
             const int16_t resultado = TXRX(1, 10, ".13");
+            Fecha(1);
             const std::string linha = LeArquivo(tavorin::kArquivoResposta);
             saida += resultado != 0 ? "sem-resposta" : Campo(linha, 2, 1) == "+" ? Campo(linha, 5, 4) : "-" + Campo(linha, 21, 2);
             saida += "\n";
@@ -309,6 +311,19 @@ TEST_F(Simulador, StateFile) {
     fs::remove(Estado());
     fs::create_directory(Estado());
     Roteiro({{".28", "-06"}});
+    fs::remove(Estado());
+    // A state missing, or a link to nothing, beside a fiscal memory with
+    // records is damage, not a new printer: nothing is written.
+    GravaArquivo(memoria, registros);
+    for (bool ligacao : {false, true}) {
+#if defined(_WIN32)
+        if (ligacao) break;  // links need a privilege on Windows
+#endif
+        if (ligacao) fs::create_symlink(Estado().string() + ".sumido", Estado());
+        Roteiro({{".28", "-06"}, {".14", "-06"}});
+        EXPECT_EQ(LeArquivo(memoria), registros);
+        EXPECT_EQ(fs::symlink_status(Estado()).type(), ligacao ? fs::file_type::symlink : fs::file_type::not_found);
+    }
     fs::remove(Estado());
 
     // The earlier form, without checksum and with the records inside, is

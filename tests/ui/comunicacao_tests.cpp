@@ -80,6 +80,16 @@ private slots:
         QVERIFY(Modelo()->rowCount() >= antes + 3);
     }
 
+    // Huge answers: the list keeps what the record keeps, bounded by bytes
+    // as well as by rows.
+    void hugeAnswersBounded() {
+        QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
+        for (int i = 0; i < 12; ++i) RegistraTroca(Troca{{}, 2, 10, ".++", 0, std::string(1 << 20, 'x'), {}, {}});
+        const int guardadas = static_cast<int>(Trocas().size());
+        QVERIFY(guardadas < 12);
+        QTRY_COMPARE(Modelo()->rowCount(), guardadas);
+    }
+
     // "Limpar" empties the list and the record; "Salvar…" writes what the
     // record holds, one line per exchange, and says where; a file that
     // cannot be written is reported and nothing is left behind.

@@ -276,10 +276,13 @@ private slots:
         QTest::newRow("driver fails on the reading command") << Leitura{'R', {{Bloco("A"), -2}}, anterior,
                                                                           QString::fromStdString(Bloco("A"))};
         QTest::newRow("reading command refused, by date") << Leitura{'D', {{Erro("22")}}, anterior, "ERRO 22"};
+        const QString interrompida = QStringLiteral("Leitura interrompida, LeitM.txt não foi substituído: ");
         QTest::newRow("error answer in the middle") << Leitura{'R', {{Bloco("A")}, {Bloco("B")}, {Erro("07")}},
-                                                               anterior, "ERRO 07"};
+                                                               anterior, interrompida + "ERRO 07"};
         QTest::newRow("driver fails in the middle, no answer") << Leitura{'R', {{Bloco("A")}, {std::nullopt, -2}},
-                                                                           anterior, "ERRO "};
+                                                                           anterior, interrompida + "sem resposta da impressora"};
+        QTest::newRow("driver fails in the middle, a block left") << Leitura{'R', {{Bloco("A")}, {Bloco("B"), -2}},
+                                                                             anterior, interrompida + "sem resposta da impressora"};
         QTest::newRow("LeitM.txt cannot be created") << Leitura{'P', {{Bloco("A")}, {fim}}, "(folder)",
                                                                 "Não foi possível gravar o arquivo LeitM.txt"};
     }
@@ -345,12 +348,13 @@ private slots:
                                                                   "não encontrada: libZub_Dll3_nao_existe.so"));
     }
 
-    // An answer file that cannot be removed is named at start-up and
-    // instead of "ERRO " after any command, and no command reaches the
-    // driver meanwhile.
-    void unreplaceableAnswerFile() {
+    // An answer file held by another program (here a folder in its place)
+    // is named at start-up and after any command whose answer it kept from
+    // being read; the commands still reach the driver. A port another
+    // program holds is named as well.
+    void heldAnswerFileAndPort() {
         QDir().mkpath(QStringLiteral("RespZub.txt/x"));
-        const QString texto = QStringLiteral("Arquivo de resposta não pode ser substituído: ") +
+        const QString texto = QStringLiteral("Arquivo de resposta preso por outro programa: ") +
                               QDir::toNativeSeparators(QDir::current().absoluteFilePath("RespZub.txt"));
         QWidget* relogio = Mostra("Command7");
         relogio->findChild<QTimer*>()->stop();
@@ -361,9 +365,16 @@ private slots:
         QCOMPARE(Textos(principal, "Text3"), texto);
         Clica(relogio, "EHV");
         QCOMPARE(Textos(relogio, "RespClock"), texto);
-        QVERIFY2(std::none_of(driver->chamadas.begin(), driver->chamadas.end(),
-                              [](const Chamada& c) { return c.funcao == Chamada::Funcao::TXRX; }),
+        QVERIFY2(std::count_if(driver->chamadas.begin(), driver->chamadas.end(),
+                               [](const Chamada& c) { return c.funcao == Chamada::Funcao::TXRX; }) == 4,
                  Descreve(driver->chamadas).c_str());
+        QDir(QStringLiteral("RespZub.txt")).removeRecursively();
+        driver->abrePadrao = kPortaEmUso;
+        principal->Form_Load();
+        QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Porta 1 em uso por outro programa"));
+        Clica(principal, "Command4");
+        QCOMPARE(Textos(principal, "Text3"), QStringLiteral("Porta 2 em uso por outro programa"));
+        driver->abrePadrao = 0;
     }
 
     // Every caption of the three windows fits; the Tab key walks the main

@@ -58,12 +58,29 @@ std::string ParaDriver(const QString& texto) {
 
 QString TextoDaRespostaPresa() {
     const QString arquivo = QFileInfo(QString::fromLatin1(kArquivoResposta)).absoluteFilePath();
-    return QStringLiteral("Arquivo de resposta não pode ser substituído: ") + QDir::toNativeSeparators(arquivo);
+    return QStringLiteral("Arquivo de resposta preso por outro programa: ") + QDir::toNativeSeparators(arquivo);
 }
 
+QString TextoDaTravaOcupada() {
+    return QStringLiteral("Outro programa do Tavorin nesta pasta não liberou a impressora em %1 s; nada foi enviado")
+        .arg(LimiteDaTrava().count() / 1000);
+}
+
+QString TextoDaPortaEmUso(int32_t porta) { return QStringLiteral("Porta %1 em uso por outro programa").arg(porta); }
+
 QString TextoDoResultado(const Desfecho& desfecho) {
+    const ContaDaTroca& conta = desfecho.conta;
+    if (!conta.enviado) return TextoDaTravaOcupada();
+    if (desfecho.status != "+" && conta.portaEmUso) return TextoDaPortaEmUso(conta.portaEmUso);
+    // Said once while the answer file stays held, ahead of the result, and
+    // whenever it kept this command's answer from being read.
+    static bool avisado = false;
+    const bool avisa = conta.respostaPresa && !avisado;
+    avisado = conta.respostaPresa;
+    const QString resultado = DoDriver(TextoResultado(desfecho.resposta, desfecho.status));
     if (desfecho.RespostaPresa()) return TextoDaRespostaPresa();
-    return DoDriver(TextoResultado(desfecho.resposta, desfecho.status));
+    if (avisa) return TextoDaRespostaPresa() + QStringLiteral(" — ") + resultado;
+    return resultado;
 }
 
 }  // namespace tavorin

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <cstdint>
 #include <string>
 
 namespace tavorin {
@@ -17,12 +18,18 @@ struct Desfecho;
 
 // The outcome of a command as the windows show it: the whole answer line
 // when the printer accepted the command, otherwise "ERRO " and the error
-// code at positions 21-22 (what of it the line holds). A command not sent
-// because the previous answer file could not be removed is said so.
+// code at positions 21-22 (what of it the line holds). What the link
+// knows and the answer cannot say comes instead: a command not sent
+// because another Tavorin program kept the folder, a port another program
+// holds, an answer file held by another program (said once, and whenever
+// it kept the answer from being read).
 QString TextoDoResultado(const Desfecho& desfecho);
 
-// Names the answer file that could not be removed, so the operator knows
-// why no command reaches the printer.
+// Names the answer file that another program holds.
 QString TextoDaRespostaPresa();
+// Another Tavorin program's exchange in this folder outlasted the wait.
+QString TextoDaTravaOcupada();
+// "Porta N em uso por outro programa".
+QString TextoDaPortaEmUso(int32_t porta);
 
 }  // namespace tavorin

@@ -74,7 +74,9 @@ public:
             case kEnviado: return DoDriver(BytesVisiveis(troca.comando));
             case kResultado: return troca.resultado;
             case kDuracao: return Duracao(troca.duracao);
-            case kResposta: return DoDriver(BytesVisiveis(troca.resposta));
+            case kResposta:
+                return DoDriver(BytesVisiveis(troca.resposta)) +
+                       (troca.nota.empty() ? QString() : QStringLiteral("  (%1)").arg(QString::fromStdString(troca.nota)));
         }
         return {};
     }
@@ -84,17 +86,28 @@ public:
         return QString::fromUtf8(kTitulos[secao]);
     }
 
-    // New rows at the end, the oldest dropped past kMaxTrocas: one signal
-    // each for a whole batch, so the view never lays out every row again.
+    // New rows at the end, the oldest dropped past kMaxTrocas or
+    // kMaxBytesTrocas, as the record drops them: one signal each for a
+    // whole batch, so the view never lays out every row again.
     void Acrescenta(std::vector<Troca>& novas) {
         if (novas.empty()) return;
-        if (novas.size() > kMaxTrocas) novas.erase(novas.begin(), novas.end() - kMaxTrocas);
-        const std::size_t excesso = trocas_.size() + novas.size() > kMaxTrocas ? trocas_.size() + novas.size() - kMaxTrocas : 0;
+        std::size_t bytesNovas = 0;
+        for (const Troca& troca : novas) bytesNovas += TamanhoDaTroca(troca);
+        std::size_t descartadasNovas = 0;
+        while (novas.size() - descartadasNovas > 1 &&
+               (novas.size() - descartadasNovas > kMaxTrocas || bytesNovas > kMaxBytesTrocas))
+            bytesNovas -= TamanhoDaTroca(novas[descartadasNovas++]);
+        novas.erase(novas.begin(), novas.begin() + static_cast<std::ptrdiff_t>(descartadasNovas));
+        std::size_t excesso = 0, bytes = bytes_ + bytesNovas;
+        while (excesso < trocas_.size() &&
+               (trocas_.size() - excesso + novas.size() > kMaxTrocas || bytes > kMaxBytesTrocas))
+            bytes -= TamanhoDaTroca(trocas_[excesso++]);
         if (excesso > 0) {
             beginRemoveRows({}, 0, static_cast<int>(excesso) - 1);
             trocas_.erase(trocas_.begin(), trocas_.begin() + static_cast<std::ptrdiff_t>(excesso));
             endRemoveRows();
         }
+        bytes_ = bytes;
         const int primeira = static_cast<int>(trocas_.size());
         beginInsertRows({}, primeira, primeira + static_cast<int>(novas.size()) - 1);
         trocas_.insert(trocas_.end(), std::make_move_iterator(novas.begin()), std::make_move_iterator(novas.end()));
@@ -104,11 +117,13 @@ public:
     void Limpa() {
         beginResetModel();
         trocas_.clear();
+        bytes_ = 0;
         endResetModel();
     }
 
 private:
     std::deque<Troca> trocas_;
+    std::size_t bytes_ = 0;
 };
 
 Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {

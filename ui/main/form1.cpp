@@ -170,8 +170,13 @@ void Form1::Command1_Click() {
 }
 
 void Form1::MostraFalhaDoDriver(const Enlace& enlace) {
-    if (enlace.ultima.RespostaPresa()) {
-        Text3->setText(TextoDaRespostaPresa());
+    // What kept the printer from answering, when the link knows it.
+    if (enlace.portaEmUso) {
+        Text3->setText(TextoDaPortaEmUso(enlace.portaEmUso));
+        return;
+    }
+    if (!enlace.ultima.conta.enviado || enlace.ultima.RespostaPresa()) {
+        Text3->setText(TextoDoResultado(enlace.ultima));
         return;
     }
     if (enlace.bibliotecaAusente.empty()) return;

@@ -102,8 +102,20 @@ void Form1::LMF_Click() {
     const auto leitura = sala.Executa(this, [comando, arquivo, ao] { return LeMemoria(comando, arquivo, ao); });
     lendoArquivo_ = false;
     Esc->setEnabled(false);
-    if (leitura && leitura->interrompida)
+    if (leitura && leitura->interrompida) {
         Text3->setText(QStringLiteral("Leitura interrompida: %1 não foi alterado").arg(QLatin1String(kArquivoLeitura)));
+    } else if (leitura && leitura->gravacao == Gravacao::Interrompida) {
+        // Cut short by the printer or the driver: the previous file stays,
+        // and the operator is told so, with what ended it (an answer line
+        // with "+" is no success when the driver failed).
+        const Desfecho& ultima = leitura->ultima;
+        const QString motivo = ultima.conta.enviado && (ultima.resultado < 0 || ultima.status.empty())
+                                   ? QStringLiteral("sem resposta da impressora")
+                                   : TextoDoResultado(ultima);
+        Text3->setText(QStringLiteral("Leitura interrompida, %1 não foi substituído: %2")
+                           .arg(QLatin1String(kArquivoLeitura), motivo));
+        Text3->Repinta();
+    }
 }
 
 void Form1::Interrompe_Leitura() {

@@ -67,7 +67,9 @@ Enlace Sala::Estado() {
     enlace.porta = Porta;
     enlace.ultima.resposta = Resposta;
     enlace.ultima.status = Status;
-    if (RespostaPresa()) enlace.ultima.resultado = kRespostaPresa;
+    enlace.ultima.conta = UltimaTroca();
+    for (int32_t porta : {1, 2})
+        if (!enlace.portaEmUso && PortaEmUso(porta)) enlace.portaEmUso = porta;
     const FalhaDriver falha = FalhaDoDriver();
     enlace.bibliotecaAusente = falha.arquivo;
     enlace.funcaoAusente = falha.funcao;

@@ -1,0 +1,71 @@
+// The answer file as the link handles it around each exchange: a lock
+// beside it that every Tavorin process using the folder takes, and careful
+// reads of whatever the driver left (a regular file only, never more than
+// an answer line can be).
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+namespace tavorin {
+
+// The most the link reads of the answer file. An answer line is a few
+// hundred bytes at most; a longer first line is cut here, and a file that
+// never ends (a link to a device) costs no more than this.
+constexpr std::size_t kMaxResposta = 4096;
+
+// The lock beside the answer file, in the working directory.
+inline constexpr const char* kArquivoTrava = "RespZub.txt.trava";
+
+// An exclusive lock on a file (created if missing) that every process
+// honours, waited for up to `limite`. It is an operating system lock: a
+// process that dies lets go of it. A folder where the lock file cannot be
+// made at all (read-only) locks nothing and does not hold anyone up.
+class TravaDePasta {
+public:
+    TravaDePasta(const char* arquivo, std::chrono::milliseconds limite);
+    ~TravaDePasta();
+    TravaDePasta(const TravaDePasta&) = delete;
+    TravaDePasta& operator=(const TravaDePasta&) = delete;
+    // False only when another holder kept it past the limit.
+    bool Obtida() const { return obtida_; }
+
+private:
+    bool obtida_ = true;
+#if defined(_WIN32)
+    void* alca_ = nullptr;
+#else
+    int descritor_ = -1;
+#endif
+};
+
+// What stood at the answer file's name, to tell whether the driver
+// changed it.
+struct Retrato {
+    bool regular = false;      // a regular file that could be read
+    uint64_t tamanho = 0;
+    int64_t modificado = 0;    // last write, in the system's finest unit
+    std::string inicio;        // its first kMaxResposta bytes
+
+    bool operator==(const Retrato& o) const {
+        return regular == o.regular && tamanho == o.tamanho && modificado == o.modificado && inicio == o.inicio;
+    }
+    bool operator!=(const Retrato& o) const { return !(*this == o); }
+};
+Retrato Retrata(const char* arquivo);
+
+// The first kMaxResposta bytes of a regular file; false for anything else
+// (missing, a folder, a pipe, a device) or when it cannot be read.
+bool LeInicio(const char* arquivo, std::string& bytes);
+
+// The first line of `bytes`, without its line end (CR or LF).
+std::string PrimeiraLinha(const std::string& bytes);
+
+// Removes the answer file; false when something is still at its name.
+bool RemoveArquivo(const char* arquivo);
+// Cuts an existing regular file to nothing where it stands; false when it
+// cannot be (not there, not a regular file, no write access, not shared).
+bool EsvaziaArquivo(const char* arquivo);
+
+}  // namespace tavorin
