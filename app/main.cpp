@@ -3,6 +3,8 @@
 #include "form1.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QIcon>
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
@@ -10,6 +12,11 @@ int main(int argc, char* argv[]) {
     // Only the main window ends the program; hiding the last other
     // window must not.
     aplicacao.setQuitOnLastWindowClosed(false);
+    // Every window's icon, each size drawn for itself.
+    QIcon icone;
+    for (const QString& tamanho : QDir(QStringLiteral(":/icone")).entryList())
+        icone.addFile(QStringLiteral(":/icone/") + tamanho);
+    aplicacao.setWindowIcon(icone);
     // F12 in any window opens the exchange log.
     tavorin::AtalhoComunicacao comunicacao;
 

@@ -4,6 +4,7 @@
 #include "driver.h"
 #include "driver_library.h"
 #include "entrada.h"
+#include "identidade.h"
 #include "link.h"
 #include "operacoes.h"
 #include "registro.h"
@@ -538,6 +539,8 @@ void MontaLinhaDeComando(CLI::App& app, Argumentos& a, Pedido& pedido) {
         app.get_formatter()->label(chave, texto);
     app.option_defaults()->group("Opções");
     app.set_help_flag("-h,--help", "Mostra esta ajuda e sai");
+    app.set_version_flag("--version", std::function<std::string()>([] { return std::string(); }),
+                         "Mostra a versão do Tavorin e a biblioteca do driver que ele carregaria");
     app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la nas portas 1 e 2")->type_name("N");
     app.add_flag("--json", pedido.json, "Um objeto JSON por operação na saída padrão");
     app.add_flag("--registro", pedido.registro, "Mostra cada troca com o driver na saída de erro, quando acontece");
@@ -597,6 +600,19 @@ int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato,
     return relato.saida;
 }
 
+// Tavorin's version and the driver library it would load, by the same
+// search as every operation.
+std::string TextoVersao() {
+    DriverLibrary biblioteca;
+    const bool carregou = biblioteca.Carrega();
+    std::vector<std::string> linhas = DescreveVersao(carregou ? biblioteca.Carregado() : std::string());
+    if (!carregou && !biblioteca.Falha().funcao.empty())
+        linhas.back() = "Biblioteca do driver sem a função " + biblioteca.Falha().funcao + ": " + biblioteca.Falha().arquivo;
+    std::string texto;
+    for (const std::string& linha : linhas) texto += linha + "\n";
+    return texto;
+}
+
 int Principal(int argc, char* argv[]) {
     CLI::App app{"tavorin-cli: as operações da impressora fiscal, sem janelas, pelo mesmo driver (Zub_Dll3).",
                  "tavorin-cli"};
@@ -606,6 +622,8 @@ int Principal(int argc, char* argv[]) {
     const Operacao* operacao = nullptr;
     try {
         operacao = &LeLinhaDeComando(app, argc, argv, a, pedido);
+    } catch (const CLI::CallForVersion&) {
+        return Escreve(stdout, TextoVersao()) ? kAceito : kSaidaPerdida;
     } catch (const CLI::CallForHelp&) {
         // Through Escreve, so a Windows console shows the accents too.
         return Escreve(stdout, app.help()) ? kAceito : kSaidaPerdida;

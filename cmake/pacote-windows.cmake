@@ -1,4 +1,6 @@
-# The Windows zip, Tavorin-<version>-win32.zip, made by CPack: the program,
+# The Windows zip, Tavorin-<version>-win32.zip, and the setup,
+# Tavorin-<version>-win32-setup.exe (NSIS, when makensis is at hand), made
+# by CPack. The zip: the program,
 # the Qt DLLs and plugins it needs, the mingw runtime those DLLs need, a
 # LEIAME.txt, and the simulated printer in a folder of its own. Never
 # beside tavorin.exe: a technician who forgets the maker's Zub_Dll3.dll must
@@ -44,7 +46,9 @@ if(MINGW)
     endforeach()
 endif()
 
-# LEIAME.txt with Windows line ends, naming the Qt and compiler it was built with.
+# LEIAME.txt with Windows line ends and a UTF-8 mark (the Notepad of Windows
+# 7 reads a file without it in the ANSI code page), naming the Qt and
+# compiler it was built with.
 set(TAVORIN_VERSAO ${PROJECT_VERSION})
 if(MINGW)
     set(tavorin_compilador "GCC ${CMAKE_CXX_COMPILER_VERSION} mingw-w64 (i686)")
@@ -62,10 +66,51 @@ install(FILES ${CMAKE_BINARY_DIR}/LEIAME.txt DESTINATION .)
 # The programs and the simulator are built with debugging symbols the
 # technician has no use for: stripped, they are half the size.
 set(CPACK_STRIP_FILES ON)
-set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Tavorin)
+set(CPACK_PACKAGE_VENDOR "${TAVORIN_FORNECEDOR}")
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_SYSTEM_NAME win32)
 set(CPACK_PACKAGE_FILE_NAME Tavorin-${PROJECT_VERSION}-win32)
 set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+
+# The setup: NSIS from Debian, driven by CPack with a template of our own
+# (packaging/windows/nsis), in Portuguese, per user without administrator
+# rights. See the template for what it does.
+find_program(TAVORIN_MAKENSIS makensis)
+if(TAVORIN_MAKENSIS)
+    set(CPACK_GENERATOR ZIP NSIS)
+    set(CPACK_NSIS_EXECUTABLE ${TAVORIN_MAKENSIS})
+else()
+    set(CPACK_GENERATOR ZIP)
+    message(STATUS "No setup: makensis (Debian's nsis) not found; the zip only")
+endif()
+list(APPEND CMAKE_MODULE_PATH ${PROJECT_SOURCE_DIR}/packaging/windows/nsis)
+set(CPACK_NSIS_MUI_ICON ${CMAKE_BINARY_DIR}/app/identidade-tavorin/tavorin.ico)
+set(tavorin_versao4 ${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR})
+foreach(parte PATCH TWEAK)
+    if(PROJECT_VERSION_${parte} STREQUAL "")
+        string(APPEND tavorin_versao4 .0)
+    else()
+        string(APPEND tavorin_versao4 .${PROJECT_VERSION_${parte}})
+    endif()
+endforeach()
+set(CPACK_TAVORIN_VERSAO4 ${tavorin_versao4})
+
+# Signing, for the zip and the setup alike (cmake/assina.cmake): the
+# certificate through the environment when packing, or these variables.
+set(TAVORIN_ASSINATURA_PFX "" CACHE FILEPATH "Code-signing certificate and key (PFX) for the Windows files")
+set(TAVORIN_ASSINATURA_SENHA "" CACHE STRING "Password of TAVORIN_ASSINATURA_PFX (or the environment's TAVORIN_ASSINATURA_SENHA)")
+set(TAVORIN_ASSINATURA_CARIMBO "" CACHE STRING "RFC 3161 time stamp server; \"nenhum\" for none")
+mark_as_advanced(TAVORIN_ASSINATURA_SENHA)
+set(CPACK_TAVORIN_ASSINATURA_CONFIG ${CMAKE_BINARY_DIR}/assinatura.cmake)
+file(TOUCH ${CPACK_TAVORIN_ASSINATURA_CONFIG})
+file(CHMOD ${CPACK_TAVORIN_ASSINATURA_CONFIG} PERMISSIONS OWNER_READ OWNER_WRITE)
+file(WRITE ${CPACK_TAVORIN_ASSINATURA_CONFIG}
+    "set(TAVORIN_ASSINATURA_PFX [==[${TAVORIN_ASSINATURA_PFX}]==])\n"
+    "set(TAVORIN_ASSINATURA_SENHA [==[${TAVORIN_ASSINATURA_SENHA}]==])\n"
+    "set(TAVORIN_ASSINATURA_CARIMBO [==[${TAVORIN_ASSINATURA_CARIMBO}]==])\n")
+set(CPACK_TAVORIN_ASSINA ${PROJECT_SOURCE_DIR}/cmake/assina.cmake)
+set(CPACK_TAVORIN_CMAKE ${CMAKE_COMMAND})
+set(CPACK_PRE_BUILD_SCRIPTS ${PROJECT_SOURCE_DIR}/cmake/pacote-windows-preparo.cmake)
+set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/pacote-windows-gerador.cmake)
 include(CPack)

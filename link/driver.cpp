@@ -48,6 +48,11 @@ FalhaDriver FalhaDoDriver() {
     return {};
 }
 
+std::string BibliotecaDoDriver() {
+    if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&Atual())) return biblioteca->Carregado();
+    return {};
+}
+
 int16_t Para16(int32_t valor) {
     // Two's complement wrap, spelled out: converting an out-of-range value
     // to a signed type is implementation-defined before C++20.

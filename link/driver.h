@@ -36,6 +36,10 @@ Driver* InstalaDriver(Driver* driver);
 // could not be loaded at its last call.
 FalhaDriver FalhaDoDriver();
 
+// Full path of the library the driver in place loaded; empty while it has
+// loaded none, or when the driver in place is not a library.
+std::string BibliotecaDoDriver();
+
 // Narrows a port number or wait limit to the driver's 16-bit integer,
 // keeping the low 16 bits as a 16-bit signed integer argument does.
 int16_t Para16(int32_t valor);

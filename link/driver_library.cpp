@@ -8,6 +8,7 @@
 #endif
 
 #include <cstring>
+#include <filesystem>
 #include <vector>
 
 namespace tavorin {
@@ -25,10 +26,27 @@ void* Funcao(void* modulo, const char* nome) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(modulo), nome));
 }
 void FechaModulo(void* modulo) { FreeLibrary(static_cast<HMODULE>(modulo)); }
+// Where the system found the module, whichever candidate named it.
+std::string CaminhoDoModulo(void* modulo, void*, const std::string& pedido) {
+    std::vector<wchar_t> caminho(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(static_cast<HMODULE>(modulo), caminho.data(), static_cast<DWORD>(caminho.size()));
+        if (n == 0) return pedido;
+        if (n < caminho.size()) return Estreito(caminho.data(), static_cast<int>(n), CP_UTF8);
+        caminho.resize(caminho.size() * 2);
+    }
+}
 #else
 void* AbreModulo(const std::string& caminho) { return dlopen(caminho.c_str(), RTLD_NOW | RTLD_LOCAL); }
 void* Funcao(void* modulo, const char* nome) { return dlsym(modulo, nome); }
 void FechaModulo(void* modulo) { dlclose(modulo); }
+std::string CaminhoDoModulo(void*, void* simbolo, const std::string& pedido) {
+    Dl_info info{};
+    if (!dladdr(simbolo, &info) || !info.dli_fname || !*info.dli_fname) return pedido;
+    std::error_code erro;
+    const std::filesystem::path absoluto = std::filesystem::absolute(info.dli_fname, erro);
+    return erro ? std::string(info.dli_fname) : absoluto.string();
+}
 #endif
 
 // Function pointers and object pointers are converted through memcpy so
@@ -100,7 +118,10 @@ bool DriverLibrary::Carrega() {
         abre_ = abre;
         fecha_ = fecha;
         txrx_ = txrx;
-        caminho_ = caminho;
+        // A bare name found on the search path is told by its full path.
+        const std::string encontrado = CaminhoDoModulo(modulo, Funcao(modulo, "Abre"), caminho);
+        std::lock_guard<std::mutex> trava(caminhoTrava_);
+        caminho_ = encontrado;
         falha_ = {};
         return true;
     }

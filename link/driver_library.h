@@ -6,6 +6,7 @@
 #include "driver.h"
 #include "zub_dll3.h"
 
+#include <mutex>
 #include <string>
 
 namespace tavorin {
@@ -27,12 +28,18 @@ public:
     bool Carrega();
     const FalhaDriver& Falha() const { return falha_; }
     // Full path of the file that was loaded (UTF-8 on Windows); empty before.
-    const std::string& Carregado() const { return caminho_; }
+    // Safe from any thread: the "Comunicação" window asks while the link's
+    // own thread may be loading the library.
+    std::string Carregado() const {
+        std::lock_guard<std::mutex> trava(caminhoTrava_);
+        return caminho_;
+    }
 
     static constexpr int16_t kSemDriver = -1;
 
 private:
     std::string arquivo_;
+    mutable std::mutex caminhoTrava_;
     std::string caminho_;
     void* modulo_ = nullptr;
     ZubAbre abre_ = nullptr;

@@ -19,7 +19,8 @@ precisa() {
 
 # What building and testing the program needs on Debian 12.
 PACOTES_BASE=(cmake make g++ qt6-base-dev googletest libgtest-dev fonts-dejavu-core zlib1g-dev
-              desktop-file-utils appstream libcli11-dev nlohmann-json3-dev)
+              desktop-file-utils appstream libcli11-dev nlohmann-json3-dev
+              librsvg2-bin)
 # What building the Debian package and trying it in a fresh root needs.
 PACOTES_DEB=(dpkg-dev file lintian debootstrap xvfb xdotool xclip imagemagick)
 # tools/fuzz: clang and its libFuzzer and sanitizer runtimes.

@@ -5,6 +5,7 @@
 #include "ambiente.h"
 #include "driver.h"
 #include "driver_library.h"
+#include "identidade.h"
 #include "link.h"
 
 #include <gtest/gtest.h>
@@ -81,6 +82,16 @@ protected:
     }
     DiretorioTemporario pasta;
 };
+
+// Text output redirected to a file as UTF-8: on Windows it is written in
+// the ANSI code page.
+std::string DoTexto(const std::string& saida) {
+#if defined(_WIN32)
+    return Estreito(Largo(saida, CP_ACP), CP_UTF8);
+#else
+    return saida;
+#endif
+}
 
 // Exit statuses in turn on one printer: 0 with the result alone on
 // standard output, 1 with the printer's "ERRO nn", 2 with no printer or no
@@ -332,6 +343,30 @@ TEST_F(Cli, BadInputAndNoLibrary) {
     const Execucao e = Roda("testa", "", (pasta.Caminho() / kPrograma).string());
     EXPECT_EQ(e.saida, 3);
     EXPECT_NE(e.erros.find(kBibliotecaDriver), std::string::npos) << e.erros;
+    const Execucao versao = Roda("--version", "", (pasta.Caminho() / kPrograma).string());
+    EXPECT_EQ(versao.saida, 0);
+    EXPECT_EQ(DoTexto(versao.padrao), std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver não encontrada: " +
+                                 kBibliotecaDriver + "\n");
+}
+
+// --version names the library an operation would load, by its full path,
+// and fingerprints it; nothing is sent, whatever else is on the line.
+TEST_F(Cli, VersionNamesTheLibrary) {
+    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
+    const IdentidadeArquivo identidade = IdentificaArquivo(biblioteca);
+    ASSERT_TRUE(identidade.tamanho);
+    for (const char* argumentos : {"--version", "--version testa", "--porta 2 --version"}) {
+        Execucao e = Roda(argumentos);
+        e.padrao = DoTexto(e.padrao);
+        EXPECT_EQ(e.saida, 0) << argumentos;
+        EXPECT_EQ(e.padrao.rfind(std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver: " + biblioteca + "\n", 0), 0u)
+            << e.padrao;
+#if defined(_WIN32)
+        EXPECT_NE(e.padrao.find("\nVersão do arquivo: 1."), std::string::npos) << e.padrao;
+#endif
+        EXPECT_NE(e.padrao.find("\nSHA-256: " + identidade.sha256 + "\n"), std::string::npos) << e.padrao;
+        EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
+    }
 }
 
 }  // namespace

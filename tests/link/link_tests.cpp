@@ -4,6 +4,7 @@
 #include "arquivo_resposta.h"
 #include "driver_library.h"
 #include "fake_driver.h"
+#include "identidade.h"
 #include "link.h"
 #include "registro.h"
 #include "respostas.h"
@@ -318,6 +319,70 @@ TEST_F(Link, DriverLibraries) {
         EXPECT_EQ(FalhaDoDriver().funcao, arquivo == semFuncoes ? "Abre" : "");
         InstalaDriver(nullptr);
     }
+}
+
+// SHA-256 against the standard's vectors, and fed in pieces that straddle
+// the 64-byte blocks and the padding's edge at 56.
+TEST(Identidade, Sha256) {
+    const struct {
+        std::string mensagem;
+        const char* hex;
+    } casos[] = {
+        {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
+        {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
+        {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
+         "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
+        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
+    };
+    for (const auto& caso : casos) {
+        Sha256 inteiro;
+        inteiro.Acrescenta(caso.mensagem.data(), caso.mensagem.size());
+        EXPECT_EQ(inteiro.Hex(), caso.hex) << caso.mensagem.size();
+    }
+    for (std::size_t tamanho : {55u, 56u, 63u, 64u, 65u, 119u, 200u}) {
+        std::string mensagem;
+        for (std::size_t i = 0; i < tamanho; ++i) mensagem += static_cast<char>(i * 7);
+        Sha256 inteiro;
+        inteiro.Acrescenta(mensagem.data(), mensagem.size());
+        const std::string esperado = inteiro.Hex();
+        for (std::size_t corte : {std::size_t{1}, std::size_t{3}, std::size_t{64}}) {
+            Sha256 pedacos;
+            for (std::size_t i = 0; i < tamanho; i += corte)
+                pedacos.Acrescenta(mensagem.data() + i, std::min(corte, tamanho - i));
+            EXPECT_EQ(pedacos.Hex(), esperado) << tamanho << " in pieces of " << corte;
+        }
+    }
+}
+
+// A file is described by its size and digest (and on Windows its version
+// resource); a file that cannot be read, or no library at all, is said so.
+TEST_F(Link, LibraryDescription) {
+    const std::string arquivo = (pasta.Caminho() / "Zub_Dll3.dll").string();
+    GravaArquivo(arquivo, std::string(1234567, 'a'));
+    const IdentidadeArquivo identidade = IdentificaArquivo(arquivo);
+    ASSERT_TRUE(identidade.tamanho);
+    EXPECT_EQ(*identidade.tamanho, 1234567u);
+    std::vector<std::string> linhas{"Biblioteca do driver: " + arquivo};
+#if defined(_WIN32)
+    linhas.push_back("Versão do arquivo: nenhuma");
+#endif
+    linhas.push_back("Tamanho: 1.234.567 bytes");
+    linhas.push_back("SHA-256: " + identidade.sha256);
+    EXPECT_EQ(DescreveBiblioteca(identidade, "x"), linhas);
+
+    const IdentidadeArquivo ausente = IdentificaArquivo(arquivo + ".ausente");
+    EXPECT_FALSE(ausente.tamanho);
+    EXPECT_EQ(DescreveBiblioteca(ausente, "x").back(), "Arquivo ilegível: tamanho e SHA-256 desconhecidos");
+    EXPECT_EQ(DescreveBiblioteca(std::nullopt, "Zub_Dll3.dll"),
+              std::vector<std::string>{"Biblioteca do driver não encontrada: Zub_Dll3.dll"});
+
+    // The library the link loaded is described by the path it was found at.
+    InstalaDriver(nullptr);
+    EnviaComando(1, 3, ".28");
+    EXPECT_EQ(BibliotecaDoDriver(), PastaDoPrograma() + kBibliotecaDriver);
+#if defined(_WIN32)
+    EXPECT_NE(IdentificaArquivo(BibliotecaDoDriver()).versao.value_or(""), "");
+#endif
 }
 
 }  // namespace

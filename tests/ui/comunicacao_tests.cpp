@@ -4,6 +4,7 @@
 #include "clock.h"
 #include "comunicacao.h"
 #include "cupom.h"
+#include "identidade.h"
 #include "janela.h"
 #include "operador.h"
 #include "registro.h"
@@ -127,6 +128,10 @@ private slots:
 #else
         const QString fimDeLinha = QStringLiteral("\n");
 #endif
+        // Headed by the version and the driver library, as the window shows them.
+        const QString cabeca = janela->findChild<QLabel*>("Biblioteca")->text();
+        QVERIFY(cabeca.startsWith(QStringLiteral("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver"));
+        esperado = QString(cabeca).replace('\n', fimDeLinha) + fimDeLinha;
         for (const Troca& troca : Trocas()) esperado += DoDriver(DescreveTroca(troca)) + fimDeLinha;
         QCOMPARE(QString::fromUtf8(LeArquivo(arquivo.toStdString()).c_str()), esperado);
         QVERIFY(esperado.contains(QString::fromUtf8("enviado \".23·\"")));

@@ -1,5 +1,7 @@
 #include "comunicacao.h"
 
+#include "driver.h"
+#include "identidade.h"
 #include "janela.h"
 #include "texto8.h"
 
@@ -165,11 +167,18 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
     Situacao->setObjectName(QStringLiteral("Situacao"));
     Situacao->setTextInteractionFlags(Qt::TextSelectableByMouse);
 
+    // Support's first question: which driver is this?
+    Biblioteca = new QLabel(this);
+    Biblioteca->setObjectName(QStringLiteral("Biblioteca"));
+    Biblioteca->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    Biblioteca->setWordWrap(true);
+
     auto* botoes = new QHBoxLayout;
     botoes->addWidget(Salvar);
     botoes->addWidget(Limpar);
     botoes->addWidget(Situacao, 1);
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(Biblioteca);
     layout->addWidget(Lista, 1);
     layout->addLayout(botoes);
     resize(960, 420);
@@ -178,6 +187,7 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
     connect(Limpar, &QPushButton::clicked, this, &Comunicacao::Limpar_Click);
 
     // What happened before the window was first opened is shown too.
+    AtualizaBiblioteca();
     std::vector<Troca> anteriores = Trocas();
     modelo_->Acrescenta(anteriores);
     Lista->scrollToBottom();
@@ -215,11 +225,23 @@ void Comunicacao::Descarrega() {
     }
     desdeAtualizacao_.restart();
     if (novas.empty()) return;
+    AtualizaBiblioteca();
     // Newest last, followed unless the operator scrolled up to read.
     const QScrollBar* barra = Lista->verticalScrollBar();
     const bool noFim = barra->value() == barra->maximum();
     modelo_->Acrescenta(novas);
     if (noFim) Lista->scrollToBottom();
+}
+
+void Comunicacao::AtualizaBiblioteca() {
+    const std::string carregada = BibliotecaDoDriver();
+    if (!linhasBiblioteca_.empty() && carregada == bibliotecaMostrada_) return;
+    bibliotecaMostrada_ = carregada;
+    // Read and hashed once per library: the file is small, the list is not held up.
+    linhasBiblioteca_ = DescreveVersao(carregada);
+    QStringList linhas;
+    for (const std::string& linha : linhasBiblioteca_) linhas << QString::fromStdString(linha);
+    Biblioteca->setText(linhas.join(QLatin1Char('\n')));
 }
 
 void Comunicacao::Limpar_Click() {
@@ -248,6 +270,14 @@ bool Comunicacao::Salva(const QString& arquivo) {
     QSaveFile saida(arquivo);
     // Text mode: the platform's line ends, CR LF on Windows.
     bool gravou = saida.open(QIODevice::WriteOnly | QIODevice::Text);
+    if (gravou) {
+        // Which library answered, before what it answered.
+        AtualizaBiblioteca();
+        for (const std::string& linha : linhasBiblioteca_) {
+            const QByteArray texto = QByteArray::fromStdString(linha) + '\n';
+            if (saida.write(texto) != texto.size()) gravou = false;
+        }
+    }
     if (gravou) {
         for (const Troca& troca : Trocas()) {
             const QByteArray linha = DoDriver(DescreveTroca(troca)).toUtf8() + '\n';

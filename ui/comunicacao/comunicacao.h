@@ -11,6 +11,7 @@
 #include <QWidget>
 
 #include <mutex>
+#include <string>
 #include <vector>
 
 class QLabel;
@@ -42,12 +43,19 @@ private:
     // Moves the exchanges received so far into the list.
     void Descarrega();
     void MostraSituacao(const QString& texto, bool alerta);
+    // Shows which driver library is loaded, once more when that changes.
+    void AtualizaBiblioteca();
 
     ModeloTrocas* modelo_;
     QTreeView* Lista;
     QPushButton* Salvar;
     QPushButton* Limpar;
     QLabel* Situacao;
+    QLabel* Biblioteca;
+    // The lines Biblioteca shows, for the head of a saved record, and
+    // the library they describe ("" for none).
+    std::vector<std::string> linhasBiblioteca_;
+    std::string bibliotecaMostrada_;
 
     int observador_ = 0;
     std::mutex pendentesTrava_;
