@@ -99,13 +99,10 @@ void Clock::ResultadoClock(const Desfecho& desfecho) {
 
 // Closed while its command or tick runs, the window waits for the answer.
 void Clock::closeEvent(QCloseEvent* evento) {
-    Sala& sala = Sala::Instancia();
-    if (sala.Ocupada() && sala.Dono() == this) {
+    if (Sala::Instancia().AdiaSeForDela(this))
         evento->ignore();
-        sala.AdiaFechamento(this);
-        return;
-    }
-    QWidget::closeEvent(evento);
+    else
+        QWidget::closeEvent(evento);
 }
 
 }  // namespace tavorin

@@ -90,13 +90,10 @@ void Cupom::Command1_Click() {
 
 // Closed while its command runs, the window waits for the answer.
 void Cupom::closeEvent(QCloseEvent* evento) {
-    Sala& sala = Sala::Instancia();
-    if (sala.Ocupada() && sala.Dono() == this) {
+    if (Sala::Instancia().AdiaSeForDela(this))
         evento->ignore();
-        sala.AdiaFechamento(this);
-        return;
-    }
-    QWidget::closeEvent(evento);
+    else
+        QWidget::closeEvent(evento);
 }
 
 }  // namespace tavorin

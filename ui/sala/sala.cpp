@@ -168,6 +168,12 @@ void Sala::AdiaFechamento(QWidget* janela) {
     });
 }
 
+bool Sala::AdiaSeForDela(QWidget* janela) {
+    if (!Ocupada() || dono_ != janela) return false;
+    AdiaFechamento(janela);
+    return true;
+}
+
 void Sala::FechaPortas() {
     std::promise<void> feito;
     Posta([&feito] {

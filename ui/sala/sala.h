@@ -93,6 +93,9 @@ public:
     // A window closed while a sequence runs waits for the answer: its
     // caption says so, and it is closed again once the sequence ends.
     void AdiaFechamento(QWidget* janela);
+    // For a window's closeEvent: true (and the close put off until the
+    // answer is in) when the sequence under way is that window's own.
+    bool AdiaSeForDela(QWidget* janela);
 
     // Closes every port a window left open, on the link thread, and waits
     // for it (no sequence may be running).
