@@ -51,7 +51,10 @@ private slots:
         PoeAmbiente("ZUBSIM_LINHAS_POR_SEGUNDO", "9,5");
         LimpaTrocas();
     }
-    void cleanup() { bancada.reset(); }
+    void cleanup() {
+        EsqueceRespostas();
+        bancada.reset();
+    }
 
     // During the command a timer of the test fires, F12 opens "Comunicação",
     // the cursor is busy and the caption counts the seconds.
@@ -171,8 +174,9 @@ private slots:
         const bool interrompe = resposta == "Sim";
         GravaArquivo("LeitM.txt", "anterior\r\n");
         Clica(principal, "NoArq");
-        // About half a second a block.
-        PoeAmbiente("ZUBSIM_BAUD", "1800");
+        // About a second and a half a block: time for the question to come
+        // up and be answered before the reading ends, under an emulator too.
+        PoeAmbiente("ZUBSIM_BAUD", "600");
         if (interrompe) Responde("Sim");
         if (resposta == "Esc") Responde(Qt::Key_Escape);
         const auto pede = [this, fechar] {

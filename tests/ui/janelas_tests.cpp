@@ -133,7 +133,11 @@ private slots:
         };
         QVERIFY(MostraEAtiva(principal));
     }
-    void cleanup() { bancada.reset(); vistos.clear(); }
+    void cleanup() {
+        EsqueceRespostas();
+        bancada.reset();
+        vistos.clear();
+    }
 
     void clicks_data() {
         QTest::addColumn<Caso>("caso");

@@ -75,7 +75,8 @@ inline QString Textos(const QWidget* janela, const QString& nomes) {
 
 // Answers the next question the program asks, once it is on the screen.
 inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
-    auto* espera = new QTimer;
+    auto* espera = new QTimer(qApp);
+    espera->setObjectName(QStringLiteral("responde"));
     QObject::connect(espera, &QTimer::timeout, [=] {
         QWidget* pergunta = QApplication::activeModalWidget();
         if (!pergunta || !pergunta->isVisible()) return;
@@ -84,6 +85,11 @@ inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
         acao(pergunta);
     });
     espera->start(10);
+}
+// An answer whose question never came is withdrawn at the end of its test,
+// so that it never answers the next test's question.
+inline void EsqueceRespostas() {
+    qDeleteAll(qApp->findChildren<QTimer*>(QStringLiteral("responde"), Qt::FindDirectChildrenOnly));
 }
 // With a key, or a click on the button named ("Sim", "Nao").
 inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier) {
