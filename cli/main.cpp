@@ -111,6 +111,7 @@ struct Relato {
     std::string falha;                 // UTF-8, for standard error
     std::vector<std::string> linhas;   // UTF-8, for standard output
     nlohmann::ordered_json dados = nlohmann::ordered_json::object();
+    bool interrompido = false;         // a signal kept the rest from being sent
 };
 
 struct UsoInvalido {
@@ -120,87 +121,57 @@ struct UsoInvalido {
 // What the operator typed, quoted, for a message.
 std::string Aspas(const std::string& argumento) { return "\"" + Utf8DoArgumento(argumento) + "\""; }
 
-int SaidaDe(const Desfecho& d) {
-    if (d.resultado < 0 || d.status.empty()) return kSemResposta;
-    return d.status == "+" ? kAceito : kRecusado;
-}
-
-std::string TextoRespostaPresa() {
-    return std::string("o arquivo de resposta ") + kArquivoResposta +
-           " está preso por outro programa; a resposta da impressora não pôde ser lida";
-}
-
-std::string TextoTravaOcupada() {
-    return "outro programa do Tavorin nesta pasta não liberou a impressora em " +
-           std::to_string(LimiteDaTrava().count() / 1000) + " s; nada foi enviado à impressora";
-}
-
-std::string TextoPortaEmUso(int32_t porta) { return "a porta " + std::to_string(porta) + " está em uso por outro programa"; }
-
-// The printer's bytes for the terminal: its 8-bit text as the windows
-// show it, control bytes spelled out as the exchange log spells them.
+// The printer's bytes for the terminal and for JSON alike: its 8-bit text
+// as the windows show it, control bytes spelled out as the exchange log
+// spells them.
 std::string Visivel(const std::string& bytes) { return Utf8DoDriver(ControlesVisiveis(bytes)); }
+std::string Texto(const std::string& bytes) { return Utf8DoDriver(bytes); }
 
-// The exchange decides the outcome; a failure says why, from what the
-// link knows first (the driver's number may mean anything).
+int SaidaDe(Classe classe) {
+    switch (classe) {
+        case Classe::Aceito:
+            return kAceito;
+        case Classe::Recusado:
+            return kRecusado;
+        case Classe::SemBiblioteca:
+            return kSemBiblioteca;
+        default:
+            return kSemResposta;
+    }
+}
+
+// The exchange decides the outcome, as the operations layer classified it.
 void Decide(Relato& r, const Desfecho& d) {
     r.desfecho = d;
-    r.saida = d.conta.enviado ? SaidaDe(d) : kSemResposta;
-    if (!d.conta.enviado)
-        r.falha = TextoTravaOcupada();
-    else if (r.saida == kRecusado)
-        r.falha = "recusado pela impressora: ERRO " + Visivel(d.Codigo());
-    else if (r.saida == kSemResposta && PortaEmUso(Porta))
-        r.falha = TextoPortaEmUso(Porta);
-    else if (r.saida == kSemResposta && d.conta.semRespostaNova)
-        r.falha = TextoRespostaPresa();
-    else if (r.saida == kSemResposta && d.resultado < 0)
-        r.falha = "sem resposta da impressora na porta " + std::to_string(Porta) + " (resultado do driver " +
-                  std::to_string(d.resultado) + ")";
-    else if (r.saida == kSemResposta)
-        r.falha = "a impressora não deixou resposta na porta " + std::to_string(Porta);
+    r.saida = SaidaDe(d.classe);
+    r.falha = Explica(d);
+    if (d.troca.bloqueio == Troca::Bloqueio::Interrompido) r.interrompido = true;
 }
 
-std::vector<int32_t> PortasDoPedido(const Pedido& p) {
-    return p.porta ? std::vector<int32_t>{*p.porta} : std::vector<int32_t>{1, 2};
+std::string ListaDePortas(const std::vector<int32_t>& portas) {
+    std::string texto = portas.size() == 1 ? "na porta " : "nas portas ";
+    for (std::size_t i = 0; i < portas.size(); ++i)
+        texto += (i == 0 ? "" : i + 1 == portas.size() ? " e " : ", ") + std::to_string(portas[i]);
+    return texto;
 }
 
-// Probes the ports in turn, as the printer test does, until one answers;
-// on failure, what each one gave, for the message.
-bool Procura(const std::vector<int32_t>& portas, Relato& r, const std::function<bool(int32_t)>& sonda) {
+// No printer found: a cause that holds for every port, or what each port
+// gave.
+void NaoEncontrada(const Procura& procura, const std::vector<int32_t>& portas, Relato& r) {
+    const Desfecho* causa = procura.Causa();
+    if (causa && causa->classe != Classe::PortaRecusada) return Decide(r, *causa);
     std::string visto;
     bool algumaRespondeu = false;
-    for (int32_t porta : portas) {
-        const std::size_t antes = Trocas().size();
-        if (sonda(porta)) return true;
-        // What the link knows ends the search: the same holds for every port.
-        if (!UltimaTroca().enviado || UltimaTroca().semRespostaNova) {
-            r.saida = kSemResposta;
-            r.falha = UltimaTroca().enviado ? TextoRespostaPresa() : TextoTravaOcupada();
-            return false;
-        }
-        const std::vector<Troca> trocas = Trocas();
-        std::string deu = PortaEmUso(porta) ? "em uso por outro programa" : "a porta não abriu";
-        if (trocas.size() > antes && !PortaEmUso(porta)) {
-            const Troca& t = trocas.back();
-            const std::string status = Mid(t.resposta, 2, 1);
-            std::error_code erro;
-            if (t.resultado < 0 && !std::filesystem::exists(kArquivoResposta, erro))
-                deu = std::string("o arquivo de resposta ") + kArquivoResposta + " não pôde ser gravado";
-            else if (t.resultado < 0 || status.empty())
-                deu = "sem resposta";
-            else
-                deu = "ERRO " + Visivel(Mid(t.resposta, 21, 2));
-            algumaRespondeu = algumaRespondeu || deu.rfind("ERRO", 0) == 0;
-        }
-        visto += (visto.empty() ? "" : "; ") + ("porta " + std::to_string(porta) + ": " + deu);
+    for (const Desfecho& sonda : procura.sondas) {
+        visto += (visto.empty() ? "" : "; ") + ("porta " + std::to_string(sonda.troca.porta) + ": " + Resumo(sonda));
+        algumaRespondeu = algumaRespondeu || sonda.classe == Classe::Recusado;
     }
     r.saida = kSemResposta;
     r.falha = std::string(algumaRespondeu ? "nenhuma impressora pronta " : "nenhuma impressora respondeu ") +
-              (portas.size() == 1 ? "na porta " + std::to_string(portas[0]) : "nas portas 1 e 2") + " (" + visto +
-              ")";
-    return false;
+              ListaDePortas(portas) + " (" + visto + ")";
 }
+
+std::vector<int32_t> PortasDoPedido(const Pedido& p) { return p.porta ? std::vector<int32_t>{*p.porta} : kPortasProcuradas; }
 
 // The port to work on: the one given, or the first that answers the
 // probe, left open for the operation (closed at the end), so no other
@@ -210,58 +181,52 @@ bool Localiza(const Pedido& p, Relato& r) {
         Porta = *p.porta;
         return true;
     }
-    return Procura(PortasDoPedido(p), r, [](int32_t porta) { return AbreImpressora(porta) >= 0; });
+    const Procura procura = ProcuraImpressora(kPortasProcuradas);
+    if (!procura.encontrada) NaoEncontrada(procura, kPortasProcuradas, r);
+    return procura.encontrada;
 }
 
 // --- each operation ------------------------------------------------------------
 
 void Testa(const Pedido& p, Relato& r) {
-    TesteImpressora teste;
-    // The test's own probe, one port at a time, so a failure can say what
-    // each port gave.
-    if (!Procura(PortasDoPedido(p), r, [&teste](int32_t porta) {
-            teste = TestaImpressora({porta});
-            return teste.encontrada;
-        }))
-        return;
+    const TesteImpressora teste = TestaImpressora(PortasDoPedido(p));
+    if (!teste.encontrada) return NaoEncontrada(teste.procura, PortasDoPedido(p), r);
     const std::string reducao = PalavraReducao(teste.reducao), leituraX = PalavraLeituraX(teste.leituraX);
     r.linhas = {"Porta: com " + std::to_string(teste.porta), "Relógio da Impressora: " + Visivel(teste.relogio),
                 "Redução: " + reducao, "Primeira LX: " + leituraX, "Papel: " + PalavraPapel(teste.papel),
                 "On Line: " + PalavraLinha(teste.papel)};
-    r.dados = {{"porta", teste.porta},     {"relogio", Utf8DoCp1252(teste.relogio)},
+    r.dados = {{"porta", teste.porta},     {"relogio", Texto(teste.relogio)},
                {"reducao", reducao},       {"leitura_x", leituraX},
                {"papel", PalavraPapel(teste.papel)}, {"linha", PalavraLinha(teste.papel)}};
     Decide(r, teste.status);
-    if (r.saida == kAceito && teste.papel.semResposta) {
-        Decide(r, teste.papel.consulta);
-    }
+    if (r.saida == kAceito && teste.papel.semResposta) Decide(r, teste.papel.consulta);
 }
 
 // One command; its answer line shown when accepted.
 void UmaOperacao(const Pedido& p, Relato& r) {
     const Desfecho d = UmComando(p.comando);
     Decide(r, d);
-    if (r.saida == kAceito) r.linhas = {Visivel(d.resposta)};
+    if (r.saida == kAceito) r.linhas = {Visivel(d.troca.resposta)};
 }
 
 // A hand-typed command's answer is shown whatever it says.
 void Envia(const Pedido& p, Relato& r) {
     const Desfecho d = UmComando(p.comando);
     Decide(r, d);
-    r.linhas = {Visivel(d.resposta)};
+    r.linhas = {Visivel(d.troca.resposta)};
 }
 
 void Relogio(const Pedido& p, Relato& r) {
     Decide(r, UmComando(p.comando));
     if (r.saida != kAceito) return;
     r.linhas = {Visivel(TextoRelogio())};
-    r.dados = {{"relogio", Utf8DoCp1252(TextoRelogio())}};
+    r.dados = {{"relogio", Texto(TextoRelogio())}};
 }
 
 void ContaDocumentos(const Pedido&, Relato& r) {
     const Contadores c = LeContadores();
     r.linhas = {"COO: " + Visivel(c.coo), "CCF: " + Visivel(c.ccf)};
-    r.dados = {{"coo", Utf8DoCp1252(c.coo)}, {"ccf", Utf8DoCp1252(c.ccf)}};
+    r.dados = {{"coo", Texto(c.coo)}, {"ccf", Texto(c.ccf)}};
     Decide(r, c.consultaCOO);
     if (r.saida == kAceito) Decide(r, c.consultaCCF);
 }
@@ -271,7 +236,7 @@ void Memoria(const Pedido& p, Relato& r) {
     AoLer ao;
     int mostrados = 0;
     if (terminal)
-        ao.aposBloco = [&](int blocos) {
+        ao.aposBloco = [&](int blocos, const Desfecho&) {
             Escreve(stderr, "\rblocos recebidos: " + std::to_string(blocos));
             mostrados = blocos;
         };
@@ -280,25 +245,28 @@ void Memoria(const Pedido& p, Relato& r) {
     if (mostrados) Escreve(stderr, "\n");
     if (p.arquivo.empty() || !leitura.gravacao) {
         Decide(r, leitura.comando);
-        if (r.saida == kAceito) r.linhas = {Visivel(leitura.comando.resposta)};
+        if (r.saida == kAceito) r.linhas = {Visivel(leitura.comando.troca.resposta)};
         return;
     }
     const std::string nome = Utf8DoArgumento(p.arquivo);
     r.dados = {{"arquivo", nome}, {"blocos", leitura.blocos}};
+    const std::string interrompida =
+        "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome + " não foi alterado";
     switch (*leitura.gravacao) {
         case Gravacao::Gravada:
             r.desfecho = leitura.comando;
             r.linhas = {"Arquivo " + nome + " gravado (" + std::to_string(leitura.blocos) + " blocos)"};
             break;
         case Gravacao::Interrompida:
-            Decide(r, leitura.ultima);
-            if (sinal) {
-                r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
-                          " não foi alterado";
+            if (leitura.interrompida) {
+                r.desfecho = leitura.ultima;
+                r.saida = kSemResposta;
+                r.falha = interrompida;
+                r.interrompido = true;
                 break;
             }
-            r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
-                      " não foi alterado: " + r.falha;
+            Decide(r, leitura.ultima);
+            r.falha = interrompida + ": " + r.falha;
             break;
         case Gravacao::FalhaNoArquivo:
             r.desfecho = leitura.comando;
@@ -360,9 +328,7 @@ void PreparaVerao(const Argumentos& a, Pedido& p) {
 
 void PreparaEnvia(const Argumentos& a, Pedido& p) {
     const std::string bytes = DriverDoArgumento(Obrigatorio(a.comando, "comando"));
-    if (bytes.size() > kTamanhoMaximoComando)
-        throw UsoInvalido{"comando com " + std::to_string(bytes.size()) + " caracteres; o driver aceita até " +
-                          std::to_string(kTamanhoMaximoComando)};
+    if (const std::string recusa = ComandoRecusado(bytes); !recusa.empty()) throw UsoInvalido{recusa};
     p.comando = ComandoLivre(bytes, a.espera.empty() ? kEsperaStatus : Inteiro(a.espera, 0, 32767, "espera"));
 }
 
@@ -478,14 +444,14 @@ nlohmann::ordered_json ComoJson(const Operacao& op, const Relato& r, long long m
     const auto nulo = nlohmann::ordered_json(nullptr);
     nlohmann::ordered_json j = {{"operacao", op.nome}, {"saida", r.saida}, {"ms", ms}};
     const std::optional<Desfecho>& d = r.desfecho;
-    j["comando"] = d ? nlohmann::ordered_json(Utf8DoCp1252(d->comando.texto)) : nulo;
-    j["espera"] = d ? nlohmann::ordered_json(d->comando.espera) : nulo;
-    j["resultado"] = d ? nlohmann::ordered_json(d->resultado) : nulo;
-    j["resposta"] = d ? nlohmann::ordered_json(Utf8DoCp1252(d->resposta)) : nulo;
-    j["status"] = d ? nlohmann::ordered_json(Utf8DoCp1252(d->status)) : nulo;
+    j["comando"] = d ? nlohmann::ordered_json(Texto(d->troca.comando)) : nulo;
+    j["espera"] = d ? nlohmann::ordered_json(d->troca.espera) : nulo;
+    j["resultado"] = d ? nlohmann::ordered_json(d->troca.resultado) : nulo;
+    j["resposta"] = d ? nlohmann::ordered_json(Texto(d->troca.resposta)) : nulo;
+    j["status"] = d ? nlohmann::ordered_json(Texto(d->status)) : nulo;
     // Positions 21-22 are an error code only in a refusal; elsewhere they
     // are whatever the answer holds there (a reading block's text).
-    j["erro"] = d && r.saida == kRecusado ? nlohmann::ordered_json(Utf8DoCp1252(d->Codigo())) : nulo;
+    j["erro"] = d && r.saida == kRecusado ? nlohmann::ordered_json(Texto(d->Codigo())) : nulo;
     j["falha"] = r.falha.empty() ? nulo : nlohmann::ordered_json(r.falha);
     for (const char* campo : op.campos)
         j[campo] = r.saida == kAceito && r.dados.contains(campo) ? r.dados[campo] : nulo;
@@ -568,9 +534,12 @@ const Operacao& LeLinhaDeComando(CLI::App& app, int argc, char* argv[], const Ar
     return *operacao;
 }
 
-// Set when an exchange first found the answer file held: told once, as
-// the exchange log tells it, when the operation still got its answer.
-bool avisoRespostaPresa = false;
+// What the exchanges of the operation met, as each one happened: the
+// first to find the answer file held says so once (when the operation
+// still got its answer); the commands sent, for a message when a signal
+// stops what was left.
+std::string avisoDaResposta;
+std::vector<std::string> enviados;
 
 // The outcome on standard output and error; the exit status.
 int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato, long long ms) {
@@ -587,9 +556,7 @@ int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato,
         for (const std::string& linha : relato.linhas) texto += linha + "\n";
         escrito = Escreve(stdout, texto);
     }
-    if (avisoRespostaPresa && relato.falha.empty())
-        Escreve(stderr, "tavorin-cli: aviso: o arquivo de resposta " + std::string(kArquivoResposta) +
-                            " está preso por outro programa\n");
+    if (!avisoDaResposta.empty() && relato.falha.empty()) Escreve(stderr, "tavorin-cli: aviso: " + avisoDaResposta + "\n");
     if (!relato.falha.empty()) Escreve(stderr, "tavorin-cli: " + relato.falha + "\n");
     // A result that did not reach its reader is no success: the printer
     // may have acted, but the script cannot know what it said.
@@ -598,6 +565,47 @@ int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato,
         return kSaidaPerdida;
     }
     return relato.saida;
+}
+
+// A driver in place of the link's for a scope: whatever ends it (an
+// exception included), the ports opened through it are closed through it
+// before it goes.
+class DriverNoLugar {
+public:
+    explicit DriverNoLugar(Driver* driver) : anterior_(InstalaDriver(driver)) {}
+    ~DriverNoLugar() {
+        FechaPortasAbertas();
+        InstalaDriver(anterior_);
+    }
+    DriverNoLugar(const DriverNoLugar&) = delete;
+    DriverNoLugar& operator=(const DriverNoLugar&) = delete;
+
+private:
+    Driver* anterior_;
+};
+
+// A signal came. The exchange under way was finished: when it was the
+// last, the operation's outcome stands as usual; when the signal kept
+// anything from being sent, the exit status says so, with what was sent
+// before it.
+void Interrompido(Relato& relato) {
+    const std::string nome = sinal == SIGINT ? "Ctrl+C (SIGINT)" : "SIGTERM";
+    if (!relato.interrompido) {
+        Escreve(stderr, "tavorin-cli: aviso: " + nome + " recebido; a troca em andamento foi concluída\n");
+        return;
+    }
+    std::string feito = "nada foi enviado";
+    if (!enviados.empty()) {
+        feito = "já enviado: ";
+        for (std::size_t i = 0; i < enviados.size(); ++i) feito += (i ? ", " : "") + enviados[i];
+        feito += "; nada mais foi enviado";
+    }
+    relato.falha = "interrompido por " + nome + ": " +
+                   (relato.desfecho && relato.desfecho->troca.bloqueio == Troca::Bloqueio::Interrompido ? feito
+                                                                                                          : relato.falha);
+    relato.saida = 128 + sinal;
+    relato.linhas.clear();
+    relato.dados = nlohmann::ordered_json::object();
 }
 
 // Tavorin's version and the driver library it would load, by the same
@@ -637,35 +645,34 @@ int Principal(int argc, char* argv[]) {
     }
 
     // The library is loaded before anything is sent, so a missing one is
-    // told apart from a silent printer.
+    // told apart from a silent printer. In place for this scope only: the
+    // ports are closed through it however the scope is left.
     DriverLibrary biblioteca;
-    InstalaDriver(&biblioteca);
+    const DriverNoLugar driver(&biblioteca);
     if (!biblioteca.Carrega()) {
-        const FalhaDriver falha = biblioteca.Falha();
-        Escreve(stderr, "tavorin-cli: biblioteca do driver " +
-                            (falha.funcao.empty() ? "não encontrada: " : "sem a função " + falha.funcao + ": ") +
-                            Utf8DoArgumento(falha.arquivo) + "\n");
+        Escreve(stderr, "tavorin-cli: " + ExplicaFalhaDoDriver(biblioteca.Falha()) + "\n");
         return kSemBiblioteca;
     }
 
     // Each exchange as it happens, before the operation's own output.
     if (pedido.registro)
         ObservaTrocas([](const Troca& troca) { Escreve(stderr, Utf8DoDriver(DescreveTroca(troca)) + "\n"); });
-
-    ObservaTrocas([](const Troca&) { avisoRespostaPresa = avisoRespostaPresa || UltimaTroca().avisa; });
+    ObservaTrocas([](const Troca& troca) {
+        const Desfecho d = Decide(troca);
+        if (avisoDaResposta.empty()) avisoDaResposta = Aviso(d);
+        if (troca.Enviado()) enviados.push_back(Visivel(troca.comando) + " (" + Resumo(d) + ")");
+    });
     ObservaSinais();
+    // The first Ctrl+C ends a wait for the folder's lock at once, and no
+    // exchange starts after it; the one under way is finished.
+    PoeInterrupcao([] { return sinal != 0; });
     const auto inicio = std::chrono::steady_clock::now();
     Relato relato;
     if (!operacao->procura || Localiza(pedido, relato)) operacao->executa(pedido, relato);
     FechaPortasAbertas();
-    if (sinal) {
-        const std::string nome = sinal == SIGINT ? "Ctrl+C (SIGINT)" : "SIGTERM";
-        relato.falha = "interrompido por " + nome + (relato.falha.empty() ? "" : "; " + relato.falha);
-        relato.saida = 128 + sinal;
-    }
+    if (sinal) Interrompido(relato);
     const long long ms =
         std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - inicio).count();
-    InstalaDriver(nullptr);
     return Mostra(*operacao, pedido, relato, ms);
 }
 
@@ -687,6 +694,5 @@ int main(int argc, char* argv[]) {
     } catch (...) {
         Escreve(stderr, "tavorin-cli: falha interna\n");
     }
-    FechaPortasAbertas();
     return kFalhaInterna;
 }

@@ -16,7 +16,6 @@ namespace tavorin::cli {
 
 #if defined(_WIN32)
 
-std::string Utf8DoDriver(const std::string& bytes) { return Estreito(Largo(bytes, CP_ACP), CP_UTF8); }
 std::string DriverDoArgumento(const std::string& argumento) { return argumento; }
 std::string Utf8DoArgumento(const std::string& argumento) { return Utf8DoDriver(argumento); }
 
@@ -57,8 +56,6 @@ std::vector<std::string> ArgumentosDoPrograma(int, char*[]) {
 }
 
 #else
-
-std::string Utf8DoDriver(const std::string& bytes) { return Utf8DoCp1252(bytes); }
 
 std::string DriverDoArgumento(const std::string& argumento) {
     std::string bytes;

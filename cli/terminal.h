@@ -4,7 +4,7 @@
 // files expect it.
 #pragma once
 
-#include "cp1252.h"  // Utf8DoCp1252: JSON is UTF-8 whatever the machine's code page
+#include "conversao.h"
 
 #include <cstdio>
 #include <string>
@@ -12,9 +12,6 @@
 
 namespace tavorin::cli {
 
-// The printer's bytes as text, as the windows convert them: the ANSI code
-// page on Windows, Windows-1252 elsewhere.
-std::string Utf8DoDriver(const std::string& bytes);
 // An argument as the printer takes it: UTF-8 on Linux becomes
 // Windows-1252 ("?" for a character it lacks; a byte that is not UTF-8
 // goes as it is); on Windows the arguments already come in the ANSI code

@@ -1,5 +1,8 @@
 #include "arquivo_resposta.h"
 
+#include "zub_dll3.h"
+
+#include <algorithm>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -10,6 +13,7 @@
 #else
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -23,8 +27,9 @@ namespace {
 // Waiting for a held lock: the system's own blocking wait, which wakes
 // the moment the holder lets go (polling would keep losing to a reading
 // that takes the lock again for its next block), run on a thread of its
-// own so that it can be given up after `limite`. A wait given up keeps
-// going and lets go of the lock as soon as it gets it.
+// own so that it can be given up after `limite`, or when `interromper`
+// says so (asked a few times a second). A wait given up keeps going and
+// lets go of the lock as soon as it gets it.
 struct Espera {
     std::mutex trava;
     std::condition_variable pronta;
@@ -33,9 +38,11 @@ struct Espera {
 
 // `bloqueia` waits for the lock and says whether it got it; `solta` lets
 // go of the lock and of the file, and is called whenever the lock is not
-// the caller's. True: obtained within `limite`.
+// the caller's.
 template <typename Bloqueia, typename Solta>
-bool EsperaAte(std::chrono::milliseconds limite, Bloqueia bloqueia, Solta solta) {
+TravaDePasta::Estado EsperaAte(std::chrono::milliseconds limite, const std::function<bool()>& interromper,
+                               Bloqueia bloqueia, Solta solta) {
+    using Estado = TravaDePasta::Estado;
     auto espera = std::make_shared<Espera>();
     std::thread([espera, bloqueia, solta] {
         const bool obtida = bloqueia();
@@ -45,10 +52,21 @@ bool EsperaAte(std::chrono::milliseconds limite, Bloqueia bloqueia, Solta solta)
         if (espera->abandonada || !obtida) solta();
         espera->pronta.notify_all();
     }).detach();
+    const auto fim = std::chrono::steady_clock::now() + limite;
     std::unique_lock<std::mutex> guarda(espera->trava);
-    if (espera->pronta.wait_for(guarda, limite, [&espera] { return espera->terminou; })) return espera->obtida;
-    espera->abandonada = true;
-    return false;
+    for (;;) {
+        const auto agora = std::chrono::steady_clock::now();
+        const auto fatia = interromper ? std::min<std::chrono::steady_clock::duration>(std::chrono::milliseconds(100), fim - agora)
+                                       : fim - agora;
+        if (espera->pronta.wait_for(guarda, std::max(fatia, std::chrono::steady_clock::duration::zero()),
+                                    [&espera] { return espera->terminou; }))
+            return espera->obtida ? Estado::Obtida : Estado::Ocupada;
+        const bool interrompida = interromper && interromper();
+        if (interrompida || std::chrono::steady_clock::now() >= fim) {
+            espera->abandonada = true;
+            return interrompida ? Estado::Interrompida : Estado::Ocupada;
+        }
+    }
 }
 
 }  // namespace
@@ -83,11 +101,38 @@ bool LeAlca(HANDLE alca, std::string& bytes) {
 
 }  // namespace
 
-TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite) {
+std::string MensagemDoSistema(int codigo) {
+    wchar_t* texto = nullptr;
+    const DWORD n = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                   nullptr, static_cast<DWORD>(codigo), 0, reinterpret_cast<wchar_t*>(&texto), 0, nullptr);
+    std::string mensagem = n ? Estreito(texto, static_cast<int>(n), CP_UTF8) : std::string();
+    LocalFree(texto);
+    while (!mensagem.empty() && (mensagem.back() == '\n' || mensagem.back() == '\r' || mensagem.back() == '.'))
+        mensagem.pop_back();
+    return mensagem.empty() ? "erro " + std::to_string(codigo) : mensagem;
+}
+
+TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite,
+                           const std::function<bool()>& interromper) {
     HANDLE alca = CreateFileA(arquivo, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                               nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    // A lock file another user made, that this one may only read, locks too.
     if (alca == INVALID_HANDLE_VALUE) alca = AbreParaLer(arquivo);
-    if (alca == INVALID_HANDLE_VALUE) return;
+    if (alca == INVALID_HANDLE_VALUE) {
+        const DWORD erro = GetLastError();
+        // A folder that takes no new file (a write-protected medium, no
+        // rights, no room): nobody locks there, and no driver leaves a new
+        // answer there either.
+        const bool ausente = GetFileAttributesA(arquivo) == INVALID_FILE_ATTRIBUTES &&
+                             (GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND);
+        if (ausente) {
+            estado_ = Estado::Dispensada;
+        } else {
+            estado_ = Estado::Inacessivel;
+            motivo_ = MensagemDoSistema(static_cast<int>(erro));
+        }
+        return;
+    }
     const auto tranca = [alca](DWORD modo) {
         OVERLAPPED inicio{};
         return LockFileEx(alca, LOCKFILE_EXCLUSIVE_LOCK | modo, 0, 1, 0, &inicio) != 0;
@@ -96,9 +141,9 @@ TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite
         alca_ = alca;
         return;
     }
-    obtida_ = EsperaAte(limite, [tranca] { return tranca(0); }, [alca] { CloseHandle(alca); });
+    estado_ = EsperaAte(limite, interromper, [tranca] { return tranca(0); }, [alca] { CloseHandle(alca); });
     // Given up, the handle now belongs to the wait.
-    if (obtida_) alca_ = alca;
+    if (estado_ == Estado::Obtida) alca_ = alca;
 }
 
 TravaDePasta::~TravaDePasta() {
@@ -129,14 +174,20 @@ Retrato Retrata(const char* arquivo) {
     return retrato;
 }
 
-bool RemoveArquivo(const char* arquivo) {
+bool RemoveArquivo(const char* arquivo, std::string& motivo) {
     // Deleted while another program holds it open (with delete sharing),
     // a file may stay at its name, pending deletion, until it lets go: only
     // a name that is gone counts.
-    DeleteFileA(arquivo);
-    if (GetFileAttributesA(arquivo) != INVALID_FILE_ATTRIBUTES) return false;
+    const bool apagou = DeleteFileA(arquivo) != 0;
+    const DWORD erroDaExclusao = GetLastError();
+    if (GetFileAttributesA(arquivo) != INVALID_FILE_ATTRIBUTES) {
+        motivo = apagou ? "a exclusão ficou pendente: o arquivo continua aberto" : MensagemDoSistema(static_cast<int>(erroDaExclusao));
+        return false;
+    }
     const DWORD erro = GetLastError();
-    return erro == ERROR_FILE_NOT_FOUND || erro == ERROR_PATH_NOT_FOUND;
+    if (erro == ERROR_FILE_NOT_FOUND || erro == ERROR_PATH_NOT_FOUND) return true;
+    motivo = MensagemDoSistema(static_cast<int>(erro));
+    return false;
 }
 
 bool EsvaziaArquivo(const char* arquivo) {
@@ -148,6 +199,19 @@ bool EsvaziaArquivo(const char* arquivo) {
     const bool disco = GetFileType(alca) == FILE_TYPE_DISK;
     CloseHandle(alca);
     return disco;
+}
+
+std::string PastaNaoGrava() {
+    const std::string nome = std::string(kArquivoResposta) + "." + std::to_string(GetCurrentProcessId()) + ".teste";
+    HANDLE alca = CreateFileA(nome.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (alca == INVALID_HANDLE_VALUE) return MensagemDoSistema(static_cast<int>(GetLastError()));
+    char bloco[512] = {};
+    DWORD escritos = 0;
+    const bool escreveu = WriteFile(alca, bloco, sizeof bloco, &escritos, nullptr) && escritos == sizeof bloco;
+    const DWORD erro = escreveu ? 0 : GetLastError();
+    CloseHandle(alca);
+    return escreveu ? std::string() : MensagemDoSistema(static_cast<int>(erro ? erro : ERROR_DISK_FULL));
 }
 
 #else
@@ -176,17 +240,42 @@ bool LeDescritor(int descritor, std::string& bytes) {
 
 }  // namespace
 
-TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite) {
-    descritor_ = ::open(arquivo, O_RDWR | O_CREAT | O_CLOEXEC | O_NOCTTY, 0666);
+std::string MensagemDoSistema(int codigo) { return std::strerror(codigo); }
+
+TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite,
+                           const std::function<bool()>& interromper) {
+    // Made here: readable by every user whatever the umask, so that each
+    // can open it (for reading is enough) to take the lock.
+    descritor_ = ::open(arquivo, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0644);
+    if (descritor_ >= 0)
+        ::fchmod(descritor_, 0644);
+    else if (errno == EEXIST)
+        descritor_ = ::open(arquivo, O_RDWR | O_CLOEXEC | O_NOCTTY);
     // A lock file another user made, that this one may only read, locks too.
-    if (descritor_ < 0) descritor_ = ::open(arquivo, O_RDONLY | O_CLOEXEC | O_NOCTTY);
-    if (descritor_ < 0) return;
+    if (descritor_ < 0 && errno != ENOENT && errno != ELOOP) descritor_ = ::open(arquivo, O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    if (descritor_ < 0) {
+        const int erro = errno;
+        // A folder that takes no new file (read-only, full): nobody locks
+        // there, and no driver leaves a new answer there either. Anything
+        // else that keeps the lock file from opening (a dangling link,
+        // another user's file this one cannot read) leaves the folder
+        // unguarded: no command goes then.
+        struct stat dados {};
+        const bool ausente = ::lstat(arquivo, &dados) != 0 && errno == ENOENT;
+        if (ausente) {
+            estado_ = Estado::Dispensada;
+        } else {
+            estado_ = Estado::Inacessivel;
+            motivo_ = MensagemDoSistema(erro);
+        }
+        return;
+    }
     // flock belongs to the open file, not to the process: two threads or
     // two copies of the link in one process exclude each other as well.
     const int descritor = descritor_;
     if (::flock(descritor, LOCK_EX | LOCK_NB) == 0) return;
-    obtida_ = EsperaAte(
-        limite,
+    estado_ = EsperaAte(
+        limite, interromper,
         [descritor] {
             int resultado;
             while ((resultado = ::flock(descritor, LOCK_EX)) != 0 && errno == EINTR) {
@@ -195,7 +284,7 @@ TravaDePasta::TravaDePasta(const char* arquivo, std::chrono::milliseconds limite
         },
         [descritor] { ::close(descritor); });
     // Given up, the descriptor now belongs to the wait.
-    if (!obtida_) descritor_ = -1;
+    if (estado_ != Estado::Obtida) descritor_ = -1;
 }
 
 TravaDePasta::~TravaDePasta() {
@@ -221,12 +310,15 @@ Retrato Retrata(const char* arquivo) {
     return retrato;
 }
 
-bool RemoveArquivo(const char* arquivo) {
+bool RemoveArquivo(const char* arquivo, std::string& motivo) {
     if (std::remove(arquivo) == 0 || errno == ENOENT) return true;
+    const int erro = errno;
     struct stat dados {};
     // Gone meanwhile; a folder that cannot even be looked into cannot be
     // trusted either.
-    return ::lstat(arquivo, &dados) != 0 && errno == ENOENT;
+    if (::lstat(arquivo, &dados) != 0 && errno == ENOENT) return true;
+    motivo = MensagemDoSistema(erro);
+    return false;
 }
 
 bool EsvaziaArquivo(const char* arquivo) {
@@ -236,6 +328,19 @@ bool EsvaziaArquivo(const char* arquivo) {
     const bool ok = ::fstat(descritor, &dados) == 0 && S_ISREG(dados.st_mode) && ::ftruncate(descritor, 0) == 0;
     ::close(descritor);
     return ok;
+}
+
+std::string PastaNaoGrava() {
+    const std::string nome = std::string(kArquivoResposta) + "." + std::to_string(::getpid()) + ".teste";
+    const int descritor = ::open(nome.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0600);
+    if (descritor < 0) return MensagemDoSistema(errno);
+    // A file can often still be made in a full folder; its first bytes cannot.
+    const char bloco[512] = {};
+    const ssize_t n = ::write(descritor, bloco, sizeof bloco);
+    const int erro = n < 0 ? errno : ENOSPC;
+    ::close(descritor);
+    ::unlink(nome.c_str());
+    return n == static_cast<ssize_t>(sizeof bloco) ? std::string() : MensagemDoSistema(erro);
 }
 
 #endif

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 namespace tavorin {
@@ -18,21 +19,34 @@ constexpr std::size_t kMaxResposta = 4096;
 // The lock beside the answer file, in the working directory.
 inline constexpr const char* kArquivoTrava = "RespZub.txt.trava";
 
-// An exclusive lock on a file (created if missing) that every process
-// honours, waited for up to `limite`. It is an operating system lock: a
-// process that dies lets go of it. A folder where the lock file cannot be
-// made at all (read-only) locks nothing and does not hold anyone up.
+// An exclusive lock on a file that every process honours, waited for up
+// to `limite` (0: tried once). It is an operating system lock: a process
+// that dies lets go of it. Made here, the file is readable by every user
+// whatever the umask, so that each can open it to lock it.
 class TravaDePasta {
 public:
-    TravaDePasta(const char* arquivo, std::chrono::milliseconds limite);
+    enum class Estado {
+        Obtida,
+        Dispensada,    // the folder takes no new file (read-only, full): nobody can lock it, nor answer in it
+        Ocupada,       // another holder kept it past the limit
+        Inacessivel,   // the file cannot be opened in a folder that can be written (Motivo())
+        Interrompida,  // `interromper` said so while waiting
+    };
+    // `interromper`, when given, is asked while waiting; true gives up at once.
+    TravaDePasta(const char* arquivo, std::chrono::milliseconds limite,
+                 const std::function<bool()>& interromper = {});
     ~TravaDePasta();
     TravaDePasta(const TravaDePasta&) = delete;
     TravaDePasta& operator=(const TravaDePasta&) = delete;
-    // False only when another holder kept it past the limit.
-    bool Obtida() const { return obtida_; }
+    Estado Situacao() const { return estado_; }
+    // Obtained, or needless in a folder nobody can write.
+    bool Obtida() const { return estado_ == Estado::Obtida || estado_ == Estado::Dispensada; }
+    // The system's reason, UTF-8, when Inacessivel.
+    const std::string& Motivo() const { return motivo_; }
 
 private:
-    bool obtida_ = true;
+    Estado estado_ = Estado::Obtida;
+    std::string motivo_;
 #if defined(_WIN32)
     void* alca_ = nullptr;
 #else
@@ -62,10 +76,18 @@ bool LeInicio(const char* arquivo, std::string& bytes);
 // The first line of `bytes`, without its line end (CR or LF).
 std::string PrimeiraLinha(const std::string& bytes);
 
-// Removes the answer file; false when something is still at its name.
-bool RemoveArquivo(const char* arquivo);
+// Removes the answer file; false when something is still at its name, with
+// the system's reason (UTF-8) in `motivo`.
+bool RemoveArquivo(const char* arquivo, std::string& motivo);
 // Cuts an existing regular file to nothing where it stands; false when it
 // cannot be (not there, not a regular file, no write access, not shared).
 bool EsvaziaArquivo(const char* arquivo);
 
+// Whether a new file can be written in the working folder now: empty when
+// it can, otherwise why not (UTF-8), as the system says.
+std::string PastaNaoGrava();
+
+// The system's message for an error number (errno, or GetLastError on
+// Windows), UTF-8.
+std::string MensagemDoSistema(int codigo);
 }  // namespace tavorin

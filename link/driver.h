@@ -1,11 +1,13 @@
 // The seam between the program and whichever driver it talks to. The
-// windows and the link call Abre, Fecha and TXRX below and never learn
-// whether the printer maker's library, the simulated printer or a test's
-// fake driver answers.
+// windows and the link call Abre and Fecha below, and the link's exchange
+// (link.h) TXRX, and never learn whether the printer maker's library, the
+// simulated printer or a test's fake driver answers.
 #pragma once
 
-#include <chrono>
+#include "troca.h"
+
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace tavorin {
@@ -16,15 +18,6 @@ public:
     virtual int16_t Abre(int16_t porta) = 0;
     virtual int16_t Fecha(int16_t porta) = 0;
     virtual int16_t TXRX(int16_t porta, int16_t espera, const char* comando) = 0;
-};
-
-// Why the driver library could not be used; both empty when it loaded (or
-// has not been asked for yet). `funcao` names a missing export when the
-// file itself was found.
-struct FalhaDriver {
-    std::string arquivo;
-    std::string funcao;
-    bool Houve() const { return !arquivo.empty(); }
 };
 
 // Puts `driver` in place of the library for every later call; nullptr goes
@@ -48,57 +41,13 @@ int16_t Para16(int32_t valor);
 // 32-bit port number narrowed on the way.
 int16_t Abre(int32_t porta);
 int16_t Fecha(int32_t porta);
-// One exchange, exclusive among every Tavorin process using this working
-// directory (the lock beside the answer file, waited for up to
-// LimiteDaTrava()): removes the previous answer file, calls the driver and
-// reads the answer back, so another program's command can neither take
-// this answer nor leave its own to be read as this one's. When the
-// previous answer file cannot be removed it is emptied where it stands;
-// when even that fails the command is sent anyway and the answer is taken
-// only if the file changed. Every call is recorded in the exchange log
-// (registro.h).
-int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando);
 
-// Result of TXRX when the command was not sent. A driver may return the
-// same number: UltimaTroca() tells the two apart.
-constexpr int16_t kNaoEnviado = -100;
+// The driver in place: the one installed, or the library.
+Driver& DriverAtual();
 
-// What the link knows of its last TXRX beyond the driver's result.
-struct ContaDaTroca {
-    // False: the driver was not called, because another Tavorin program
-    // kept the answer file's lock past LimiteDaTrava().
-    bool enviado = true;
-    // The previous answer file could not be removed (another program
-    // holds it, or it is protected).
-    bool respostaPresa = false;
-    // With respostaPresa: nothing the driver wrote could be told apart
-    // from what was there, so no answer was taken.
-    bool semRespostaNova = false;
-    // The first exchange, after one that found the file free, to find it
-    // held: the moment to tell the operator, once.
-    bool avisa = false;
-    // The port, when Abre found that another program holds it open; 0
-    // otherwise.
-    int32_t portaEmUso = 0;
-};
-const ContaDaTroca& UltimaTroca();
-// UltimaTroca().respostaPresa.
-bool RespostaPresa();
-// The answer line the last TXRX read under its lock, handed out once
-// (LeResposta takes it); false when it has been taken or there was none.
-bool TomaResposta(std::string& linha);
-
-// How long TXRX waits for another Tavorin program's exchange in the same
-// folder to end (30 s: longer than any command but a reading printed on
-// paper); tests shorten it.
-std::chrono::milliseconds LimiteDaTrava();
-void PoeLimiteDaTrava(std::chrono::milliseconds limite);
-
-// Result of Abre when another program holds the port open, as the
-// simulated printer gives it (a serial port is never shared).
-constexpr int16_t kPortaEmUso = -4;
-// True when the last Abre of `porta` gave kPortaEmUso.
-bool PortaEmUso(int32_t porta);
+// The driver's result when the last Abre of `porta` failed; nothing when it
+// opened, or was never opened.
+std::optional<int16_t> AbreRecusado(int32_t porta);
 
 // The last port opened and not closed since, or -1 when every port opened
 // has been closed again.

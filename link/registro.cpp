@@ -56,7 +56,8 @@ void LimpaTrocas() {
 }
 
 std::size_t TamanhoDaTroca(const Troca& troca) {
-    return sizeof(Troca) + troca.comando.size() + troca.resposta.size() + troca.nota.size();
+    return sizeof(Troca) + troca.comando.size() + troca.resposta.size() + troca.nota.size() + troca.motivo.size() +
+           troca.pastaSemGravacao.size() + troca.semDriver.arquivo.size() + troca.semDriver.funcao.size();
 }
 
 void RegistraTroca(const Troca& troca) {

@@ -4,26 +4,14 @@
 // writes a file on its own.
 #pragma once
 
-#include <chrono>
+#include "troca.h"
+
 #include <cstddef>
-#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace tavorin {
-
-// One exchange with the driver, as the link saw it.
-struct Troca {
-    std::chrono::system_clock::time_point quando;  // when the command was sent
-    int32_t porta = 0;
-    int32_t espera = 0;
-    std::string comando;        // bytes sent, 8-bit as the printer takes them
-    int16_t resultado = 0;      // the driver's result
-    std::string resposta;       // first line of the answer file after the call (empty when none)
-    std::chrono::microseconds duracao{0};
-    std::string nota;           // what the link adds (UTF-8): a command not sent, an answer file held
-};
 
 // The last kMaxTrocas exchanges, oldest first, and never more than
 // kMaxBytesTrocas of their texts (a bounded record in memory, also for a

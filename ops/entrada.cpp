@@ -39,8 +39,11 @@ int Numero(const std::string& digitos) { return digitos.empty() ? 0 : std::stoi(
 // The year a one- or two-digit year stands for.
 int AnoCompleto(int ano, std::size_t digitos) { return digitos <= 2 ? comum::AnoDoSeculo(ano) : ano; }
 
+// A fiscal printer keeps two digits of the year, 2000-2099: a date outside
+// them is none it can hold, and never another century's in disguise.
 std::optional<Data> Valida(int dia, int mes, int ano) {
-    if (mes < 1 || mes > 12 || ano < 1 || dia < 1 || dia > comum::DiasNoMes(mes, ano)) return std::nullopt;
+    if (ano < 2000 || ano > 2099) return std::nullopt;
+    if (mes < 1 || mes > 12 || dia < 1 || dia > comum::DiasNoMes(mes, ano)) return std::nullopt;
     return Data{dia, mes, ano};
 }
 

@@ -8,7 +8,8 @@
 // machine's regional settings: d/m/yy, d/m/yyyy (one or two digits for
 // day and month, one, two or four for the year), or a bare run of six or
 // eight digits (ddmmyy, ddmmyyyy). A two-digit year is 2000-2099, as the
-// fiscal printer reads it.
+// fiscal printer reads it; a four-digit year outside 2000-2099 is no date
+// the printer can hold, and does not read as a date.
 //
 // Times are read on the 24-hour clock: h:m or h:m:s (one or two digits
 // each), or a bare run of two, four or six digits (hh, hhmm, hhmmss).

@@ -1,9 +1,15 @@
 #include "operacoes.h"
 
 #include "arquivo_atomico.h"
+#include "arquivo_resposta.h"
+#include "conversao.h"
 #include "driver.h"
 #include "link.h"
+#include "registro.h"
 #include "texto_windows.h"
+#include "zub_dll3.h"
+
+#include <filesystem>
 
 namespace tavorin {
 
@@ -38,13 +44,14 @@ std::string Campos(const std::string& texto) { return Mid(texto, 1, 2) + Mid(tex
 // it and the printer accepted the command or said it has no more blocks.
 // Anything else ends the reading; a printer that keeps refusing would
 // otherwise be asked for the next block forever.
-bool BlocoEntregue(const Desfecho& d) { return d.resultado >= 0 && (d.status == "+" || d.status == "]"); }
+bool BlocoEntregue(const Desfecho& d) { return d.troca.resultado >= 0 && (d.status == "+" || d.status == "]"); }
 
 EstadoPapel Papel(Desfecho consulta) {
     EstadoPapel estado;
-    // A driver error or no answer line at all: nothing to say about paper.
-    estado.semResposta = consulta.resultado < 0 || consulta.status.empty();
-    const std::string posicao6 = Mid(consulta.resposta, 6, 1);
+    // Nothing sent, a driver error or no answer line at all: nothing to say
+    // about paper. Any line, however short, is an answer.
+    estado.semResposta = !consulta.troca.Enviado() || consulta.troca.resultado < 0 || consulta.troca.resposta.empty();
+    const std::string posicao6 = Mid(consulta.troca.resposta, 6, 1);
     estado.semPapel = !estado.semResposta && posicao6 == "5";
     estado.foraDeLinha = !estado.semResposta && posicao6 == "1";
     estado.consulta = std::move(consulta);
@@ -72,15 +79,105 @@ Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string
     return {texto, noArquivo ? kEsperaBloco : kEsperaImpressa};
 }
 
-std::string Desfecho::Codigo() const { return Mid(resposta, 21, 2); }
+std::string ComandoRecusado(const std::string& bytes) {
+    if (bytes.size() <= kTamanhoMaximoComando) return {};
+    return "comando com " + std::to_string(bytes.size()) + " caracteres; o driver aceita até " +
+           std::to_string(kTamanhoMaximoComando);
+}
 
+std::string Desfecho::Codigo() const { return Mid(troca.resposta, 21, 2); }
 
-Desfecho Envia(int32_t porta, const Comando& comando) {
-    Desfecho d{comando, EnviaComando(porta, comando.espera, comando.texto), {}, {}, UltimaTroca()};
-    d.resposta = Resposta;
-    d.status = Status;
+Desfecho Decide(Troca troca) {
+    Desfecho d;
+    d.status = Mid(troca.resposta, 2, 1);
+    const auto classe = [&troca, &d] {
+        if (troca.bloqueio == Troca::Bloqueio::PortaFechada)
+            return troca.semDriver.Houve() ? Classe::SemBiblioteca : Classe::PortaRecusada;
+        if (!troca.Enviado()) return Classe::NaoEnviado;
+        if (troca.resultado >= 0 && !d.status.empty()) return d.status == "+" ? Classe::Aceito : Classe::Recusado;
+        if (troca.semDriver.Houve()) return Classe::SemBiblioteca;
+        if (troca.abreRecusado) return Classe::PortaRecusada;
+        if (troca.semRespostaNova) return Classe::RespostaPresa;
+        if (!troca.pastaSemGravacao.empty()) return Classe::PastaSemGravacao;
+        return Classe::SemResposta;
+    };
+    d.classe = classe();
+    d.troca = std::move(troca);
     return d;
 }
+
+bool CausaConhecida(Classe classe) {
+    return classe != Classe::Aceito && classe != Classe::Recusado && classe != Classe::SemResposta;
+}
+
+namespace {
+
+// The working folder, where the driver leaves its answers, as UTF-8.
+std::string PastaDeTrabalho() {
+    std::error_code erro;
+    const std::filesystem::path pasta = std::filesystem::current_path(erro);
+#if defined(_WIN32)
+    return erro ? std::string(".") : Estreito(pasta.wstring(), CP_UTF8);
+#else
+    return erro ? std::string(".") : pasta.string();
+#endif
+}
+
+std::string ArquivoDeResposta() {
+    return (std::filesystem::u8path(PastaDeTrabalho()) / kArquivoResposta).u8string();
+}
+
+// Bytes of an answer in a message: as the windows show them, control
+// bytes spelled out.
+std::string Visivel(const std::string& bytes) { return Utf8DoDriver(ControlesVisiveis(bytes)); }
+
+}  // namespace
+
+std::string Explica(const Desfecho& d) {
+    const Troca& t = d.troca;
+    const std::string porta = std::to_string(t.porta);
+    switch (d.classe) {
+        case Classe::Aceito:
+            return {};
+        case Classe::Recusado:
+            return "recusado pela impressora: ERRO " + Visivel(d.Codigo());
+        case Classe::NaoEnviado:
+            if (t.bloqueio == Troca::Bloqueio::TravaInacessivel)
+                return "a trava " + std::string(kArquivoTrava) + " desta pasta não pôde ser aberta (" + t.motivo +
+                       "); nada foi enviado";
+            if (t.bloqueio == Troca::Bloqueio::Interrompido) return "interrompido antes do envio; nada foi enviado";
+            return "outro programa do Tavorin nesta pasta não liberou a impressora em " +
+                   std::to_string(LimiteDaTrava().count() / 1000) + " s; nada foi enviado";
+        case Classe::SemBiblioteca:
+            return ExplicaFalhaDoDriver(t.semDriver);
+        case Classe::PortaRecusada:
+            return "a porta " + porta + " não abriu: o driver devolveu " + std::to_string(*t.abreRecusado);
+        case Classe::RespostaPresa:
+            return "o arquivo de resposta " + ArquivoDeResposta() + " não pôde ser removido (" + t.motivo +
+                   "); a resposta da impressora não pôde ser lida";
+        case Classe::PastaSemGravacao:
+            return "sem resposta, e a pasta " + PastaDeTrabalho() + " não aceita gravação (" + t.pastaSemGravacao +
+                   "): o driver não tem onde deixar o arquivo de resposta";
+        case Classe::SemResposta:
+            if (t.resultado < 0)
+                return "sem resposta da impressora na porta " + porta + " (resultado do driver " +
+                       std::to_string(t.resultado) + ")";
+            return "a impressora não deixou resposta na porta " + porta;
+    }
+    return {};
+}
+
+std::string ExplicaFalhaDoDriver(const FalhaDriver& falha) {
+    return falha.funcao.empty() ? "biblioteca do driver não encontrada: " + falha.arquivo
+                                : "biblioteca do driver sem a função " + falha.funcao + ": " + falha.arquivo;
+}
+
+std::string Aviso(const Desfecho& d) {
+    if (!d.troca.avisa) return {};
+    return "o arquivo de resposta " + ArquivoDeResposta() + " não pôde ser removido (" + d.troca.motivo + ")";
+}
+
+Desfecho Envia(int32_t porta, const Comando& comando) { return Decide(EnviaTroca(porta, comando.espera, comando.texto)); }
 
 Desfecho Envia(const Comando& comando) { return Envia(Porta, comando); }
 
@@ -100,11 +197,8 @@ Desfecho UmComando(const Comando& comando) {
 }
 
 EstadoPapel PapelDoTeste() {
-    const Comando consulta{".23", kEsperaStatus};
-    Desfecho d{consulta, TXRX(Porta, consulta.espera, consulta.texto), {}, {}, UltimaTroca()};
+    Desfecho d = Decide(FazTroca(Porta, kEsperaStatus, ".23"));
     Resposta = LeResposta();
-    d.resposta = Resposta;
-    d.status = Mid(Resposta, 2, 1);
     return Papel(std::move(d));
 }
 
@@ -131,15 +225,48 @@ std::string PalavraLeituraX(const std::string& estado) {
     return estado == "S" ? "Efetuada" : estado == "N" ? "Não Efetuada" : "";
 }
 
-TesteImpressora TestaImpressora(const std::vector<int32_t>& portas, const AoTestar& ao) {
-    TesteImpressora teste;
+const Desfecho* Procura::Causa() const {
+    for (const Desfecho& sonda : sondas)
+        if (CausaConhecida(sonda.classe)) return &sonda;
+    return nullptr;
+}
+
+Procura ProcuraImpressora(const std::vector<int32_t>& portas) {
+    Procura procura;
     for (int32_t porta : portas) {
-        if (AbreImpressora(porta) >= 0) {
-            Porta = porta;
-            teste.encontrada = true;
+        procura.sondas.push_back(Decide(Sonda(porta)));
+        const Desfecho& sonda = procura.sondas.back();
+        if (Respondeu(sonda.troca)) {
+            procura.encontrada = true;
+            procura.porta = porta;
             break;
         }
+        // The same would hold on the next port.
+        if (CausaConhecida(sonda.classe) && sonda.classe != Classe::PortaRecusada) break;
     }
+    return procura;
+}
+
+std::string Resumo(const Desfecho& sonda) {
+    switch (sonda.classe) {
+        case Classe::Aceito:
+            return "aceito";
+        case Classe::Recusado:
+            return "ERRO " + Visivel(sonda.Codigo());
+        case Classe::PortaRecusada:
+            return "não abriu (o driver devolveu " + std::to_string(*sonda.troca.abreRecusado) + ")";
+        case Classe::SemResposta:
+            return "sem resposta";
+        default:
+            return Explica(sonda);
+    }
+}
+
+TesteImpressora TestaImpressora(const std::vector<int32_t>& portas, const AoTestar& ao) {
+    TesteImpressora teste;
+    teste.procura = ProcuraImpressora(portas);
+    teste.encontrada = teste.procura.encontrada;
+    if (teste.encontrada) Porta = teste.procura.porta;
     if (!teste.encontrada) {
         Chama(ao.naoEncontrada);
         Status = "-";
@@ -148,7 +275,7 @@ TesteImpressora TestaImpressora(const std::vector<int32_t>& portas, const AoTest
 
     teste.porta = Porta;
     teste.relogio = TextoRelogio();
-    Chama(ao.encontrada, teste.relogio);
+    Chama(ao.encontrada, teste.porta, teste.relogio);
     teste.status = Envia(Porta, kStatus);
     teste.reducao = Mid(Resposta, 18, 1);
     teste.leituraX = Mid(Resposta, 124, 1);
@@ -177,6 +304,12 @@ std::optional<std::string> LeRelogio(int32_t porta) {
 }
 
 std::optional<std::string> LeRelogio() { return LeRelogio(Porta); }
+
+std::optional<std::string> LeRelogioSemEsperar() {
+    const VezDaPasta vez(std::chrono::milliseconds(0));
+    if (!vez.Obtida()) return std::nullopt;
+    return LeRelogio();
+}
 
 std::string DadosBloco(const std::string& resposta) {
     if (resposta.size() < 7) return {};
@@ -209,7 +342,7 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
     };
     if (!saida.Abre()) return falha();
     for (;;) {
-        if (!saida.Escreve(DadosBloco(leitura.ultima.resposta) + "\r\n")) return falha();
+        if (!saida.Escreve(DadosBloco(leitura.ultima.troca.resposta) + "\r\n")) return falha();
         ++leitura.blocos;
         if (leitura.ultima.status == "]") break;
         if (ao.interromper && ao.interromper()) {
@@ -218,7 +351,7 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
             return;
         }
         leitura.ultima = Envia(Porta, kProximoBloco);
-        Chama(ao.aposBloco, leitura.blocos);
+        Chama(ao.aposBloco, leitura.blocos, leitura.ultima);
         if (!BlocoEntregue(leitura.ultima)) {
             leitura.gravacao = Gravacao::Interrompida;
             return;
@@ -237,10 +370,10 @@ LeituraMemoria LeMemoria(const Comando& comando, const std::string& arquivo, con
     leitura.comando = leitura.ultima = Envia(Porta, comando);
     if (arquivo.empty()) {
         Fecha(Porta);
-        Chama(ao.aposComando);
+        Chama(ao.aposComando, leitura.comando);
         return leitura;
     }
-    Chama(ao.aposComando);
+    Chama(ao.aposComando, leitura.comando);
     if (BlocoEntregue(leitura.comando)) {
         Grava(leitura, arquivo, ao);
         Chama(ao.aoGravar, *leitura.gravacao);

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "driver.h"
+#include "link.h"
 
 #include <cstdint>
 #include <functional>
@@ -27,6 +28,12 @@ struct Comando {
 
 // The longest command the driver takes; a longer one is not sent.
 constexpr std::size_t kTamanhoMaximoComando = 255;
+// Why a command typed by hand is not sent (UTF-8), or empty when it may be:
+// the one rule for the windows and the command line.
+std::string ComandoRecusado(const std::string& bytes);
+
+// The ports a printer is looked for on, in turn.
+inline const std::vector<int32_t> kPortasProcuradas{1, 2};
 
 // Wait limits: short commands; status, counters, coupon items and the
 // free command; each block of a reading to a file; the daily reports and
@@ -62,20 +69,43 @@ enum class Faixa { Reducoes, Datas };
 // the end as given; to a file with "#" after them.
 Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string& fim, bool noArquivo);
 
+// What an exchange came to, decided once from the facts the link gathered,
+// in this order: nothing was sent; the printer answered, accepting or
+// refusing; no answer came, and what the link knows of why (no driver
+// library, the port did not open, the previous answer file stood in the
+// way, the folder takes no file), or nothing more.
+enum class Classe {
+    Aceito,            // "+"
+    Recusado,          // another status: "ERRO nn"
+    NaoEnviado,        // the folder's lock could not be had: nothing sent
+    SemBiblioteca,     // no driver library could be loaded
+    PortaRecusada,     // the port's Abre failed, and no answer came
+    RespostaPresa,     // the previous answer file could not be removed, and no new answer could be told
+    PastaSemGravacao,  // no answer, and the working folder takes no new file
+    SemResposta,       // no answer line, or the driver's result was negative
+};
+
 // One exchange as the caller sees it afterwards.
 struct Desfecho {
-    Comando comando;
-    int16_t resultado = 0;  // the driver's
-    std::string resposta;   // the answer line
-    std::string status;     // its second character
-    ContaDaTroca conta;     // what the link knows beyond the driver's result
+    Troca troca;            // as the link made it
+    std::string status;     // the answer's second character
+    Classe classe = Classe::SemResposta;
 
     // Characters 21-22 of the answer, what of them it holds.
     std::string Codigo() const;
-    // The answer file, held by another program, kept this answer from
-    // being read.
-    bool RespostaPresa() const { return conta.semRespostaNova; }
 };
+Desfecho Decide(Troca troca);
+
+// The classes whose cause the link knows, beyond "no answer".
+bool CausaConhecida(Classe classe);
+// What an outcome means, in the program's words (UTF-8, starting in
+// lower case); empty for an accepted one.
+std::string Explica(const Desfecho& desfecho);
+// Why no driver library could be used (UTF-8, lower case first).
+std::string ExplicaFalhaDoDriver(const FalhaDriver& falha);
+// The first exchange to find the answer file held says so once, whatever
+// its outcome (UTF-8); empty otherwise.
+std::string Aviso(const Desfecho& desfecho);
 
 // Sends `comando` on `porta` through the link and tells what came back.
 Desfecho Envia(int32_t porta, const Comando& comando);
@@ -96,7 +126,9 @@ Desfecho UmComando(const Comando& comando);
 // The paper and on-line state, position 6 of the answer to ".23".
 struct EstadoPapel {
     Desfecho consulta;
-    bool semResposta = false;  // the driver's result was negative, or no answer line
+    // No answer at all: nothing sent, a negative result, no answer line. A
+    // short line still counts as paper present and on line.
+    bool semResposta = false;
     bool semPapel = false;
     bool foraDeLinha = false;
     bool Pronta() const { return !semResposta && !semPapel && !foraDeLinha; }
@@ -116,16 +148,33 @@ std::string PalavraCupom(const EstadoPapel& estado);   // the coupon's one word 
 std::string PalavraReducao(const std::string& estado);
 std::string PalavraLeituraX(const std::string& estado);
 
-// The printer test: probes each port in turn (1 then 2 for the windows);
-// on the first that answers it shows the clock and port, asks ".28" again
-// for the day's states, checks paper and line, and closes the port.
+// Looking for the printer: each port in turn is probed (AbreImpressora)
+// until one answers "+", which is left open as the probe leaves it. A
+// cause that holds for every port (nothing sent, no library, an answer
+// file in the way, a folder that takes no file) ends the search there.
+struct Procura {
+    std::vector<Desfecho> sondas;  // each probe made, in turn
+    bool encontrada = false;
+    int32_t porta = 0;
+    // The first probe whose cause the link knows; null when none.
+    const Desfecho* Causa() const;
+};
+Procura ProcuraImpressora(const std::vector<int32_t>& portas = kPortasProcuradas);
+// An outcome in a few words, for a list: "aceito", "ERRO nn", "sem
+// resposta", "não abriu (o driver devolveu -4)", or what Explica says.
+std::string Resumo(const Desfecho& desfecho);
+
+// The printer test: looks for the printer; on the port found it shows the
+// clock and port, asks ".28" again for the day's states, checks paper and
+// line, and closes the port.
 struct AoTestar {
     std::function<void()> naoEncontrada;                   // no port answered
-    std::function<void(const std::string& relogio)> encontrada;  // Porta holds the port
+    std::function<void(int32_t porta, const std::string& relogio)> encontrada;  // Porta holds the port
     std::function<void(const std::string& reducao, const std::string& leituraX)> estadoDoDia;
     std::function<void(const EstadoPapel&)> papel;
 };
 struct TesteImpressora {
+    Procura procura;
     bool encontrada = false;
     int32_t porta = 0;
     std::string relogio;            // TextoRelogio after the probe
@@ -133,7 +182,7 @@ struct TesteImpressora {
     std::string reducao, leituraX;  // its positions 18 and 124
     EstadoPapel papel;
 };
-TesteImpressora TestaImpressora(const std::vector<int32_t>& portas, const AoTestar& ao = {});
+TesteImpressora TestaImpressora(const std::vector<int32_t>& portas = kPortasProcuradas, const AoTestar& ao = {});
 
 // COO (5-8 of ".5609") and CCF (115-118 of ".271"), copied as they came,
 // whatever the status; the port opened and closed around both.
@@ -147,6 +196,10 @@ Contadores LeContadores(const std::function<void(const std::string& coo)>& aoLer
 // nothing; without a port, on Porta.
 std::optional<std::string> LeRelogio(int32_t porta);
 std::optional<std::string> LeRelogio();
+// The clock window's tick: LeRelogio on Porta, only when the folder's lock
+// is free at once; behind another program's exchange it is skipped
+// (nothing), never kept waiting.
+std::optional<std::string> LeRelogioSemEsperar();
 
 // The block data of a reading's answer: from the 7th character to the
 // first "}" from there on, or to the end.
@@ -163,8 +216,8 @@ enum class Gravacao {
     FalhaNoArquivo  // the file could not be created, written or put in place
 };
 struct AoLer {
-    std::function<void()> aposComando;  // the reading command answered (printed: after Fecha)
-    std::function<void(int blocos)> aposBloco;  // each ".++" answered; blocks written so far
+    std::function<void(const Desfecho&)> aposComando;  // the reading command answered (printed: after Fecha)
+    std::function<void(int blocos, const Desfecho&)> aposBloco;  // each ".++" answered; blocks written so far
     std::function<void(Gravacao)> aoGravar;     // before the port is closed
     // Asked before each ".++": true ends the reading there, as Interrompida.
     std::function<bool()> interromper;

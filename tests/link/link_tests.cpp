@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 #if !defined(_WIN32)
@@ -106,9 +107,9 @@ TEST_F(Link, ExchangeLogRecordsEveryTXRXBounded) {
     driver.Enfileira(".23", Atendimento{std::nullopt, -3});
     const auto antes = std::chrono::system_clock::now();
     EnviaComando(70000, 180, ".13");
-    TXRX(2, 10, ".23");
+    FazTroca(2, 10, ".23");
     DeixaDeObservar(handle);
-    TXRX(2, 10, ".23");
+    FazTroca(2, 10, ".23");
     const std::vector<Troca> trocas = Trocas();
     ASSERT_EQ(trocas.size(), 3u);
     ASSERT_EQ(ouvidas.size(), 2u);
@@ -124,19 +125,25 @@ TEST_F(Link, ExchangeLogRecordsEveryTXRXBounded) {
             EXPECT_EQ(ouvidas[i].comando, t.comando);
         }
     }
-    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(Troca{{}, 0, 0, std::to_string(i), 0, {}, {}, {}});
+    const auto troca = [](std::string comando, std::string resposta = {}) {
+        Troca t;
+        t.comando = std::move(comando);
+        t.resposta = std::move(resposta);
+        return t;
+    };
+    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(troca(std::to_string(i)));
     const std::vector<Troca> limitadas = Trocas();
     ASSERT_EQ(limitadas.size(), kMaxTrocas);
     EXPECT_EQ(limitadas.front().comando, "2");
     EXPECT_EQ(limitadas.back().comando, std::to_string(kMaxTrocas + 1));
     // Huge answers are bounded by their bytes too; the newest always stays.
     const std::string grande(1 << 20, 'x');
-    for (int i = 0; i < 12; ++i) RegistraTroca(Troca{{}, 0, 0, std::to_string(i), 0, grande, {}, {}});
+    for (int i = 0; i < 12; ++i) RegistraTroca(troca(std::to_string(i), grande));
     std::size_t bytes = 0;
     for (const Troca& t : Trocas()) bytes += TamanhoDaTroca(t);
     EXPECT_LE(bytes, kMaxBytesTrocas);
     EXPECT_EQ(Trocas().back().comando, "11");
-    RegistraTroca(Troca{{}, 0, 0, "enorme", 0, std::string(kMaxBytesTrocas, 'y'), {}, {}});
+    RegistraTroca(troca("enorme", std::string(kMaxBytesTrocas, 'y')));
     EXPECT_EQ(Trocas().size(), 1u);
     LimpaTrocas();
     EXPECT_TRUE(Trocas().empty());
@@ -154,14 +161,27 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
     for (const auto& [bytes, visiveis] : casos) EXPECT_EQ(BytesVisiveis(bytes), visiveis);
     // For a terminal: the same, but blanks (and B7) stay as they are.
     EXPECT_EQ(ControlesVisiveis("@+ \x1B[2J\x07\xB7\\"), "@+ \\x1B[2J\\x07\xB7\\\\");
-    const Troca troca{std::chrono::system_clock::now(), 2, 180, ".13 ", -100, "", std::chrono::microseconds(12345),
-                      "arquivo de resposta preso"};
+    Troca troca;
+    troca.quando = std::chrono::system_clock::now();
+    troca.porta = 2;
+    troca.espera = 180;
+    troca.comando = ".13 ";
+    troca.resultado = -100;
+    troca.duracao = std::chrono::microseconds(12345);
+    troca.nota = "arquivo de resposta preso";
     const std::string linha = DescreveTroca(troca);
     EXPECT_NE(linha.find("  porta 2  espera 180  enviado \".13\xB7\"  resultado -100  resposta \"\"  12,345 ms"
                          "  (arquivo de resposta preso)"),
               std::string::npos) << linha;
     // A quote inside a field cannot end it early.
-    const Troca aspas{std::chrono::system_clock::now(), 1, 10, ".2\"", 0, "x\\\"", std::chrono::microseconds(0), {}};
+    Troca aspas = troca;
+    aspas.porta = 1;
+    aspas.espera = 10;
+    aspas.comando = ".2\"";
+    aspas.resultado = 0;
+    aspas.resposta = "x\\\"";
+    aspas.duracao = std::chrono::microseconds(0);
+    aspas.nota.clear();
     EXPECT_NE(DescreveTroca(aspas).find("enviado \".2\\\"\"  resultado 0  resposta \"x\\\\\\\"\"  0,000 ms"),
               std::string::npos) << DescreveTroca(aspas);
     EXPECT_EQ(linha.find('\n'), std::string::npos);
@@ -171,21 +191,23 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
 // the new answer. A folder in its place: the command still goes, and no
 // answer is taken. An append-only folder (a driver's file it cannot lose):
 // the file is emptied where it stands and the new answer read; the
-// exchange log says once that the file is held.
+// exchange log says once that the file could not be removed.
 TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
+    const std::string presa = "o arquivo de resposta não pôde ser removido (";
     std::filesystem::create_directory(kArquivoResposta);
     GravaArquivo(std::filesystem::path(kArquivoResposta) / "x", "{+28 stale");
     LimpaTrocas();
     driver.Enfileira(".13", "{+13 new");
-    EXPECT_EQ(EnviaComando(1, 180, ".13"), 0);
-    EXPECT_TRUE(UltimaTroca().respostaPresa && UltimaTroca().semRespostaNova);
+    const Troca troca = EnviaTroca(1, 180, ".13");
+    EXPECT_EQ(troca.resultado, 0);
+    EXPECT_TRUE(troca.respostaPresa && troca.semRespostaNova && troca.avisa);
+    EXPECT_FALSE(troca.motivo.empty());
     EXPECT_EQ(Resposta, "");
     EXPECT_EQ(driver.chamadas, Chamadas{ChTXRX(1, 180, ".13")}) << Descreve(driver.chamadas);
     std::filesystem::remove_all(kArquivoResposta);
-    EnviaComando(1, 10, ".28");
+    EXPECT_FALSE(EnviaTroca(1, 10, ".28").respostaPresa);
     ASSERT_EQ(Trocas().size(), 2u);
-    EXPECT_EQ(Trocas()[0].nota, "arquivo de resposta preso por outro programa");
-    EXPECT_FALSE(RespostaPresa());
+    EXPECT_EQ(Trocas()[0].nota.rfind(presa, 0), 0u) << Trocas()[0].nota;
 #if !defined(_WIN32)
     GravaArquivo(kArquivoResposta, "{+28 stale\r\n");
     const bool raiz = geteuid() == 0;
@@ -200,15 +222,15 @@ TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
     driver.Enfileira(".23", Atendimento{std::nullopt, -2});
     driver.Enfileira(".23", "{+23 new");
     for (const char* esperada : {"", "{+23 new"}) {
-        TXRX(1, 10, ".23");
-        EXPECT_TRUE(RespostaPresa());
-        EXPECT_FALSE(UltimaTroca().semRespostaNova);
+        const Troca t = FazTroca(1, 10, ".23");
+        EXPECT_TRUE(t.respostaPresa);
+        EXPECT_FALSE(t.semRespostaNova);
         EXPECT_EQ(LeResposta(), esperada);
     }
     if (apenasAcrescenta) std::system("chattr -a .");
     if (!raiz) std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
     ASSERT_EQ(Trocas().size(), 2u);
-    EXPECT_EQ(Trocas()[0].nota, "arquivo de resposta preso por outro programa");
+    EXPECT_EQ(Trocas()[0].nota.rfind(presa, 0), 0u) << Trocas()[0].nota;
     EXPECT_EQ(Trocas()[1].nota, "");
     if (apenasAcrescenta) {
         // A file that only takes appends (it cannot be removed or emptied
@@ -224,9 +246,10 @@ TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
 #endif
 }
 
-// Each exchange holds the lock beside the answer file: while another
-// program holds it past the wait, nothing is sent and the link says so
-// (whatever number a driver may return); once it is free, commands flow.
+// Each exchange holds the lock beside the answer file. While another
+// program holds it past the wait nothing is sent, and nothing is read: the
+// other program's answer in the file is never taken as this command's, and
+// the probe finds no printer. Once it is free, commands flow.
 TEST_F(Link, ExchangeWaitsForTheFolderLock) {
     const auto limite = LimiteDaTrava();
     PoeLimiteDaTrava(std::chrono::milliseconds(100));
@@ -234,18 +257,61 @@ TEST_F(Link, ExchangeWaitsForTheFolderLock) {
     {
         TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
         ASSERT_TRUE(outra.Obtida());
-        GravaArquivo(kArquivoResposta, "{+13 other program's\r\n");
-        EXPECT_EQ(EnviaComando(1, 180, ".14"), kNaoEnviado);
-        EXPECT_FALSE(UltimaTroca().enviado);
-        EXPECT_EQ(Resposta, "");
-        EXPECT_TRUE(driver.chamadas.empty()) << Descreve(driver.chamadas);
+        GravaArquivo(kArquivoResposta, "{+28 another program's\r\n");
+        EXPECT_EQ(AbreImpressora(1), -1);
+        EXPECT_EQ(Porta, 0);
+        const Troca troca = EnviaTroca(1, 180, ".14");
+        EXPECT_EQ(troca.bloqueio, Troca::Bloqueio::PastaOcupada);
+        EXPECT_EQ(troca.resultado, kNaoEnviado);
+        EXPECT_EQ(Resposta + Status + LeResposta(), "");
+        EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(1), ChFecha(1)})) << Descreve(driver.chamadas);
         EXPECT_NE(Trocas().back().nota.find(kArquivoTrava), std::string::npos);
     }
-    EXPECT_EQ(EnviaComando(1, 180, ".14"), kNaoEnviado);
-    EXPECT_TRUE(UltimaTroca().enviado);
+    const Troca troca = EnviaTroca(1, 180, ".14");
+    EXPECT_TRUE(troca.Enviado());
+    EXPECT_EQ(troca.resultado, kNaoEnviado);
     EXPECT_EQ(Resposta, "{+14");
     PoeLimiteDaTrava(limite);
 }
+
+#if !defined(_WIN32)
+// A lock file that cannot be opened in a folder that can be written leaves
+// the folder unguarded: nothing is sent, and why is told. Made here, the
+// lock file can be opened by every user. In a folder nobody can write the
+// lock is needless, and commands go.
+TEST_F(Link, AnUnusableLockSendsNothing) {
+    const std::pair<std::function<void()>, int> casos[] = {
+        {[] { std::filesystem::create_symlink("falta/trava", kArquivoTrava); }, ENOENT},
+        {[] { std::filesystem::create_symlink(kArquivoTrava, kArquivoTrava); }, ELOOP},
+        {[] {
+             GravaArquivo(kArquivoTrava, "");
+             std::filesystem::permissions(kArquivoTrava, std::filesystem::perms::none);
+         },
+         geteuid() == 0 ? 0 : EACCES},
+    };
+    for (const auto& [prepara, erro] : casos) {
+        std::filesystem::remove(kArquivoTrava);
+        prepara();
+        const Troca troca = EnviaTroca(1, 10, ".28");
+        EXPECT_EQ(troca.Enviado(), erro == 0) << troca.nota;
+        if (erro) {
+            EXPECT_EQ(troca.motivo, std::strerror(erro));
+        }
+    }
+    std::filesystem::remove(kArquivoTrava);
+    const mode_t mascara = umask(077);
+    EnviaComando(1, 10, ".28");
+    umask(mascara);
+    struct stat dados {};
+    ASSERT_EQ(stat(kArquivoTrava, &dados), 0);
+    EXPECT_EQ(dados.st_mode & 0777, 0644u);
+    if (geteuid() == 0) return;
+    std::filesystem::remove(kArquivoTrava);
+    std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    EXPECT_TRUE(FazTroca(1, 10, ".28").Enviado());
+    std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+}
+#endif
 
 // A driver that leaves something other than a short regular file: a pipe
 // is not waited on, a device is not read, a huge line is cut.
@@ -267,22 +333,23 @@ TEST_F(Link, AnswerReadOnlyFromARegularFileBounded) {
 
 // A serial port has one user at a time: while another copy of the
 // simulated printer (as another program would) holds port 1 open, Abre
-// says the port is in use and the link knows it; once closed, it opens.
-TEST_F(Link, PortHeldByAnotherProgramIsInUse) {
+// fails, the probe sends nothing and says what Abre returned; once the
+// port is closed, it opens.
+TEST_F(Link, PortHeldByAnotherProgram) {
     InstalaDriver(nullptr);
     const std::filesystem::path copia = pasta.Caminho() / "outro" / kBibliotecaDriver;
     std::filesystem::create_directories(copia.parent_path());
     std::filesystem::copy_file(PastaDoPrograma() + kBibliotecaDriver, copia);
     DriverLibrary outro(copia.string());
     ASSERT_EQ(outro.Abre(1), 0) << outro.Falha().arquivo;
-    EXPECT_EQ(AbreImpressora(1), -1);
-    EXPECT_TRUE(PortaEmUso(1));
+    const Troca sonda = Sonda(1);
+    EXPECT_EQ(sonda.bloqueio, Troca::Bloqueio::PortaFechada);
+    EXPECT_LT(sonda.abreRecusado.value_or(0), 0);
     EXPECT_EQ(Abre(2), 0);
-    EXPECT_FALSE(PortaEmUso(2));
+    EXPECT_FALSE(AbreRecusado(2));
     outro.Fecha(1);
     EXPECT_EQ(AbreImpressora(1), 0) << Resposta;
-    EXPECT_FALSE(PortaEmUso(1));
-    EXPECT_EQ(outro.Abre(1), kPortaEmUso);
+    EXPECT_FALSE(AbreRecusado(1));
     FechaPortasAbertas();
 }
 
@@ -312,7 +379,7 @@ TEST_F(Link, DriverLibraries) {
         InstalaDriver(&biblioteca);
         GravaArquivo(kArquivoResposta, "{+28 stale answer\r\n");
         EXPECT_EQ(AbreImpressora(1), -1);
-        EXPECT_LT(TXRX(1, 3, ".28"), 0);
+        EXPECT_EQ(FazTroca(1, 3, ".28").semDriver.arquivo, arquivo);
         EXPECT_LT(Fecha(1), 0);
         EXPECT_FALSE(std::filesystem::exists(kArquivoResposta));
         EXPECT_EQ(FalhaDoDriver().arquivo, arquivo);

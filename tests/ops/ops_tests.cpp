@@ -72,7 +72,7 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
             driver.Enfileira(i ? ".++" : ".1500011000#", caso.respostas[i]);
         std::vector<int> vistos;
         AoLer ao;
-        ao.aposBloco = [&](int blocos) { vistos.push_back(blocos); };
+        ao.aposBloco = [&](int blocos, const Desfecho&) { vistos.push_back(blocos); };
         const LeituraMemoria leitura =
             LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
         EXPECT_EQ(leitura.gravacao, caso.gravacao);

@@ -84,7 +84,10 @@ private slots:
     // as well as by rows.
     void hugeAnswersBounded() {
         QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
-        for (int i = 0; i < 12; ++i) RegistraTroca(Troca{{}, 2, 10, ".++", 0, std::string(1 << 20, 'x'), {}, {}});
+        Troca grande;
+        grande.comando = ".++";
+        grande.resposta = std::string(1 << 20, 'x');
+        for (int i = 0; i < 12; ++i) RegistraTroca(grande);
         const int guardadas = static_cast<int>(Trocas().size());
         QVERIFY(guardadas < 12);
         QTRY_COMPARE(Modelo()->rowCount(), guardadas);
@@ -101,7 +104,7 @@ private slots:
         QCOMPARE(Modelo()->rowCount(), 0);
         QVERIFY(Trocas().empty());
         EnviaComando(2, 180, ".13");
-        TXRX(2, 10, ".23 ");
+        FazTroca(2, 10, ".23 ");
         QTRY_COMPARE(Modelo()->rowCount(), 2);
 
         const QString arquivo = QDir::current().absoluteFilePath("registro.txt");

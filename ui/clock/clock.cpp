@@ -58,7 +58,7 @@ void Clock::MontaJanela() {
 
 void Clock::Timer1_Timer() {
     // A good probe leaves the port open; the next tick opens it again.
-    const auto relogio = Sala::Instancia().ExecutaSeLivre(this, [] { return LeRelogio(); });
+    const auto relogio = Sala::Instancia().ExecutaSeLivre(this, [] { return LeRelogioSemEsperar(); });
     if (relogio && *relogio) Text1->setText(DoDriver(**relogio));
 }
 

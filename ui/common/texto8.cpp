@@ -1,10 +1,6 @@
 #include "texto8.h"
 
 #include "operacoes.h"
-#include "zub_dll3.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 #if defined(Q_OS_WIN)
 #include "texto_windows.h"
@@ -56,31 +52,18 @@ std::string ParaDriver(const QString& texto) {
 
 #endif
 
-QString TextoDaRespostaPresa() {
-    const QString arquivo = QFileInfo(QString::fromLatin1(kArquivoResposta)).absoluteFilePath();
-    return QStringLiteral("Arquivo de resposta preso por outro programa: ") + QDir::toNativeSeparators(arquivo);
+QString Frase(const std::string& utf8) {
+    QString texto = QString::fromStdString(utf8);
+    if (!texto.isEmpty()) texto[0] = texto[0].toUpper();
+    return texto;
 }
-
-QString TextoDaTravaOcupada() {
-    return QStringLiteral("Outro programa do Tavorin nesta pasta não liberou a impressora em %1 s; nada foi enviado")
-        .arg(LimiteDaTrava().count() / 1000);
-}
-
-QString TextoDaPortaEmUso(int32_t porta) { return QStringLiteral("Porta %1 em uso por outro programa").arg(porta); }
 
 QString TextoDoResultado(const Desfecho& desfecho) {
-    const ContaDaTroca& conta = desfecho.conta;
-    if (!conta.enviado) return TextoDaTravaOcupada();
-    if (desfecho.status != "+" && conta.portaEmUso) return TextoDaPortaEmUso(conta.portaEmUso);
-    // Said once while the answer file stays held, ahead of the result, and
-    // whenever it kept this command's answer from being read.
-    static bool avisado = false;
-    const bool avisa = conta.respostaPresa && !avisado;
-    avisado = conta.respostaPresa;
-    const QString resultado = DoDriver(TextoResultado(desfecho.resposta, desfecho.status));
-    if (desfecho.RespostaPresa()) return TextoDaRespostaPresa();
-    if (avisa) return TextoDaRespostaPresa() + QStringLiteral(" — ") + resultado;
-    return resultado;
+    // What the link knows and the answer cannot say comes instead of it.
+    if (CausaConhecida(desfecho.classe)) return Frase(Explica(desfecho));
+    const QString resultado = DoDriver(TextoResultado(desfecho.troca.resposta, desfecho.status));
+    const std::string aviso = Aviso(desfecho);
+    return aviso.empty() ? resultado : Frase(aviso) + QStringLiteral(" — ") + resultado;
 }
 
 }  // namespace tavorin

@@ -4,7 +4,6 @@
 #pragma once
 
 #include <QString>
-#include <cstdint>
 #include <string>
 
 namespace tavorin {
@@ -19,17 +18,14 @@ struct Desfecho;
 // The outcome of a command as the windows show it: the whole answer line
 // when the printer accepted the command, otherwise "ERRO " and the error
 // code at positions 21-22 (what of it the line holds). What the link
-// knows and the answer cannot say comes instead: a command not sent
-// because another Tavorin program kept the folder, a port another program
-// holds, an answer file held by another program (said once, and whenever
-// it kept the answer from being read).
+// knows and the answer cannot say comes instead (a command not sent, no
+// driver library, a port that did not open, an answer file in the way);
+// the first command to find the answer file held says so ahead of its
+// result.
 QString TextoDoResultado(const Desfecho& desfecho);
 
-// Names the answer file that another program holds.
-QString TextoDaRespostaPresa();
-// Another Tavorin program's exchange in this folder outlasted the wait.
-QString TextoDaTravaOcupada();
-// "Porta N em uso por outro programa".
-QString TextoDaPortaEmUso(int32_t porta);
+// The operations' UTF-8 text as a sentence for a box: its first letter in
+// upper case.
+QString Frase(const std::string& utf8);
 
 }  // namespace tavorin

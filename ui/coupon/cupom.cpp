@@ -60,7 +60,7 @@ void Cupom::EnviaSePronta(const tavorin::Comando& comando) {
     Text1->setText(QString());
     Text1->Repinta();
     const auto verifica = Sala::NaJanela(
-        [this](const Enlace&, const EstadoPapel& estado, bool* pronta) { VerificaImpressora(estado, *pronta); });
+        [this](const EstadoPapel& estado, bool* pronta) { VerificaImpressora(estado, *pronta); });
     const auto desfecho = sala.Executa(this, [comando, verifica]() -> std::optional<Desfecho> {
         bool pronta = false;
         verifica(PapelDoCupom(), &pronta);
@@ -68,7 +68,7 @@ void Cupom::EnviaSePronta(const tavorin::Comando& comando) {
         return Envia(comando);
     });
     // Whatever the printer said, accepted or not.
-    if (desfecho && *desfecho) Text1->setText(DoDriver((*desfecho)->resposta));
+    if (desfecho && *desfecho) Text1->setText(DoDriver((*desfecho)->troca.resposta));
 }
 
 void Cupom::Abrir_Click() { EnviaSePronta(kAbreCupom); }
@@ -79,8 +79,16 @@ void Cupom::Pagar_Click() { EnviaSePronta(kPagamento); }
 
 void Cupom::Fechar_Click() { EnviaSePronta(kFechaCupom); }
 
-// Sent exactly as typed: no prefix, no trimming, empty included.
-void Cupom::Comando_Click() { EnviaSePronta(ComandoLivre(ParaDriver(Text2->text()))); }
+// Sent exactly as typed: no prefix, no trimming, empty included; but never
+// longer than the driver takes, and then nothing at all is sent.
+void Cupom::Comando_Click() {
+    const std::string bytes = ParaDriver(Text2->text());
+    const std::string recusa = ComandoRecusado(bytes);
+    if (recusa.empty()) return EnviaSePronta(ComandoLivre(bytes));
+    if (!Sala::Instancia().Aceita()) return;
+    Text1->MostraEstado(Frase(recusa), true);
+    Text1->Repinta();
+}
 
 void Cupom::Command1_Click() {
     Sala& sala = Sala::Instancia();

@@ -147,49 +147,27 @@ void Form1::Command1_Click() {
     Sala& sala = Sala::Instancia();
     if (!sala.Aceita()) return;
     AoTestar ao;
-    ao.naoEncontrada = Sala::NaJanela(
-        [this](const Enlace&) { Text2->setText(QStringLiteral("Impressora não Conectada")); });
-    ao.encontrada = Sala::NaJanela([this](const Enlace& enlace, const std::string& relogio) {
+    ao.naoEncontrada = Sala::NaJanela([this] { Text2->setText(QStringLiteral("Impressora não Conectada")); });
+    ao.encontrada = Sala::NaJanela([this](int32_t porta, const std::string& relogio) {
         Text2->setText(DoDriver(relogio));
-        Text1->setText(QStringLiteral("com") + (enlace.porta >= 0 ? QStringLiteral(" ") : QString()) +
-                       QString::number(enlace.porta));
+        Text1->setText(QStringLiteral("com") + (porta >= 0 ? QStringLiteral(" ") : QString()) + QString::number(porta));
     });
     // An unknown state leaves its box as it was.
-    ao.estadoDoDia = Sala::NaJanela([this](const Enlace&, const std::string& reducao, const std::string& leituraX) {
+    ao.estadoDoDia = Sala::NaJanela([this](const std::string& reducao, const std::string& leituraX) {
         if (const std::string palavra = PalavraReducao(reducao); !palavra.empty())
             Reducao->setText(QString::fromStdString(palavra));
         if (const std::string palavra = PalavraLeituraX(leituraX); !palavra.empty())
             LEITX->setText(QString::fromStdString(palavra));
     });
-    ao.papel = Sala::NaJanela([this](const Enlace&, const EstadoPapel& estado) { MostraPapel(estado); });
-    const auto enlace = sala.Executa(this, [ao] {
-        const bool encontrada = TestaImpressora({1, 2}, ao).encontrada;
-        return std::optional<Enlace>(encontrada ? std::nullopt : std::optional(Sala::Estado()));
-    });
-    if (enlace && *enlace) MostraFalhaDoDriver(**enlace);
-}
-
-void Form1::MostraFalhaDoDriver(const Enlace& enlace) {
+    ao.papel = Sala::NaJanela([this](const EstadoPapel& estado) { MostraPapel(estado); });
+    const auto teste = sala.Executa(this, [ao] { return TestaImpressora(kPortasProcuradas, ao); });
     // What kept the printer from answering, when the link knows it.
-    if (enlace.portaEmUso) {
-        Text3->setText(TextoDaPortaEmUso(enlace.portaEmUso));
-        return;
-    }
-    if (!enlace.ultima.conta.enviado || enlace.ultima.RespostaPresa()) {
-        Text3->setText(TextoDoResultado(enlace.ultima));
-        return;
-    }
-    if (enlace.bibliotecaAusente.empty()) return;
-    const QString arquivo = QString::fromStdString(enlace.bibliotecaAusente);
-    if (enlace.funcaoAusente.empty())
-        Text3->setText(QStringLiteral("Biblioteca do driver não encontrada: ") + arquivo);
-    else
-        Text3->setText(QStringLiteral("Biblioteca do driver sem a função %1: %2")
-                           .arg(QString::fromStdString(enlace.funcaoAusente), arquivo));
+    if (teste && !teste->encontrada)
+        if (const Desfecho* causa = teste->procura.Causa()) Text3->setText(TextoDoResultado(*causa));
 }
 
 void Form1::MostraPapel(const EstadoPapel& estado) {
-    Text3->setText(DoDriver(estado.consulta.resposta));
+    Text3->setText(DoDriver(estado.consulta.troca.resposta));
     PAPEL->MostraEstado(QString::fromStdString(PalavraPapel(estado)), estado.semResposta || estado.semPapel);
     Linha->MostraEstado(QString::fromStdString(PalavraLinha(estado)), estado.semResposta || estado.foraDeLinha);
 }

@@ -19,7 +19,6 @@ namespace tavorin {
 
 struct Comando;
 struct Desfecho;
-struct Enlace;
 struct EstadoPapel;
 class CaixaTexto;
 class Cupom;
@@ -65,9 +64,6 @@ protected:
 
 private:
     void MontaJanela();
-    // Says in Text3 which driver library could not be loaded, if any, or
-    // which answer file could not be replaced.
-    void MostraFalhaDoDriver(const Enlace& enlace);
     // Asks whether to stop the reading to the file; true when the operator
     // said "Sim" while it still ran.
     bool PerguntaInterrupcao();

@@ -74,17 +74,17 @@ void Form1::LMF_Click() {
         Reescreve(Fim, DataSeisDigitos(Fim->text()));
     }
     AoLer ao;
-    ao.aposComando = Sala::NaJanela([this, porData](const Enlace& enlace) {
+    ao.aposComando = Sala::NaJanela([this, porData](const Desfecho& desfecho) {
         if (porData) {
             Reescreve(Ini, NormalizaData(Ini->text()));
             Reescreve(Fim, NormalizaData(Fim->text()));
         }
-        Resultado(enlace.ultima);
+        Resultado(desfecho);
     });
     // Text3 shows each block's answer as it arrives, and keeps the answer
     // that ended a reading cut short.
-    ao.aposBloco = Sala::NaJanela([this](const Enlace& enlace, int) { Resultado(enlace.ultima); });
-    ao.aoGravar = Sala::NaJanela([this](const Enlace&, Gravacao gravacao) {
+    ao.aposBloco = Sala::NaJanela([this](int, const Desfecho& desfecho) { Resultado(desfecho); });
+    ao.aoGravar = Sala::NaJanela([this](Gravacao gravacao) {
         if (gravacao == Gravacao::Interrompida) return;
         Text3->setText(gravacao == Gravacao::Gravada
                            ? QStringLiteral("Arquivo %1 gravado").arg(QLatin1String(kArquivoLeitura))
@@ -109,9 +109,8 @@ void Form1::LMF_Click() {
         // and the operator is told so, with what ended it (an answer line
         // with "+" is no success when the driver failed).
         const Desfecho& ultima = leitura->ultima;
-        const QString motivo = ultima.conta.enviado && (ultima.resultado < 0 || ultima.status.empty())
-                                   ? QStringLiteral("sem resposta da impressora")
-                                   : TextoDoResultado(ultima);
+        const QString motivo = ultima.classe == Classe::SemResposta ? QStringLiteral("sem resposta da impressora")
+                                                                    : TextoDoResultado(ultima);
         Text3->setText(QStringLiteral("Leitura interrompida, %1 não foi substituído: %2")
                            .arg(QLatin1String(kArquivoLeitura), motivo));
         Text3->Repinta();

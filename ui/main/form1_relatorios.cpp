@@ -38,7 +38,7 @@ void Form1::Command5_Click() {
     // status; Text3 is left alone.
     Sala& sala = Sala::Instancia();
     if (!sala.Aceita()) return;
-    const auto aoLerCOO = Sala::NaJanela([this](const Enlace&, const std::string& coo) { COO->setText(DoDriver(coo)); });
+    const auto aoLerCOO = Sala::NaJanela([this](const std::string& coo) { COO->setText(DoDriver(coo)); });
     if (const auto contadores = sala.Executa(this, [aoLerCOO] { return LeContadores(aoLerCOO); }))
         CCF->setText(DoDriver(contadores->ccf));
 }

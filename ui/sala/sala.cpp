@@ -62,20 +62,6 @@ void Sala::Posta(std::function<void()> trabalho) {
     aviso_.notify_one();
 }
 
-Enlace Sala::Estado() {
-    Enlace enlace;
-    enlace.porta = Porta;
-    enlace.ultima.resposta = Resposta;
-    enlace.ultima.status = Status;
-    enlace.ultima.conta = UltimaTroca();
-    for (int32_t porta : {1, 2})
-        if (!enlace.portaEmUso && PortaEmUso(porta)) enlace.portaEmUso = porta;
-    const FalhaDriver falha = FalhaDoDriver();
-    enlace.bibliotecaAusente = falha.arquivo;
-    enlace.funcaoAusente = falha.funcao;
-    return enlace;
-}
-
 void Sala::ChamaNaJanela(const std::function<void()>& funcao) {
     if (QThread::currentThread() == thread())
         funcao();

@@ -33,18 +33,6 @@
 
 namespace tavorin {
 
-// What the link holds at a point of a sequence, taken on the link thread.
-struct Enlace {
-    int32_t porta = 0;       // Porta
-    Desfecho ultima;         // the last answer (Resposta, Status); no command, result 0
-    // Why no driver library could be used: its file, and the function it
-    // lacks when the file was found; both empty when it loaded.
-    std::string bibliotecaAusente, funcaoAusente;
-    // The first of ports 1 and 2 that another program held open at its
-    // last Abre, or 0.
-    int32_t portaEmUso = 0;
-};
-
 class Sala : public QObject {
     Q_OBJECT
 public:
@@ -76,19 +64,13 @@ public:
     }
 
     // For the operations layer's hooks: a function that, called on the link
-    // thread, runs `gancho` on the window thread with the link's state and
-    // the hook's own arguments, and returns once it has run. So what a
-    // window shows between two commands shows before the next one is sent.
+    // thread, runs `gancho` on the window thread with the hook's own
+    // arguments, and returns once it has run. So what a window shows
+    // between two commands shows before the next one is sent.
     template <typename G>
     static auto NaJanela(G gancho) {
-        return [gancho](auto&&... argumentos) {
-            const Enlace enlace = Estado();
-            Instancia().ChamaNaJanela([&] { gancho(enlace, argumentos...); });
-        };
+        return [gancho](auto&&... argumentos) { Instancia().ChamaNaJanela([&] { gancho(argumentos...); }); };
     }
-
-    // The link's state now; on the link thread, inside a sequence.
-    static Enlace Estado();
 
     // A window closed while a sequence runs waits for the answer: its
     // caption says so, and it is closed again once the sequence ends.
