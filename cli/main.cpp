@@ -567,23 +567,6 @@ int Mostra(const Operacao& operacao, const Pedido& pedido, const Relato& relato,
     return relato.saida;
 }
 
-// A driver in place of the link's for a scope: whatever ends it (an
-// exception included), the ports opened through it are closed through it
-// before it goes.
-class DriverNoLugar {
-public:
-    explicit DriverNoLugar(Driver* driver) : anterior_(InstalaDriver(driver)) {}
-    ~DriverNoLugar() {
-        FechaPortasAbertas();
-        InstalaDriver(anterior_);
-    }
-    DriverNoLugar(const DriverNoLugar&) = delete;
-    DriverNoLugar& operator=(const DriverNoLugar&) = delete;
-
-private:
-    Driver* anterior_;
-};
-
 // A signal came. The exchange under way was finished: when it was the
 // last, the operation's outcome stands as usual; when the signal kept
 // anything from being sent, the exit status says so, with what was sent

@@ -33,6 +33,11 @@ Driver* InstalaDriver(Driver* driver) {
     return anterior;
 }
 
+DriverNoLugar::~DriverNoLugar() {
+    FechaPortasAbertas();
+    InstalaDriver(anterior_);
+}
+
 FalhaDriver FalhaDoDriver() {
     if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&DriverAtual())) return biblioteca->Falha();
     return {};

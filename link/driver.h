@@ -25,6 +25,20 @@ public:
 // the library). The caller keeps ownership.
 Driver* InstalaDriver(Driver* driver);
 
+// A driver in place for a scope: however the scope ends (an exception
+// included), the ports opened through it are closed through it, and the
+// driver that was in place comes back.
+class DriverNoLugar {
+public:
+    explicit DriverNoLugar(Driver* driver) : anterior_(InstalaDriver(driver)) {}
+    ~DriverNoLugar();
+    DriverNoLugar(const DriverNoLugar&) = delete;
+    DriverNoLugar& operator=(const DriverNoLugar&) = delete;
+
+private:
+    Driver* anterior_;
+};
+
 // The load failure of the driver in place, when it is a library that
 // could not be loaded at its last call.
 FalhaDriver FalhaDoDriver();

@@ -81,9 +81,12 @@ Troca FazTroca(int32_t porta, int32_t espera, const std::string& comando) {
     troca.abreRecusado = AbreRecusado(porta);
     const auto inicio = std::chrono::steady_clock::now();
     {
+        // Told to stop: no exchange starts any more.
+        const bool parado = interrupcao && interrupcao();
         std::unique_ptr<TravaDePasta> trava;
-        if (!vezDestaLinha) trava = std::make_unique<TravaDePasta>(kArquivoTrava, limiteDaTrava, interrupcao);
-        switch (trava ? trava->Situacao() : TravaDePasta::Estado::Obtida) {
+        if (!vezDestaLinha && !parado) trava = std::make_unique<TravaDePasta>(kArquivoTrava, limiteDaTrava, interrupcao);
+        switch (parado ? TravaDePasta::Estado::Interrompida
+                       : trava ? trava->Situacao() : TravaDePasta::Estado::Obtida) {
             case TravaDePasta::Estado::Obtida:
             case TravaDePasta::Estado::Dispensada:
                 Troque(troca);
@@ -101,7 +104,7 @@ Troca FazTroca(int32_t porta, int32_t espera, const std::string& comando) {
                 break;
             case TravaDePasta::Estado::Interrompida:
                 troca.bloqueio = Troca::Bloqueio::Interrompido;
-                troca.nota = "nada enviado: interrompido enquanto esperava " + std::string(kArquivoTrava);
+                troca.nota = "nada enviado: interrompido";
                 break;
         }
     }

@@ -68,8 +68,9 @@ std::string TextoRelogio();
 // on paper); tests shorten it.
 std::chrono::milliseconds LimiteDaTrava();
 void PoeLimiteDaTrava(std::chrono::milliseconds limite);
-// Asked while an exchange waits for the folder's lock: true gives the wait
-// up at once, and the command is not sent (a program told to stop).
+// Asked as an exchange starts and while it waits for the folder's lock:
+// true sends nothing (a program told to stop, a window closing). The
+// exchange under way when it turns true is finished.
 void PoeInterrupcao(std::function<bool()> interromper);
 
 // The folder's lock held by this thread for a whole sequence: its

@@ -3,6 +3,7 @@
 #include "calendario_civil.h"
 #include "cp1252.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <ctime>
 #include <deque>
@@ -18,6 +19,10 @@ namespace {
 std::mutex registroTrava;
 std::deque<Troca> registro;
 std::size_t bytesNoRegistro = 0;
+// The number the next exchange takes (the oldest kept is this less the
+// record's size), and how many times the record was emptied.
+uint64_t proximoNumero = 0;
+uint64_t geracao = 0;
 
 std::recursive_mutex observadoresTrava;
 std::map<int, std::function<void(const Troca&)>> observadores;
@@ -53,6 +58,19 @@ void LimpaTrocas() {
     std::lock_guard<std::mutex> trava(registroTrava);
     registro.clear();
     bytesNoRegistro = 0;
+    ++geracao;
+}
+
+Novidades TrocasDesde(uint64_t geracaoVista, uint64_t proxima) {
+    std::lock_guard<std::mutex> trava(registroTrava);
+    Novidades novidades;
+    novidades.geracao = geracao;
+    novidades.proxima = proximoNumero;
+    novidades.primeira = proximoNumero - registro.size();
+    const uint64_t desde = geracaoVista == geracao ? std::max(proxima, novidades.primeira) : novidades.primeira;
+    if (desde < proximoNumero)
+        novidades.trocas.assign(registro.begin() + static_cast<std::ptrdiff_t>(desde - novidades.primeira), registro.end());
+    return novidades;
 }
 
 std::size_t TamanhoDaTroca(const Troca& troca) {
@@ -64,6 +82,7 @@ void RegistraTroca(const Troca& troca) {
     {
         std::lock_guard<std::mutex> trava(registroTrava);
         registro.push_back(troca);
+        ++proximoNumero;
         bytesNoRegistro += TamanhoDaTroca(troca);
         while (registro.size() > 1 && (registro.size() > kMaxTrocas || bytesNoRegistro > kMaxBytesTrocas)) {
             bytesNoRegistro -= TamanhoDaTroca(registro.front());

@@ -7,6 +7,7 @@
 #include "troca.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -22,6 +23,21 @@ constexpr std::size_t kMaxBytesTrocas = 4u << 20;
 std::size_t TamanhoDaTroca(const Troca& troca);
 std::vector<Troca> Trocas();
 void LimpaTrocas();
+
+// What the record holds beyond what a reader has seen, for a view that
+// must show exactly what the record keeps (the "Comunicação" window). The
+// record numbers every exchange it takes; `geracao` changes when it is
+// emptied. Given the generation and the next number the reader expects,
+// it tells the number of the oldest exchange it still keeps (the reader
+// drops its rows before it) and the exchanges after the reader's; in
+// another generation, all it keeps.
+struct Novidades {
+    uint64_t geracao = 0;
+    uint64_t primeira = 0;  // number of the oldest exchange kept
+    uint64_t proxima = 0;   // number the next exchange will take
+    std::vector<Troca> trocas;
+};
+Novidades TrocasDesde(uint64_t geracao, uint64_t proxima);
 
 // Called after every exchange, on the thread that made it. Returns a handle
 // for DeixaDeObservar. Once DeixaDeObservar returns, the observer is not

@@ -3,6 +3,7 @@
 // back, a reading to a file byte for byte, and bad input refused before
 // anything reaches the printer.
 #include "ambiente.h"
+#include "arquivo_resposta.h"
 #include "driver.h"
 #include "driver_library.h"
 #include "identidade.h"
@@ -20,7 +21,11 @@
 #if defined(_WIN32)
 #include "texto_windows.h"
 #else
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
 #include <sys/wait.h>
+extern char** environ;
 #endif
 
 namespace tavorin {
@@ -275,6 +280,45 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
 #endif
 }
 
+#if !defined(_WIN32)
+// Beside another program's exchange a command waits for the folder, and
+// that program's answer in the file is never taken as its own; the first
+// Ctrl+C ends the wait at once: nothing sent, exit 130, and the message
+// says so.
+TEST_F(Cli, FolderWaitStoppedByCtrlC) {
+    GravaArquivo(kArquivoResposta, "@+28 another program's answer\r\n");
+    TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
+    ASSERT_TRUE(outra.Obtida());
+    const std::string programa = PastaDoPrograma() + kPrograma;
+    std::vector<const char*> argumentos = {programa.c_str(), "--json", "--porta", "1", "envia", ".28", nullptr};
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&acoes, 2, "erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawnattr_t atributos;
+    posix_spawnattr_init(&atributos);
+    sigset_t padrao;
+    sigemptyset(&padrao);
+    sigaddset(&padrao, SIGINT);
+    posix_spawnattr_setsigdefault(&atributos, &padrao);
+    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = 0;
+    ASSERT_EQ(posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ), 0);
+    // Signalled once the system lists it waiting for the lock.
+    const std::string esperando = "-> FLOCK  ADVISORY  WRITE " + std::to_string(pid) + " ";
+    for (int i = 0; i < 6000 && LeArquivo("/proc/locks").find(esperando) == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    kill(pid, SIGINT);
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    EXPECT_EQ(WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, 130) << LeArquivo("erros.txt");
+    const nlohmann::json json = nlohmann::json::parse(LeArquivo("saida.txt"));
+    EXPECT_EQ(json["resposta"], "");
+    EXPECT_EQ(json["falha"], "interrompido por Ctrl+C (SIGINT): nada foi enviado");
+    EXPECT_EQ(LeArquivo(kArquivoResposta), "@+28 another program's answer\r\n");
+}
+#endif
+
 #if defined(_WIN32)
 // Arguments from the wide command line: a character the ANSI code page
 // lacks reaches the printer as "?", as from the windows, not as a look-alike.
@@ -318,6 +362,9 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"--json=talvez testa", "valor que a opção não aceita"},
         {"acerta 31/02/24 10:00", "data inválida"},
         {"acerta 01/02/24 24:00", "hora inválida"},
+        {"acerta 31/12/1999 10:00:00", "data inválida"},
+        {"acerta 01/01/2100 10:00:00", "data inválida"},
+        {"memoria datas 01/01/1999 31/12/2005", "data inicial inválida"},
         {"memoria datas 02/01/24 01/01/24", "a faixa começa depois de terminar"},
         {"memoria reducoes 0010 0005", "a faixa começa depois de terminar"},
         {"memoria reducoes 1,5 3", "início da faixa de reduções inválido: \"1,5\""},

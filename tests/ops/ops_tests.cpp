@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 
 #include <thread>
 
@@ -177,7 +178,8 @@ TEST(EntryRules, WhatATypedTextBecomes) {
     const std::pair<std::optional<std::string> (*)(const std::string&), std::vector<std::string>> regras[] = {
         // Day first; a two-digit year is always this century's.
         {NormalizaData, {" 5/3/9 =05/03/09", "050309=05/03/09", "01012001=01/01/01", "29/2/00=29/02/00",
-                         "29/02/1900", "31/04/09", "0/1/09", "12/31/09", "01/01/0000", "1/1/209", "5-3-09",
+                         "29/02/1900", "31/12/1999", "01/01/2100", "31/12/2099=31/12/99", "01012000=01/01/00",
+                         "31/04/09", "0/1/09", "12/31/09", "01/01/0000", "1/1/209", "5-3-09",
                          "0503091", "310409", "\xD9\xA5/3/9", ""}},
         // What the printer is sent for a date range.
         {DataSeisDigitos, {"01/01/00=010100", "5/3/2009=050309", "31/01/30=310130", "31/02/09"}},
@@ -202,9 +204,12 @@ TEST(EntryRules, WhatATypedTextBecomes) {
 
 // The command line's --porta: the printer test probes that port only and
 // runs to its end there; a paper check with a driver error or no answer
-// line is no answer, not paper.
+// line is no answer, not paper; a short line is an answer, paper present.
 TEST_F(Ops, PrinterTestOnOnePort) {
-    for (const Atendimento& papel : {Atendimento{Status23('5'), -2}, Atendimento{"", 0}, Atendimento{std::nullopt, 0}}) {
+    const std::pair<Atendimento, const char*> papeis[] = {
+        {{Status23('5'), -2}, "Sem Resposta|Sem Resposta"}, {{"", 0}, "Sem Resposta|Sem Resposta"},
+        {{std::nullopt, 0}, "Sem Resposta|Sem Resposta"}, {{"x", 0}, "Com Papel|Conectada"}};
+    for (const auto& [papel, palavras] : papeis) {
         driver.Limpa();
         driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
         driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
@@ -214,11 +219,65 @@ TEST_F(Ops, PrinterTestOnOnePort) {
         EXPECT_EQ(Porta, 5);
         EXPECT_EQ(teste.relogio, "Horario de Verao 05/12/03 14:30");
         EXPECT_EQ(PalavraReducao(teste.reducao) + "|" + PalavraLeituraX(teste.leituraX), "Obrigatória|Efetuada");
-        EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), "Sem Resposta|Sem Resposta");
+        EXPECT_EQ(PalavraPapel(teste.papel) + "|" + PalavraLinha(teste.papel), palavras);
         EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(5), ChTXRX(5, 3, ".28"), ChTXRX(5, 10, ".28"), ChTXRX(5, 10, ".23"),
                                              ChFecha(5)}))
             << Descreve(driver.chamadas);
     }
+}
+
+// One order for every outcome: what the printer answered first, then what
+// the link knows of why nothing came, and what each means.
+TEST(Outcomes, DecidedOnceInOneOrder) {
+    const auto troca = [](const std::function<void(Troca&)>& ajusta) {
+        Troca t;
+        t.porta = 2;
+        ajusta(t);
+        return Decide(t);
+    };
+    const struct {
+        std::function<void(Troca&)> ajusta;
+        Classe classe;
+        std::string explica;  // contained
+    } casos[] = {
+        {[](Troca& t) { t.resposta = "{+28"; }, Classe::Aceito, ""},
+        {[](Troca& t) { t.resposta = Erro("11"); }, Classe::Recusado, "recusado pela impressora: ERRO 11"},
+        {[](Troca& t) { t.resposta = "{+28", t.abreRecusado = -4; }, Classe::Aceito, ""},
+        {[](Troca& t) { t.resposta = "{+28", t.resultado = -2; }, Classe::SemResposta, "(resultado do driver -2)"},
+        {[](Troca& t) { t.resposta = "+"; }, Classe::SemResposta, "não deixou resposta na porta 2"},
+        {[](Troca& t) { t.bloqueio = Troca::Bloqueio::PastaOcupada, t.resposta = "{+28"; }, Classe::NaoEnviado,
+         "não liberou a impressora em"},
+        {[](Troca& t) { t.bloqueio = Troca::Bloqueio::TravaInacessivel, t.motivo = "x"; }, Classe::NaoEnviado,
+         "RespZub.txt.trava desta pasta não pôde ser aberta (x); nada foi enviado"},
+        {[](Troca& t) { t.abreRecusado = -4, t.semRespostaNova = true; }, Classe::PortaRecusada,
+         "a porta 2 não abriu: o driver devolveu -4"},
+        {[](Troca& t) { t.bloqueio = Troca::Bloqueio::PortaFechada, t.abreRecusado = -1; }, Classe::PortaRecusada,
+         "o driver devolveu -1"},
+        {[](Troca& t) { t.bloqueio = Troca::Bloqueio::PortaFechada, t.semDriver = {"Zub.dll", ""}; },
+         Classe::SemBiblioteca, "biblioteca do driver não encontrada: Zub.dll"},
+        {[](Troca& t) { t.semRespostaNova = true, t.motivo = "y", t.pastaSemGravacao = "z"; }, Classe::RespostaPresa,
+         "não pôde ser removido (y); a resposta da impressora não pôde ser lida"},
+        {[](Troca& t) { t.pastaSemGravacao = "z"; }, Classe::PastaSemGravacao, "não aceita gravação (z)"},
+    };
+    for (const auto& caso : casos) {
+        const Desfecho d = troca(caso.ajusta);
+        EXPECT_EQ(d.classe, caso.classe) << Explica(d);
+        EXPECT_NE(Explica(d).find(caso.explica), std::string::npos) << Explica(d);
+        EXPECT_EQ(Explica(d).empty(), caso.explica.empty()) << Explica(d);
+    }
+}
+
+// The clock's tick never waits behind another program's exchange: while
+// the folder's lock is held it is skipped, nothing sent, not even Abre.
+TEST_F(Ops, ClockTickSkippedBehindAnotherProgram) {
+    driver.respostaPadrao = {Status28(), 0};
+    {
+        TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
+        ASSERT_TRUE(outra.Obtida());
+        EXPECT_FALSE(LeRelogioSemEsperar());
+        EXPECT_TRUE(driver.chamadas.empty()) << Descreve(driver.chamadas);
+    }
+    EXPECT_EQ(LeRelogioSemEsperar().value_or(""), "Horario Normal 05/12/03 14:30");
 }
 
 }  // namespace

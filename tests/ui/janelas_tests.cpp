@@ -207,6 +207,10 @@ private slots:
         QTest::newRow("Comando empty") << Caso{"Command6", "Text2<", {}, "Comando", {c23, ChTXRX(2, 10, "")}, "Text1="};
         QTest::newRow("Comando as typed, 8-bit") << Caso{"Command6", "Text2< .99ção€ ", {{" .99\xE7\xE3o\x80 ",
             {"{+ \xE7\x80"}}}, "Comando", {c23, ChTXRX(2, 10, " .99\xE7\xE3o\x80 ")}, "Text1={+ ç€"};
+        QTest::newRow("Comando longer than the driver takes") << Caso{"Command6", "Text2=" + QString(256, '9'), {},
+            "Comando", {}, "Text1=*Comando com 256 caracteres; o driver aceita até 255"};
+        QTest::newRow("a one-character check is an answer") << Caso{"Command6", "", {{".23", {"x"}}, {".17", {"{+17"}}},
+            "Abrir", {c23, ChTXRX(2, 3, ".17")}, "Text1={+17"};
         QTest::newRow("out of paper") << Caso{"Command6", "", {{".23", {Status23('5')}}}, "Abrir", {c23},
             "Text1=*Sem Papel"};
         QTest::newRow("off line") << Caso{"Command6", "", {{".23", {Status23('1')}}}, "Item", {c23},
@@ -356,7 +360,7 @@ private slots:
     // is named at start-up, where it ends the search, and after any
     // command whose answer it kept from being read; the commands still
     // reach the driver. A port whose Abre fails is named with the driver's
-    // result.
+    // result, and a working folder that takes no file by its path.
     void heldAnswerFileAndPort() {
         QDir().mkpath(QStringLiteral("RespZub.txt/x"));
         const QString texto = QStringLiteral("O arquivo de resposta ") +
@@ -382,6 +386,15 @@ private slots:
         Clica(principal, "Command4");
         QCOMPARE(Textos(principal, "Text3"), QStringLiteral("A porta 2 não abriu: o driver devolveu -4"));
         driver->abrePadrao = 0;
+#if !defined(Q_OS_WIN)
+        // A folder where no file can be made: no answer, and why.
+        const QString pasta = QDir::currentPath();
+        QDir::setCurrent(QStringLiteral("/proc"));
+        Clica(principal, "Command4");
+        QDir::setCurrent(pasta);
+        QVERIFY2(Textos(principal, "Text3").startsWith(QStringLiteral("Sem resposta, e a pasta /proc não aceita gravação (")),
+                 qPrintable(Textos(principal, "Text3")));
+#endif
     }
 
     // Every caption of the three windows fits; the Tab key walks the main
@@ -466,6 +479,53 @@ private slots:
     // Closing the main window ends the program whatever the other windows
     // are doing, closes a port they left open, once, and takes them with
     // it: nothing reaches the driver afterwards.
+    // A clock window closed during its own tick waits for it; shown again
+    // before the tick ends, it stays. The main window closed meanwhile
+    // closes as well, and the program with it.
+    void closedDuringATick_data() {
+        QTest::addColumn<bool>("fechaPrincipal");
+        QTest::newRow("clock shown again") << false;
+        QTest::newRow("main window closed too") << true;
+    }
+    void closedDuringATick() {
+        QFETCH(bool, fechaPrincipal);
+        QPointer<Clock> relogio = static_cast<Clock*>(Mostra("Command7"));
+        relogio->findChild<QTimer*>()->stop();
+        driver->durante = [this, relogio, fechaPrincipal](const Chamada&) {
+            QMetaObject::invokeMethod(principal, [this, relogio, fechaPrincipal] {
+                relogio->close();
+                fechaPrincipal ? static_cast<void>(principal->close()) : Clica(principal, "Command7");
+            }, Qt::BlockingQueuedConnection);
+        };
+        if (fechaPrincipal) {
+            QTimer::singleShot(0, principal, [relogio] { relogio->Timer1_Timer(); });
+            QTimer::singleShot(30000, principal, [] { QCoreApplication::exit(99); });
+            QCOMPARE(QApplication::exec(), 0);
+            QVERIFY(!principal->isVisible());
+        } else {
+            relogio->Timer1_Timer();
+            QCoreApplication::processEvents();
+            ApagaJanelasFechadas();
+            QVERIFY(relogio && relogio->isVisible());
+            QCOMPARE(relogio->windowTitle(), QStringLiteral("Relógio e Horário de Verão"));
+        }
+        driver->durante = nullptr;
+    }
+
+    // Closed during the printer test, the program waits for the exchange
+    // under way only: nothing is sent after the close was asked for.
+    void closingDuringTheTest() {
+        driver->Limpa();
+        driver->durante = [this](const Chamada&) {
+            QMetaObject::invokeMethod(principal, [this] { principal->close(); }, Qt::BlockingQueuedConnection);
+        };
+        QTimer::singleShot(0, principal, [this] { principal->Form_Load(); });
+        QTimer::singleShot(30000, principal, [] { QCoreApplication::exit(99); });
+        QCOMPARE(QApplication::exec(), 0);
+        driver->durante = nullptr;
+        Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1)});
+    }
+
     void closingTheMainWindow_data() {
         QTest::addColumn<bool>("fechar");  // the coupon's "Fechar" clicked first
         QTest::addColumn<Chamadas>("chamadas");

@@ -18,7 +18,6 @@
 #include <QPushButton>
 #include <QSaveFile>
 #include <QScrollBar>
-#include <QThread>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -31,11 +30,6 @@ namespace {
 enum Coluna { kHora, kPorta, kEspera, kEnviado, kResultado, kDuracao, kResposta, kColunas };
 
 const char* const kTitulos[kColunas] = {"Hora", "Porta", "Espera", "Enviado", "Resultado", "Duração", "Resposta"};
-
-// While a command loop (a fiscal memory reading) keeps the event loop
-// from running, the list is still brought up to date and painted this
-// often: live enough to watch, cheap beside the exchanges themselves.
-constexpr int kIntervaloAoVivoMs = 100;
 
 QString Duracao(std::chrono::microseconds duracao) {
     return QString::number(static_cast<double>(duracao.count()) / 1000.0, 'f', 3).replace('.', ',') +
@@ -86,44 +80,39 @@ public:
         return QString::fromUtf8(kTitulos[secao]);
     }
 
-    // New rows at the end, the oldest dropped past kMaxTrocas or
-    // kMaxBytesTrocas, as the record drops them: one signal each for a
-    // whole batch, so the view never lays out every row again.
-    void Acrescenta(std::vector<Troca>& novas) {
-        if (novas.empty()) return;
-        std::size_t bytesNovas = 0;
-        for (const Troca& troca : novas) bytesNovas += TamanhoDaTroca(troca);
-        std::size_t descartadasNovas = 0;
-        while (novas.size() - descartadasNovas > 1 &&
-               (novas.size() - descartadasNovas > kMaxTrocas || bytesNovas > kMaxBytesTrocas))
-            bytesNovas -= TamanhoDaTroca(novas[descartadasNovas++]);
-        novas.erase(novas.begin(), novas.begin() + static_cast<std::ptrdiff_t>(descartadasNovas));
-        std::size_t excesso = 0, bytes = bytes_ + bytesNovas;
-        while (excesso < trocas_.size() &&
-               (trocas_.size() - excesso + novas.size() > kMaxTrocas || bytes > kMaxBytesTrocas))
-            bytes -= TamanhoDaTroca(trocas_[excesso++]);
-        if (excesso > 0) {
-            beginRemoveRows({}, 0, static_cast<int>(excesso) - 1);
-            trocas_.erase(trocas_.begin(), trocas_.begin() + static_cast<std::ptrdiff_t>(excesso));
+    // The rows brought to what the record holds: the rows it no longer
+    // keeps dropped from the top, the new ones added at the end (one signal
+    // each for a whole batch, so the view never lays out every row again);
+    // all of them anew once the record was emptied.
+    void Atualiza() {
+        Novidades novas = TrocasDesde(geracao_, primeira_ + trocas_.size());
+        if (novas.geracao != geracao_) {
+            beginResetModel();
+            trocas_.assign(std::make_move_iterator(novas.trocas.begin()), std::make_move_iterator(novas.trocas.end()));
+            geracao_ = novas.geracao;
+            primeira_ = novas.primeira;
+            endResetModel();
+            return;
+        }
+        const std::size_t velhas = static_cast<std::size_t>(std::min<uint64_t>(novas.primeira - primeira_, trocas_.size()));
+        if (velhas > 0) {
+            beginRemoveRows({}, 0, static_cast<int>(velhas) - 1);
+            trocas_.erase(trocas_.begin(), trocas_.begin() + static_cast<std::ptrdiff_t>(velhas));
             endRemoveRows();
         }
-        bytes_ = bytes;
+        primeira_ = novas.primeira;
+        if (novas.trocas.empty()) return;
         const int primeira = static_cast<int>(trocas_.size());
-        beginInsertRows({}, primeira, primeira + static_cast<int>(novas.size()) - 1);
-        trocas_.insert(trocas_.end(), std::make_move_iterator(novas.begin()), std::make_move_iterator(novas.end()));
+        beginInsertRows({}, primeira, primeira + static_cast<int>(novas.trocas.size()) - 1);
+        trocas_.insert(trocas_.end(), std::make_move_iterator(novas.trocas.begin()),
+                       std::make_move_iterator(novas.trocas.end()));
         endInsertRows();
-    }
-
-    void Limpa() {
-        beginResetModel();
-        trocas_.clear();
-        bytes_ = 0;
-        endResetModel();
     }
 
 private:
     std::deque<Troca> trocas_;
-    std::size_t bytes_ = 0;
+    // The record's generation and the number of the first row; none seen yet.
+    uint64_t geracao_ = UINT64_MAX, primeira_ = 0;
 };
 
 Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
@@ -188,48 +177,35 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
 
     // What happened before the window was first opened is shown too.
     AtualizaBiblioteca();
-    std::vector<Troca> anteriores = Trocas();
-    modelo_->Acrescenta(anteriores);
+    modelo_->Atualiza();
     Lista->scrollToBottom();
-    observador_ = ObservaTrocas([this](const Troca& troca) { Recebe(troca); });
-    desdeAtualizacao_.start();
+    observador_ = ObservaTrocas([this](const Troca&) { Recebe(); });
 }
 
 Comunicacao::~Comunicacao() { DeixaDeObservar(observador_); }
 
-void Comunicacao::Recebe(const Troca& troca) {
+void Comunicacao::Recebe() {
     bool agenda = false;
     {
-        std::lock_guard<std::mutex> trava(pendentesTrava_);
-        pendentes_.push_back(troca);
+        std::lock_guard<std::mutex> trava(agendadoTrava_);
         agenda = !agendado_;
         agendado_ = true;
     }
     // The list catches up once the event loop runs again: one batch for
     // however many exchanges came meanwhile.
     if (agenda) QMetaObject::invokeMethod(this, [this] { Descarrega(); }, Qt::QueuedConnection);
-    // A command loop on this thread keeps the event loop away for as long
-    // as it runs: bring the list up to date and paint it now and then.
-    if (QThread::currentThread() == thread() && isVisible() && desdeAtualizacao_.elapsed() >= kIntervaloAoVivoMs) {
-        Descarrega();
-        Lista->repaint();
-    }
 }
 
 void Comunicacao::Descarrega() {
-    std::vector<Troca> novas;
     {
-        std::lock_guard<std::mutex> trava(pendentesTrava_);
-        novas.swap(pendentes_);
+        std::lock_guard<std::mutex> trava(agendadoTrava_);
         agendado_ = false;
     }
-    desdeAtualizacao_.restart();
-    if (novas.empty()) return;
     AtualizaBiblioteca();
     // Newest last, followed unless the operator scrolled up to read.
     const QScrollBar* barra = Lista->verticalScrollBar();
     const bool noFim = barra->value() == barra->maximum();
-    modelo_->Acrescenta(novas);
+    modelo_->Atualiza();
     if (noFim) Lista->scrollToBottom();
 }
 
@@ -244,13 +220,11 @@ void Comunicacao::AtualizaBiblioteca() {
     Biblioteca->setText(linhas.join(QLatin1Char('\n')));
 }
 
+// The list is a view of the record: emptied with it, and whatever comes
+// after shows in both.
 void Comunicacao::Limpar_Click() {
-    {
-        std::lock_guard<std::mutex> trava(pendentesTrava_);
-        pendentes_.clear();
-    }
     LimpaTrocas();
-    modelo_->Limpa();
+    modelo_->Atualiza();
     MostraSituacao(QString(), false);
 }
 

@@ -6,7 +6,6 @@
 
 #include "registro.h"
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -39,8 +38,8 @@ public slots:
 
 private:
     // Runs on the thread that made the exchange.
-    void Recebe(const Troca& troca);
-    // Moves the exchanges received so far into the list.
+    void Recebe();
+    // Brings the list up to what the record holds.
     void Descarrega();
     void MostraSituacao(const QString& texto, bool alerta);
     // Shows which driver library is loaded, once more when that changes.
@@ -58,12 +57,8 @@ private:
     std::string bibliotecaMostrada_;
 
     int observador_ = 0;
-    std::mutex pendentesTrava_;
-    std::vector<Troca> pendentes_;
-    bool agendado_ = false;
-    // Since the list was last brought up to date while a command loop
-    // keeps the event loop from running.
-    QElapsedTimer desdeAtualizacao_;
+    std::mutex agendadoTrava_;
+    bool agendado_ = false;  // a catching up is on its way
 };
 
 // F12 anywhere in the program shows the "Comunicação" window, created the

@@ -179,7 +179,8 @@ void Form1::Resultado(const Desfecho& desfecho) {
 
 void Form1::closeEvent(QCloseEvent* evento) {
     // A command under way is never abandoned: the window waits for its
-    // answer and closes then. A reading to the file may be stopped first.
+    // answer and closes then, sending nothing more. A reading to the file
+    // is asked about first: "Não" lets it run on, and the window stays.
     Sala& sala = Sala::Instancia();
     if (sala.Ocupada()) {
         evento->ignore();

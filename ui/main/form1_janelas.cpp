@@ -26,6 +26,8 @@ Janela* UnicaJanela(QPointer<Janela>& janela) {
 }
 
 void Mostra(QWidget* janela) {
+    // Closed meanwhile while its tick ran, it stays now.
+    Sala::Instancia().CancelaFechamento(janela);
     janela->show();
     janela->raise();
     janela->activateWindow();

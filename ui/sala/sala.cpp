@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <future>
 #include <memory>
 
@@ -26,13 +27,19 @@ Sala& Sala::Instancia() {
     return *instancia;
 }
 
-Sala::Sala() : QObject(QCoreApplication::instance()), linha_([this] { Fila(); }) {}
+Sala::Sala() : QObject(QCoreApplication::instance()), linha_([this] { Fila(); }) {
+    connect(this, &Sala::Terminou, this, &Sala::FechaAdiadas);
+    PoeInterrupcao([this] { return interrompe_.load(); });
+}
 
 Sala::~Sala() {
     {
         std::lock_guard<std::mutex> guarda(trava_);
         // A port a window left open is closed before the program ends.
-        fila_.emplace_back([] { FechaPortasAbertas(); });
+        fila_.emplace_back([] {
+            PoeInterrupcao({});
+            FechaPortasAbertas();
+        });
         fim_ = true;
     }
     aviso_.notify_one();
@@ -81,6 +88,7 @@ bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trab
     }
     if (ocupada_ || esperando_) return false;
     ocupada_ = true;
+    interrompe_ = false;
     visivel_ = visivel;
     dono_ = janela;
 
@@ -104,7 +112,7 @@ bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trab
         segundos.stop();
         if (visivel) {
             QApplication::restoreOverrideCursor();
-            if (dono_ && dono_ != fechando_) dono_->setWindowTitle(titulo_);
+            if (dono_ && !Fechando(dono_)) dono_->setWindowTitle(titulo_);
         }
         ocupada_ = false;
         visivel_ = false;
@@ -130,34 +138,53 @@ bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trab
 }
 
 void Sala::MostraEspera(qint64 segundos) {
-    QWidget* janela = fechando_ ? fechando_.data() : dono_.data();
-    if (!janela) return;
-    // A clock tick leaves the caption alone: it holds the window's own.
-    const QString titulo =
-        janela == dono_ && visivel_ ? titulo_ : janela->windowTitle().section(QStringLiteral(" - "), 0, 0);
-    janela->setWindowTitle(fechando_ ? QStringLiteral("%1 - Aguardando a impressora para fechar: %2 s").arg(titulo).arg(segundos)
-                                     : QStringLiteral("%1 - Aguardando a impressora: %2 s").arg(titulo).arg(segundos));
+    // A clock tick leaves its window's caption alone: it holds the window's own.
+    if (dono_ && visivel_ && !Fechando(dono_))
+        dono_->setWindowTitle(QStringLiteral("%1 - Aguardando a impressora: %2 s").arg(titulo_).arg(segundos));
+    for (const Fechamento& fechamento : fechando_)
+        if (fechamento.janela)
+            fechamento.janela->setWindowTitle(
+                QStringLiteral("%1 - Aguardando a impressora para fechar: %2 s").arg(fechamento.titulo).arg(segundos));
+}
+
+bool Sala::Fechando(const QWidget* janela) const {
+    return std::any_of(fechando_.begin(), fechando_.end(), [janela](const Fechamento& f) { return f.janela == janela; });
 }
 
 void Sala::AdiaFechamento(QWidget* janela) {
-    if (fechando_) return;
-    fechando_ = janela;
+    interrompe_ = true;
+    if (Fechando(janela)) return;
     const QString titulo = janela == dono_ && visivel_ ? titulo_ : janela->windowTitle();
-    MostraEspera(0);
-    auto ligacao = std::make_shared<QMetaObject::Connection>();
-    *ligacao = connect(this, &Sala::Terminou, janela, [this, janela, titulo, ligacao] {
-        disconnect(*ligacao);
-        fechando_ = nullptr;
-        janela->setWindowTitle(titulo);
-        // Closed once the sequence's own window has shown its outcome.
-        QTimer::singleShot(0, janela, [janela] { janela->close(); });
-    });
+    fechando_.push_back({janela, titulo});
+    janela->setWindowTitle(QStringLiteral("%1 - Aguardando a impressora para fechar: 0 s").arg(titulo));
 }
 
 bool Sala::AdiaSeForDela(QWidget* janela) {
     if (!Ocupada() || dono_ != janela) return false;
     AdiaFechamento(janela);
     return true;
+}
+
+void Sala::CancelaFechamento(QWidget* janela) {
+    const auto achado = std::find_if(fechando_.begin(), fechando_.end(),
+                                     [janela](const Fechamento& f) { return f.janela == janela; });
+    if (achado == fechando_.end()) return;
+    janela->setWindowTitle(janela == dono_ && visivel_ ? QStringLiteral("%1 - Aguardando a impressora: 0 s").arg(achado->titulo)
+                                                       : achado->titulo);
+    fechando_.erase(achado);
+}
+
+void Sala::FechaAdiadas() {
+    std::vector<Fechamento> adiadas;
+    adiadas.swap(fechando_);
+    for (const Fechamento& fechamento : adiadas) {
+        if (!fechamento.janela) continue;
+        fechamento.janela->setWindowTitle(fechamento.titulo);
+        // Closed once the sequence's own window has shown its outcome.
+        QTimer::singleShot(0, fechamento.janela, [janela = fechamento.janela] {
+            if (janela) janela->close();
+        });
+    }
 }
 
 void Sala::FechaPortas() {

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QWidget>
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
@@ -28,6 +29,7 @@
 #include <thread>
 #include <type_traits>
 #include <variant>
+#include <vector>
 
 
 
@@ -73,11 +75,15 @@ public:
     }
 
     // A window closed while a sequence runs waits for the answer: its
-    // caption says so, and it is closed again once the sequence ends.
+    // caption says so, and it is closed again once the sequence ends. Each
+    // window asked to close is, whichever asked first. The sequence ends
+    // before its next command: only the exchange under way is waited for.
     void AdiaFechamento(QWidget* janela);
     // For a window's closeEvent: true (and the close put off until the
     // answer is in) when the sequence under way is that window's own.
     bool AdiaSeForDela(QWidget* janela);
+    // The window shown again before its put-off close came: it stays.
+    void CancelaFechamento(QWidget* janela);
 
     // Closes every port a window left open, on the link thread, and waits
     // for it (no sequence may be running).
@@ -108,18 +114,26 @@ private:
     void Posta(std::function<void()> trabalho);
     void Fila();
     void MostraEspera(qint64 segundos);
+    bool Fechando(const QWidget* janela) const;
+    void FechaAdiadas();
 
     std::mutex trava_;
     std::condition_variable aviso_;
     std::deque<std::function<void()>> fila_;
     bool fim_ = false;
 
+    std::atomic<bool> interrompe_{false};  // read on the link thread
     bool ocupada_ = false;
     bool esperando_ = false;  // a window waits for a tick to end
     bool visivel_ = false;
     QPointer<QWidget> dono_;
     QString titulo_;          // the waiting window's own caption
-    QPointer<QWidget> fechando_;
+    // The windows whose close waits for the answer, with their own captions.
+    struct Fechamento {
+        QPointer<QWidget> janela;
+        QString titulo;
+    };
+    std::vector<Fechamento> fechando_;
     std::thread linha_;  // last: it starts once the rest is made
 };
 
