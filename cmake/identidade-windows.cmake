@@ -1,8 +1,9 @@
 # What a Windows file carries about itself: a version resource (product,
 # version, a description in Portuguese) and, for the programs, the icon
-# drawn from the Debian package's SVG at build time.
+# drawn from the Debian package's SVG at build time; for programs with
+# windows, the manifest that declares them aware of each screen's DPI.
 #
-#   tavorin_identidade(<target> "<description>" [ICONE])
+#   tavorin_identidade(<target> "<description>" [ICONE] [DPI])
 #
 # The icon is also the one Qt gives the windows on Windows (IDI_ICON1).
 set(TAVORIN_ICONE_SVG ${PROJECT_SOURCE_DIR}/packaging/linux/org.tavorin.Tavorin.svg)
@@ -30,7 +31,7 @@ function(tavorin_identidade alvo descricao)
     if(NOT WIN32)
         return()
     endif()
-    cmake_parse_arguments(TI "ICONE" "" "" ${ARGN})
+    cmake_parse_arguments(TI "ICONE;DPI" "" "" ${ARGN})
     set(pasta ${CMAKE_CURRENT_BINARY_DIR}/identidade-${alvo})
     set(TAVORIN_RC_ICONE "")
     if(TI_ICONE)
@@ -46,6 +47,11 @@ function(tavorin_identidade alvo descricao)
             COMMAND ${TAVORIN_ICOTOOL} -c -o ${ico} ${pngs} -r ${pasta}/tavorin-256.png
             DEPENDS ${pngs} ${pasta}/tavorin-256.png VERBATIM)
         set(TAVORIN_RC_ICONE "IDI_ICON1 ICON \"${ico}\"")
+    endif()
+    set(TAVORIN_RC_MANIFESTO "")
+    set(manifesto ${PROJECT_SOURCE_DIR}/packaging/windows/tavorin.manifest)
+    if(TI_DPI)
+        set(TAVORIN_RC_MANIFESTO "1 24 \"${manifesto}\"")
     endif()
     set(TAVORIN_RC_DESCRICAO "${descricao}")
     set(TAVORIN_RC_NOME ${alvo})
@@ -68,7 +74,14 @@ function(tavorin_identidade alvo descricao)
     string(REPLACE ";" "," TAVORIN_RC_VERSAO "${TAVORIN_RC_VERSAO}")
     configure_file(${PROJECT_SOURCE_DIR}/packaging/windows/versao.rc.in ${pasta}/versao.rc @ONLY)
     target_sources(${alvo} PRIVATE ${pasta}/versao.rc)
+    set(dependencias)
     if(TI_ICONE)
-        set_source_files_properties(${pasta}/versao.rc PROPERTIES OBJECT_DEPENDS ${ico})
+        list(APPEND dependencias ${ico})
+    endif()
+    if(TI_DPI)
+        list(APPEND dependencias ${manifesto})
+    endif()
+    if(dependencias)
+        set_source_files_properties(${pasta}/versao.rc PROPERTIES OBJECT_DEPENDS "${dependencias}")
     endif()
 endfunction()

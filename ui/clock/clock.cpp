@@ -38,6 +38,8 @@ void Clock::MontaJanela() {
 
     PoeOrdemTab({{Text1, 0}, {NData, 1}, {NHora, 2}, {Label1, 3}, {Label2, 4},
                  {SetClock, 5}, {EHV, 6}, {SHV, 7}, {RespClock, 8}});
+    // The printer's clock fits its box, in summer time too.
+    PoeTextoMaisLongo(Text1, QStringLiteral("Horario de Verao 00/00/00 00:00"));
     AjustaFonte(this);
     Text1->setFocus();
 

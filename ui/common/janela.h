@@ -52,9 +52,12 @@ void PoeTamanho(QWidget* janela, int largura, int altura);
 // chains the focus order of the controls that can take the focus.
 void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles);
 
-// Sets the window's font to the largest size, up to the platform's default,
-// at which every caption of its buttons, labels and frames fits its control,
-// and so does the longest text each box was declared to show.
+// Gives the window the platform's dialog font at its size (at most 9
+// points). A button, label or frame whose caption does not fit what can be
+// seen of it there (its style's margins, the container's edge and the
+// controls stacked over it), or a box whose declared longest text does not,
+// gets a smaller font of its own, the largest that fits (down to 6 points):
+// that control alone, never the window.
 void AjustaFonte(QWidget* janela);
 
 // Declares a long text the program writes into a text box (a state word),
@@ -62,8 +65,8 @@ void AjustaFonte(QWidget* janela);
 // widest in some font.
 void PoeTextoMaisLongo(QWidget* caixa, const QString& texto);
 
-// The captions that do not fit at the window's current font (object names);
-// empty when all fit.
+// The captions that do not fit at their controls' current fonts (object
+// names); empty when all fit.
 std::vector<QString> LegendasQueNaoCabem(const QWidget* janela);
 
 }  // namespace tavorin

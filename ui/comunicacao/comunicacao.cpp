@@ -170,7 +170,8 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
     layout->addWidget(Biblioteca);
     layout->addWidget(Lista, 1);
     layout->addLayout(botoes);
-    resize(960, 420);
+    // 960 by 420 pixels at 96 DPI, in proportion at any other.
+    resize(Twips(14400, this), Twips(6300, this));
 
     connect(Salvar, &QPushButton::clicked, this, &Comunicacao::Salvar_Click);
     connect(Limpar, &QPushButton::clicked, this, &Comunicacao::Limpar_Click);

@@ -114,6 +114,9 @@ void Form1::MontaJanela() {
     PoeTextoMaisLongo(Reducao, QStringLiteral("Não Efetuada"));
     PoeTextoMaisLongo(LEITX, QStringLiteral("Não Efetuada"));
     PoeTextoMaisLongo(Text1, QStringLiteral("com 2"));
+    // So does the printer's clock, in summer time, and its absence.
+    PoeTextoMaisLongo(Text2, QStringLiteral("Horario de Verao 00/00/00 00:00"));
+    PoeTextoMaisLongo(Text2, QStringLiteral("Impressora não Conectada"));
     AjustaFonte(this);
     Command1->setFocus();
 

@@ -1,0 +1,206 @@
+// The windows as the operator reads them: each in the platform's dialog
+// font at its size, a control in a smaller font of its own only where its
+// caption cannot fit at that size, and every caption whole on the screen,
+// judged from the pixels the window paints. Run with the windows' own
+// platform too (tools/windows-inicio, at several DPI), where each window's
+// font is reported.
+#include "clock.h"
+#include "comunicacao.h"
+#include "cupom.h"
+#include "janela.h"
+#include "operador.h"
+
+#include <QGroupBox>
+#include <QLabel>
+#include <QPainter>
+#include <QRawFont>
+
+#include <algorithm>
+#include <functional>
+
+using namespace tavorin;
+using namespace tavorin::teste;
+
+namespace {
+
+// The family a font is drawn in ("MS Shell Dlg 2" is drawn in Tahoma).
+QString Familia(const QFont& fonte) { return QRawFont::fromFont(fonte).familyName(); }
+
+// The bounding box of the pixels in which two pictures differ.
+QRect Diferenca(const QImage& a, const QImage& b) {
+    QRect caixa;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if (a.pixel(x, y) != b.pixel(x, y)) caixa |= QRect(x, y, 1, 1);
+    return caixa;
+}
+
+// The ink of a text in a control's font, drawn with all the room it needs
+// (or, wrapped, at the control's width), in device pixels.
+QRect TintaLivre(const QWidget* controle, const QString& texto, bool quebra, qreal escala) {
+    const int largura = quebra ? controle->contentsRect().width() : 100000;
+    const int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextShowMnemonic | (quebra ? Qt::TextWordWrap : 0);
+    const QRect medida = controle->fontMetrics().boundingRect(QRect(0, 0, largura, 100000), flags, texto);
+    QImage imagem((medida.size() + QSize(20, 20)) * escala, QImage::Format_ARGB32_Premultiplied);
+    imagem.setDevicePixelRatio(escala);
+    // Points become pixels as on the control's screen.
+    imagem.setDotsPerMeterX(qRound(controle->logicalDpiX() / 0.0254));
+    imagem.setDotsPerMeterY(qRound(controle->logicalDpiY() / 0.0254));
+    imagem.fill(Qt::white);
+    QPainter pintor(&imagem);
+    pintor.setFont(controle->font());
+    pintor.setPen(Qt::black);
+    pintor.drawText(QRect(QPoint(10, 10), medida.size()), flags, texto);
+    pintor.end();
+    QImage branca(imagem.size(), imagem.format());
+    branca.fill(Qt::white);
+    return Diferenca(imagem, branca);
+}
+
+// Whether `texto` shows whole in the control: the window painted with it
+// and without it (`poe` puts a text in), the pixels that differ against the
+// ink the text leaves when nothing is in its way. A pixel is allowed for
+// the rendering's edges.
+bool MostraInteiro(QWidget* janela, QWidget* controle, const QString& texto,
+                   const std::function<void(const QString&)>& poe, bool quebra = false) {
+    const QRect area(controle->mapTo(janela, QPoint(0, 0)), controle->size());
+    poe(texto);
+    const QImage com = janela->grab(area).toImage();
+    poe(QString());
+    const QImage sem = janela->grab(area).toImage();
+    const QRect visto = Diferenca(com, sem);
+    const QRect tinta = TintaLivre(controle, texto, quebra, com.devicePixelRatio());
+    return visto.width() + 1 >= tinta.width() && visto.height() + 1 >= tinta.height();
+}
+
+// What keeps a shown window from reading as designed; empty when nothing
+// does. Each control in a font of its own is added to `menores`.
+QStringList Falhas(QWidget* janela, QStringList& menores) {
+    QStringList falhas;
+    // The platform's dialog font for the window's kind, at its size up to
+    // 9 points.
+    const QFont fonte = janela->font(), dialogo = QApplication::font(janela);
+    if (Familia(fonte) != Familia(dialogo) || fonte.pointSizeF() < std::min(dialogo.pointSizeF(), 9.0))
+        falhas << "font " + fonte.toString() + " against " + dialogo.toString();
+    const std::vector<QString> naoCabem = LegendasQueNaoCabem(janela);
+    for (QWidget* controle : janela->findChildren<QWidget*>()) {
+        const bool comLegenda = qobject_cast<QPushButton*>(controle) || qobject_cast<QLabel*>(controle) ||
+                                qobject_cast<QGroupBox*>(controle) || qobject_cast<QLineEdit*>(controle);
+        if (!comLegenda || !controle->isVisibleTo(janela)) continue;
+        const QString nome = controle->objectName();
+        if (controle->font().pointSizeF() < fonte.pointSizeF()) {
+            menores << QStringLiteral("%1 %2").arg(nome).arg(controle->font().pointSizeF());
+            // Shrunk only where the window's font cannot hold its caption.
+            const QFont propria = controle->font();
+            controle->setFont(fonte);
+            const std::vector<QString> naoCabiam = LegendasQueNaoCabem(janela);
+            controle->setFont(propria);
+            if (std::find(naoCabiam.begin(), naoCabiam.end(), nome) == naoCabiam.end())
+                falhas << nome + " shrunk, but fits at the window's font";
+        }
+        if (std::find(naoCabem.begin(), naoCabem.end(), nome) != naoCabem.end()) falhas << nome + " does not fit";
+        bool inteiro = true;
+        if (auto* botao = qobject_cast<QPushButton*>(controle); botao && !botao->text().isEmpty()) {
+            const QString legenda = botao->text();
+            inteiro = MostraInteiro(janela, botao, legenda, [=](const QString& t) { botao->setText(t); });
+        } else if (auto* rotulo = qobject_cast<QLabel*>(controle); rotulo && !rotulo->text().isEmpty()) {
+            const QString legenda = rotulo->text();
+            inteiro = MostraInteiro(janela, rotulo, legenda, [=](const QString& t) { rotulo->setText(t); },
+                                    rotulo->wordWrap());
+        } else if (auto* caixa = qobject_cast<QLineEdit*>(controle)) {
+            const QString antes = caixa->text();
+            for (const QString& texto : caixa->property("TextoMaisLongo").toStringList())
+                inteiro = inteiro && MostraInteiro(janela, caixa, texto, [=](const QString& t) { caixa->setText(t); });
+            caixa->setText(antes);
+        } else if (auto* moldura = qobject_cast<QGroupBox*>(controle); moldura && !moldura->title().isEmpty()) {
+            const QString titulo = moldura->title();
+            inteiro = MostraInteiro(janela, moldura, titulo, [=](const QString& t) { moldura->setTitle(t); });
+        }
+        if (!inteiro) falhas << nome + " is cut on the screen";
+    }
+    return falhas;
+}
+
+// One line for the person reading the start check: the window's font at
+// the screen's DPI, and the controls in a smaller font of their own.
+void Informa(QWidget* janela, const QStringList& menores) {
+    qInfo().noquote() << QStringLiteral("%1: %2 %3 pt, %4 dpi%5")
+                             .arg(janela->objectName(), Familia(janela->font()))
+                             .arg(janela->font().pointSizeF())
+                             .arg(janela->logicalDpiY())
+                             .arg(menores.isEmpty() ? QString() : "; smaller: " + menores.join(", "));
+}
+
+}  // namespace
+
+class FontesTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Bancada> bancada;
+
+    void Confere(QWidget* janela) {
+        QStringList menores;
+        const QStringList falhas = Falhas(janela, menores);
+        Informa(janela, menores);
+        QVERIFY2(falhas.isEmpty(), qPrintable(janela->objectName() + ": " + falhas.join("; ")));
+    }
+
+private slots:
+    void init() {
+        bancada = std::make_unique<Bancada>(1);
+        bancada->driver->porComando = [](int16_t, const std::string& c) {
+            return c == ".23"   ? std::optional(Atendimento{Status23('0')})
+                   : c == ".28" ? std::optional(Atendimento{Status28()}) : std::nullopt;
+        };
+    }
+    void cleanup() {
+        EsqueceRespostas();
+        bancada.reset();
+    }
+
+    void janelas_data() {
+        QTest::addColumn<QString>("botao");
+        QTest::newRow("Form1") << QString();
+        QTest::newRow("Cupom") << "Command6";
+        QTest::newRow("Clock") << "Command7";
+    }
+    // Opened from their buttons, as the operator opens them.
+    void janelas() {
+        QFETCH(QString, botao);
+        Form1* principal = bancada->principal.get();
+        QVERIFY(MostraEAtiva(principal));
+        QWidget* janela = principal;
+        if (!botao.isEmpty()) {
+            Clica(principal, botao);
+            janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
+            QVERIFY(janela && EsperaAtiva(janela));
+            if (auto* relogio = janela->findChild<QTimer*>("Timer1")) relogio->stop();
+        }
+        Confere(janela);
+    }
+
+    void comunicacao() {
+        Comunicacao janela;
+        QVERIFY(MostraEAtiva(&janela));
+        Confere(&janela);
+    }
+
+    // The Redução Z question, answered "Não" once looked at.
+    void pergunta() {
+        Form1* principal = bancada->principal.get();
+        QVERIFY(MostraEAtiva(principal));
+        QStringList menores, falhas{"never asked"};
+        Responde([&](QWidget* pergunta) {
+            EsperaAtiva(pergunta);
+            falhas = Falhas(pergunta, menores);
+            Informa(pergunta, menores);
+            pergunta->findChild<QPushButton*>("Nao")->click();
+        });
+        Clica(principal, "RedZ");
+        QVERIFY2(falhas.isEmpty(), qPrintable(falhas.join("; ")));
+        QVERIFY(bancada->driver->chamadas.empty());
+    }
+};
+
+QTEST_MAIN(FontesTest)
+#include "fontes_tests.moc"
