@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -606,8 +607,7 @@ std::string TextoVersao() {
     DriverLibrary biblioteca;
     const bool carregou = biblioteca.Carrega();
     std::vector<std::string> linhas = DescreveVersao(carregou ? biblioteca.Carregado() : std::string());
-    if (!carregou && !biblioteca.Falha().funcao.empty())
-        linhas.back() = "Biblioteca do driver sem a função " + biblioteca.Falha().funcao + ": " + biblioteca.Falha().arquivo;
+    if (!carregou) linhas.back() = DescreveFalha(biblioteca.Falha());
     std::string texto;
     for (const std::string& linha : linhas) texto += linha + "\n";
     return texto;
@@ -641,10 +641,10 @@ int Principal(int argc, char* argv[]) {
     DriverLibrary biblioteca;
     InstalaDriver(&biblioteca);
     if (!biblioteca.Carrega()) {
-        const FalhaDriver falha = biblioteca.Falha();
-        Escreve(stderr, "tavorin-cli: biblioteca do driver " +
-                            (falha.funcao.empty() ? "não encontrada: " : "sem a função " + falha.funcao + ": ") +
-                            Utf8DoArgumento(falha.arquivo) + "\n");
+        // In lower case after the program's name, as its other messages.
+        std::string texto = DescreveFalha(biblioteca.Falha());
+        texto.front() = static_cast<char>(std::tolower(static_cast<unsigned char>(texto.front())));
+        Escreve(stderr, "tavorin-cli: " + texto + "\n");
         return kSemBiblioteca;
     }
 
@@ -672,6 +672,8 @@ int Principal(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Before anything loads a library by name (the driver, the system's).
+    ProtegeBuscaDeBibliotecas();
     // On Windows the arguments come from the wide command line, turned
     // into the ANSI code page as the windows turn typed text: "?" for a
     // character the code page lacks, never a look-alike.

@@ -53,6 +53,11 @@ std::string BibliotecaDoDriver() {
     return {};
 }
 
+std::vector<Tentativa> TentativasDoDriver() {
+    if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&Atual())) return biblioteca->Tentativas();
+    return {};
+}
+
 int16_t Para16(int32_t valor) {
     // Two's complement wrap, spelled out: converting an out-of-range value
     // to a signed type is implementation-defined before C++20.
@@ -122,6 +127,9 @@ int16_t TXRX(int32_t porta, int32_t espera, const std::string& comando) {
             conta.avisa = conta.respostaPresa && !presaAntes;
             presaAntes = conta.respostaPresa;
             if (conta.avisa) troca.nota = "arquivo de resposta preso por outro programa";
+            // No library, so nothing reached a printer: the log says why.
+            if (const FalhaDriver falha = FalhaDoDriver(); falha.Houve())
+                troca.nota += (troca.nota.empty() ? "" : "; ") + DescreveFalha(falha);
         }
     }
     troca.duracao = std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - inicio);

@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
@@ -342,7 +343,7 @@ private slots:
     }
 
     // With no driver library the program still opens and says why nothing
-    // answers.
+    // answers: none found, or one found that could not be loaded.
     void missingDriverLibrary() {
         DriverLibrary ausente("libZub_Dll3_nao_existe.so");
         InstalaDriver(&ausente);
@@ -350,6 +351,15 @@ private slots:
         InstalaDriver(driver);
         QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Biblioteca do driver "
                                                                   "não encontrada: libZub_Dll3_nao_existe.so"));
+        const QString lugar = QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("vazia.so")));
+        QFile(lugar).open(QIODevice::WriteOnly);
+        DriverLibrary vazia(lugar.toStdString());
+        InstalaDriver(&vazia);
+        principal->Form_Load();
+        InstalaDriver(driver);
+        const QString texto = Textos(principal, "Text3");
+        QVERIFY2(texto.startsWith(QStringLiteral("Biblioteca do driver encontrada, mas não carregada: ") + lugar + " ("),
+                 qPrintable(texto));
     }
 
     // An answer file held by another program (here a folder in its place)

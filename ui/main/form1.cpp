@@ -180,6 +180,10 @@ void Form1::MostraFalhaDoDriver(const Enlace& enlace) {
         return;
     }
     if (enlace.bibliotecaAusente.empty()) return;
+    if (!enlace.bibliotecaNaoCarregada.empty()) {
+        Text3->setText(QString::fromStdString(enlace.bibliotecaNaoCarregada));
+        return;
+    }
     const QString arquivo = QString::fromStdString(enlace.bibliotecaAusente);
     if (enlace.funcaoAusente.empty())
         Text3->setText(QStringLiteral("Biblioteca do driver não encontrada: ") + arquivo);

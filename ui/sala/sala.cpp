@@ -73,6 +73,7 @@ Enlace Sala::Estado() {
     const FalhaDriver falha = FalhaDoDriver();
     enlace.bibliotecaAusente = falha.arquivo;
     enlace.funcaoAusente = falha.funcao;
+    if (falha.Encontrada() && falha.funcao.empty()) enlace.bibliotecaNaoCarregada = DescreveFalha(falha);
     return enlace;
 }
 

@@ -40,6 +40,9 @@ struct Enlace {
     // Why no driver library could be used: its file, and the function it
     // lacks when the file was found; both empty when it loaded.
     std::string bibliotecaAusente, funcaoAusente;
+    // When a file was found and could not be loaded: the sentence that
+    // says where and why.
+    std::string bibliotecaNaoCarregada;
     // The first of ports 1 and 2 that another program held open at its
     // last Abre, or 0.
     int32_t portaEmUso = 0;
