@@ -459,10 +459,18 @@ private slots:
         Responde([&](QWidget* pergunta) {
             for (const char* botao : {"Sim", "Nao"})
                 teclas << pergunta->findChild<QPushButton*>(botao)->shortcut().toString(QKeySequence::PortableText);
-            if (tecla)
+            if (tecla) {
+                // An access key (Alt+N) reaches only the active window; the
+                // main window's activation by the click may come after the
+                // question shows.
+                if (modificadores) {
+                    pergunta->activateWindow();
+                    QTRY_VERIFY(pergunta->isActiveWindow());
+                }
                 QTest::keyClick(pergunta, Qt::Key(tecla), Qt::KeyboardModifiers(modificadores));
-            else
+            } else {
                 pergunta->findChild<QPushButton*>("Sim")->click();
+            }
         });
         Clica(principal, "RedZ");
         QCOMPARE(teclas, (QStringList{"Alt+S", "Alt+N"}));
