@@ -1,5 +1,6 @@
 // Tavorin: exercises a fiscal printer through its maker's driver library.
 #include "comunicacao.h"
+#include "driver_library.h"
 #include "form1.h"
 
 #include <QApplication>
@@ -8,6 +9,8 @@
 #include <QTimer>
 
 int main(int argc, char* argv[]) {
+    // Before anything loads a library by name (Qt's plugins, the system's).
+    tavorin::ProtegeBuscaDeBibliotecas();
     QApplication aplicacao(argc, argv);
     // Only the main window ends the program; hiding the last other
     // window must not.

@@ -13,6 +13,7 @@
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
 
+#include <cctype>
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -597,8 +598,7 @@ std::string TextoVersao() {
     DriverLibrary biblioteca;
     const bool carregou = biblioteca.Carrega();
     std::vector<std::string> linhas = DescreveVersao(carregou ? biblioteca.Carregado() : std::string());
-    if (!carregou && !biblioteca.Falha().funcao.empty())
-        linhas.back() = "Biblioteca do driver sem a função " + biblioteca.Falha().funcao + ": " + biblioteca.Falha().arquivo;
+    if (!carregou) linhas.back() = DescreveFalha(biblioteca.Falha());
     std::string texto;
     for (const std::string& linha : linhas) texto += linha + "\n";
     return texto;
@@ -662,6 +662,8 @@ int Principal(int argc, char* argv[]) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+    // Before anything loads a library by name (the driver, the system's).
+    ProtegeBuscaDeBibliotecas();
     // On Windows the arguments come from the wide command line, turned
     // into the ANSI code page as the windows turn typed text: "?" for a
     // character the code page lacks, never a look-alike.

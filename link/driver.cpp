@@ -48,6 +48,11 @@ std::string BibliotecaDoDriver() {
     return {};
 }
 
+std::vector<Tentativa> TentativasDoDriver() {
+    if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&DriverAtual())) return biblioteca->Tentativas();
+    return {};
+}
+
 int16_t Para16(int32_t valor) {
     // Two's complement wrap, spelled out: converting an out-of-range value
     // to a signed type is implementation-defined before C++20.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace tavorin {
 
@@ -19,6 +20,33 @@ public:
     virtual int16_t Fecha(int16_t porta) = 0;
     virtual int16_t TXRX(int16_t porta, int16_t espera, const char* comando) = 0;
 };
+
+// One place the loader looked for the driver library, in the order it
+// looked, and what it met there.
+struct Tentativa {
+    enum class Achado {
+        Ausente,      // nothing by that name
+        NaoRegular,   // something that is not a regular file (detalhe: what)
+        NaoCarregou,  // a file the system did not load (detalhe: the system's reason)
+        SemFuncao,    // loaded, but an export is missing (detalhe: which)
+        Carregada,    // loaded and in use (detalhe: its full path)
+    };
+    // The full path tried (UTF-8), or the system's own search.
+    std::string lugar;
+    Achado achado = Achado::Ausente;
+    std::string detalhe;
+    bool operator==(const Tentativa& outra) const {
+        return lugar == outra.lugar && achado == outra.achado && detalhe == outra.detalhe;
+    }
+};
+
+// The operator's sentence for a failure: "Biblioteca do driver não
+// encontrada: Zub_Dll3.dll", "… sem a função TXRX: …", or that it was
+// found and not loaded, where and why. UTF-8; empty when there was none.
+std::string DescreveFalha(const FalhaDriver& falha);
+
+// One place looked at, as one line: where, and what was there. UTF-8.
+std::string DescreveTentativa(const Tentativa& tentativa);
 
 // Puts `driver` in place of the library for every later call; nullptr goes
 // back to the library. Returns the driver that was in place (nullptr for
@@ -46,6 +74,11 @@ FalhaDriver FalhaDoDriver();
 // Full path of the library the driver in place loaded; empty while it has
 // loaded none, or when the driver in place is not a library.
 std::string BibliotecaDoDriver();
+
+// Every place the driver in place looked for its library at its last
+// load, in order; empty when it is not a library or has not looked yet.
+// Safe from any thread.
+std::vector<Tentativa> TentativasDoDriver();
 
 // Narrows a port number or wait limit to the driver's 16-bit integer,
 // keeping the low 16 bits as a 16-bit signed integer argument does.

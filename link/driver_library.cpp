@@ -5,49 +5,20 @@
 #else
 #include <dlfcn.h>
 #include <unistd.h>
+
+#include <cerrno>
+#include <climits>
 #endif
 
 #include <cstring>
 #include <filesystem>
+#include <optional>
+#include <system_error>
 #include <vector>
 
 namespace tavorin {
 
 namespace {
-
-#if defined(_WIN32)
-// Paths are UTF-8 here and wide at the system's edge: the ANSI functions
-// turn a folder name the code page lacks ("Łódź", "日本") into "?", so the
-// library beside the program would not be found by its full path.
-void* AbreModulo(const std::string& caminho) {
-    return reinterpret_cast<void*>(LoadLibraryW(Largo(caminho, CP_UTF8).c_str()));
-}
-void* Funcao(void* modulo, const char* nome) {
-    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(modulo), nome));
-}
-void FechaModulo(void* modulo) { FreeLibrary(static_cast<HMODULE>(modulo)); }
-// Where the system found the module, whichever candidate named it.
-std::string CaminhoDoModulo(void* modulo, void*, const std::string& pedido) {
-    std::vector<wchar_t> caminho(MAX_PATH);
-    for (;;) {
-        DWORD n = GetModuleFileNameW(static_cast<HMODULE>(modulo), caminho.data(), static_cast<DWORD>(caminho.size()));
-        if (n == 0) return pedido;
-        if (n < caminho.size()) return Estreito(caminho.data(), static_cast<int>(n), CP_UTF8);
-        caminho.resize(caminho.size() * 2);
-    }
-}
-#else
-void* AbreModulo(const std::string& caminho) { return dlopen(caminho.c_str(), RTLD_NOW | RTLD_LOCAL); }
-void* Funcao(void* modulo, const char* nome) { return dlsym(modulo, nome); }
-void FechaModulo(void* modulo) { dlclose(modulo); }
-std::string CaminhoDoModulo(void*, void* simbolo, const std::string& pedido) {
-    Dl_info info{};
-    if (!dladdr(simbolo, &info) || !info.dli_fname || !*info.dli_fname) return pedido;
-    std::error_code erro;
-    const std::filesystem::path absoluto = std::filesystem::absolute(info.dli_fname, erro);
-    return erro ? std::string(info.dli_fname) : absoluto.string();
-}
-#endif
 
 // Function pointers and object pointers are converted through memcpy so
 // that no compiler warns about the cast that dlsym and GetProcAddress need.
@@ -57,6 +28,148 @@ F ComoFuncao(void* simbolo) {
     static_assert(sizeof funcao == sizeof simbolo, "function and object pointers differ in size");
     std::memcpy(&funcao, &simbolo, sizeof funcao);
     return funcao;
+}
+
+#if defined(_WIN32)
+using DefineDiretorios = BOOL(WINAPI*)(DWORD);
+
+// SetDefaultDllDirectories and the LOAD_LIBRARY_SEARCH_* flags: Windows 8,
+// and Windows 7 with KB2533623; null on a Windows 7 without that update.
+DefineDiretorios DefinicaoDeDiretorios() {
+    HMODULE kernel = GetModuleHandleW(L"kernel32.dll");
+    return kernel ? ComoFuncao<DefineDiretorios>(reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")))
+                  : nullptr;
+}
+
+// How the driver and the libraries it depends on are looked for: the
+// driver by its full path, what it needs in its own folder, the
+// program's and the system's, never in the working folder or on PATH.
+// Without the search flags, the older way: what it needs in its own folder
+// first, then the standard search with the working folder taken out
+// (PATH stays in that search; nothing older can take it out).
+DWORD BandeirasDeCarga() {
+    static const DWORD bandeiras = [] {
+        if (DefinicaoDeDiretorios()) return DWORD{LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR | LOAD_LIBRARY_SEARCH_DEFAULT_DIRS};
+        SetDllDirectoryW(L"");
+        return DWORD{LOAD_WITH_ALTERED_SEARCH_PATH};
+    }();
+    return bandeiras;
+}
+
+// The system's reason in the system's language, with its number; "%1"
+// (as in "%1 is not a valid Win32 application") stands for the file.
+std::string MotivoDoSistema(DWORD erro, const std::string& nome) {
+    wchar_t* texto = nullptr;
+    const DWORD n = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, erro, 0,
+        reinterpret_cast<wchar_t*>(&texto), 0, nullptr);
+    std::string mensagem = n && texto ? Estreito(texto, static_cast<int>(n), CP_UTF8) : std::string();
+    if (texto) LocalFree(texto);
+    while (!mensagem.empty() && std::strchr(" \r\n", mensagem.back())) mensagem.pop_back();
+    for (auto marca = mensagem.find("%1"); marca != std::string::npos; marca = mensagem.find("%1", marca + nome.size()))
+        mensagem.replace(marca, 2, nome);
+    return "erro " + std::to_string(erro) + (mensagem.empty() ? "" : ": " + mensagem);
+}
+
+// Paths are UTF-8 here and wide at the system's edge: the ANSI functions
+// turn a folder name the code page lacks ("Łódź", "日本") into "?", so the
+// library beside the program would not be found by its full path.
+std::filesystem::path Caminho(const std::string& caminho) { return std::filesystem::path(Largo(caminho, CP_UTF8)); }
+
+void* AbreModulo(const std::string& caminho, const std::string& nome, std::string& motivo) {
+    // A damaged image must not stop the program at a system message box
+    // nobody may be there to answer (a scheduled tavorin-cli).
+    DWORD modo = 0;
+    SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &modo);
+    HMODULE modulo = LoadLibraryExW(Largo(caminho, CP_UTF8).c_str(), nullptr, BandeirasDeCarga());
+    const DWORD erro = modulo ? 0 : GetLastError();
+    SetThreadErrorMode(modo, nullptr);
+    if (!modulo) motivo = MotivoDoSistema(erro, nome);
+    return reinterpret_cast<void*>(modulo);
+}
+void* Funcao(void* modulo, const char* nome) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(modulo), nome));
+}
+void FechaModulo(void* modulo) { FreeLibrary(static_cast<HMODULE>(modulo)); }
+std::string CaminhoDoModulo(void* modulo, const std::string& pedido) {
+    std::vector<wchar_t> caminho(MAX_PATH);
+    for (;;) {
+        DWORD n = GetModuleFileNameW(static_cast<HMODULE>(modulo), caminho.data(), static_cast<DWORD>(caminho.size()));
+        if (n == 0) return pedido;
+        if (n < caminho.size()) return Estreito(caminho.data(), static_cast<int>(n), CP_UTF8);
+        caminho.resize(caminho.size() * 2);
+    }
+}
+// A folder the system gives, with a trailing separator; empty if none.
+std::string PastaDoSistema(UINT(WINAPI* consulta)(LPWSTR, UINT)) {
+    std::vector<wchar_t> pasta(MAX_PATH);
+    UINT n = consulta(pasta.data(), static_cast<UINT>(pasta.size()));
+    if (n >= pasta.size()) {
+        pasta.resize(n + 1);
+        n = consulta(pasta.data(), static_cast<UINT>(pasta.size()));
+    }
+    if (n == 0 || n >= pasta.size()) return {};
+    std::string texto = Estreito(pasta.data(), static_cast<int>(n), CP_UTF8);
+    if (texto.back() != '\\' && texto.back() != '/') texto += '\\';
+    return texto;
+}
+#else
+std::filesystem::path Caminho(const std::string& caminho) { return std::filesystem::path(caminho); }
+
+void* AbreModulo(const std::string& caminho, const std::string&, std::string& motivo) {
+    void* modulo = dlopen(caminho.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!modulo) {
+        const char* erro = dlerror();
+        motivo = erro ? erro : "dlopen falhou";
+        // dlerror puts the name asked for first; the line already names it.
+        if (motivo.rfind(caminho + ": ", 0) == 0) motivo.erase(0, caminho.size() + 2);
+    }
+    return modulo;
+}
+void* Funcao(void* modulo, const char* nome) { return dlsym(modulo, nome); }
+void FechaModulo(void* modulo) { dlclose(modulo); }
+// A full path asked for is where the module is; a bare name is in the
+// folder the system's search found it in.
+std::string CaminhoDoModulo(void* modulo, const std::string& pedido) {
+    if (pedido.find('/') != std::string::npos) return pedido;
+    std::vector<char> origem(PATH_MAX + 1, '\0');
+    if (dlinfo(modulo, RTLD_DI_ORIGIN, origem.data()) != 0 || !origem[0]) return pedido;
+    return std::string(origem.data()) + "/" + pedido;
+}
+// The system's search found nothing by the name: dlerror ends with the
+// text of ENOENT ("cannot open shared object file: No such file or
+// directory"), in the same language as the rest of its message.
+bool NadaNaBusca(const std::string& motivo) {
+    const std::string ausente = std::string(": ") + std::strerror(ENOENT);
+    return motivo.size() >= ausente.size() && motivo.compare(motivo.size() - ausente.size(), ausente.size(), ausente) == 0;
+}
+#endif
+
+// Where the system looks by itself for a bare name (Linux: LD_LIBRARY_PATH,
+// the cache of ld.so.conf, the default folders; not the working folder
+// unless LD_LIBRARY_PATH names it).
+constexpr const char* kBuscaDoSistema = "caminho de bibliotecas do sistema";
+
+// What stands at `caminho` when it is not a regular file to load, looked
+// at without opening it (opening a FIFO waits for a writer, a device may
+// be anything): nothing, something else (and what), or a place that
+// cannot be looked at (and why).
+std::optional<Tentativa> NaoArquivo(const std::string& caminho) {
+    std::error_code erro;
+    const auto estado = std::filesystem::status(Caminho(caminho), erro);
+    using T = std::filesystem::file_type;
+    using A = Tentativa::Achado;
+    switch (estado.type()) {
+        case T::regular: return std::nullopt;
+        case T::not_found: return Tentativa{caminho, A::Ausente, {}};
+        case T::none: return Tentativa{caminho, A::NaoCarregou, "não foi possível ver o que há ali: " + erro.message()};
+        case T::directory: return Tentativa{caminho, A::NaoRegular, "é uma pasta, não um arquivo"};
+        case T::fifo: return Tentativa{caminho, A::NaoRegular, "é um pipe (FIFO), não um arquivo"};
+        case T::character: return Tentativa{caminho, A::NaoRegular, "é um dispositivo de caracteres, não um arquivo"};
+        case T::block: return Tentativa{caminho, A::NaoRegular, "é um dispositivo de blocos, não um arquivo"};
+        case T::socket: return Tentativa{caminho, A::NaoRegular, "é um socket, não um arquivo"};
+        default: return Tentativa{caminho, A::NaoRegular, "não é um arquivo comum"};
+    }
 }
 
 }  // namespace
@@ -89,44 +202,127 @@ std::string PastaDoPrograma() {
 #endif
 }
 
+void ProtegeBuscaDeBibliotecas() {
+#if defined(_WIN32)
+    // What this protects: every library loaded by name from here on — the
+    // system libraries Qt and the mingw runtime load as they need them,
+    // Qt's plugins and what they import. The working folder goes out of the
+    // standard search on every Windows since XP SP1; where the system has
+    // the search flags, the search becomes the program's folder and the
+    // system's, without PATH either.
+    // What it cannot: the libraries in the programs' import tables (Qt's,
+    // the mingw runtime's, the system's) are found by Windows before main
+    // runs — the program's folder, then the system folders, only then the
+    // working folder and PATH. Those the program ships stand beside it and
+    // the system's are in the system folder, so only a library missing
+    // from both would be taken from the working folder.
+    SetDllDirectoryW(L"");
+    if (const DefineDiretorios define = DefinicaoDeDiretorios()) define(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+#endif
+}
+
 DriverLibrary::DriverLibrary(std::string arquivo) : arquivo_(std::move(arquivo)) {}
 
 DriverLibrary::~DriverLibrary() {
     if (modulo_) FechaModulo(modulo_);
 }
 
+FalhaDriver DriverLibrary::Falha() const {
+    std::lock_guard<std::mutex> trava(trava_);
+    return falha_;
+}
+
+std::string DriverLibrary::Carregado() const {
+    std::lock_guard<std::mutex> trava(trava_);
+    return caminho_;
+}
+
+std::vector<Tentativa> DriverLibrary::Tentativas() const {
+    std::lock_guard<std::mutex> trava(trava_);
+    return tentativas_;
+}
+
 bool DriverLibrary::Carrega() {
     if (modulo_) return true;
-    // The program's own folder first, then the platform's search path.
-    std::vector<std::string> candidatos;
-    const std::string pasta = PastaDoPrograma();
-    if (!pasta.empty()) candidatos.push_back(pasta + arquivo_);
-    candidatos.push_back(arquivo_);
+    // Full paths, each looked at before it is loaded; on Linux last the
+    // bare name, which only the system's search resolves.
+    std::vector<std::string> lugares;
+    bool buscaDoSistema = false;
+    if (arquivo_.find_first_of("/\\") != std::string::npos) {
+        lugares.push_back(arquivo_);
+    } else {
+        const std::string programa = PastaDoPrograma();
+        if (!programa.empty()) lugares.push_back(programa + arquivo_);
+#if defined(_WIN32)
+        // Where a maker's installer may put its driver. For a 32-bit
+        // program on 64-bit Windows the system folder is SysWOW64, where
+        // the system redirects it.
+        for (const std::string& pasta : {PastaDoSistema(GetSystemDirectoryW), PastaDoSistema(GetWindowsDirectoryW)})
+            if (!pasta.empty()) lugares.push_back(pasta + arquivo_);
+#else
+        buscaDoSistema = true;
+#endif
+    }
 
-    for (const auto& caminho : candidatos) {
-        void* modulo = AbreModulo(caminho);
-        if (!modulo) continue;
+    std::vector<Tentativa> tentativas;
+    // The search ends at the first place where something stands, `t`
+    // (`caminho`: where the system's search found it), or after the last.
+    const auto fim = [&](std::optional<Tentativa> t, const std::string& caminho = {}) {
+        const bool carregou = t && t->achado == Tentativa::Achado::Carregada;
+        FalhaDriver falha{arquivo_, {}, {}, {}};
+        if (t) {
+            (t->achado == Tentativa::Achado::SemFuncao ? falha.funcao : falha.motivo) = t->detalhe;
+            falha.caminho = caminho.empty() ? t->lugar : caminho;
+            tentativas.push_back(*t);
+        }
+        std::lock_guard<std::mutex> trava(trava_);
+        if (carregou) caminho_ = t->detalhe;
+        tentativas_ = std::move(tentativas);
+        falha_ = carregou ? FalhaDriver{} : falha;
+        return carregou;
+    };
+    const std::string lugarDeBusca = arquivo_ + " no " + kBuscaDoSistema;
+    for (std::size_t i = 0; i < lugares.size() + (buscaDoSistema ? 1 : 0); ++i) {
+        const bool busca = i == lugares.size();
+        const std::string pedido = busca ? arquivo_ : lugares[i];
+        if (!busca) {
+            if (std::optional<Tentativa> outro = NaoArquivo(pedido)) {
+                if (outro->achado != Tentativa::Achado::Ausente) return fim(*outro);
+                tentativas.push_back(*outro);
+                continue;
+            }
+        }
+        Tentativa t{busca ? lugarDeBusca : pedido, Tentativa::Achado::NaoCarregou, {}};
+        void* modulo = AbreModulo(pedido, arquivo_, t.detalhe);
+        if (!modulo) {
+#if !defined(_WIN32)
+            if (busca && NadaNaBusca(t.detalhe)) {
+                tentativas.push_back({lugarDeBusca, Tentativa::Achado::Ausente, {}});
+                continue;
+            }
+#endif
+            return fim(t);
+        }
         auto abre = ComoFuncao<ZubAbre>(Funcao(modulo, "Abre"));
         auto fecha = ComoFuncao<ZubFecha>(Funcao(modulo, "Fecha"));
         auto txrx = ComoFuncao<ZubTXRX>(Funcao(modulo, "TXRX"));
+        // Told by its full path, also when the system's search found it.
+        const std::string encontrado = CaminhoDoModulo(modulo, pedido);
         if (!abre || !fecha || !txrx) {
-            falha_ = {arquivo_, !abre ? "Abre" : !fecha ? "Fecha" : "TXRX"};
             FechaModulo(modulo);
-            return false;
+            t.achado = Tentativa::Achado::SemFuncao;
+            t.detalhe = !abre ? "Abre" : !fecha ? "Fecha" : "TXRX";
+            return fim(t, encontrado);
         }
         modulo_ = modulo;
         abre_ = abre;
         fecha_ = fecha;
         txrx_ = txrx;
-        // A bare name found on the search path is told by its full path.
-        const std::string encontrado = CaminhoDoModulo(modulo, Funcao(modulo, "Abre"), caminho);
-        std::lock_guard<std::mutex> trava(caminhoTrava_);
-        caminho_ = encontrado;
-        falha_ = {};
-        return true;
+        t.achado = Tentativa::Achado::Carregada;
+        t.detalhe = encontrado;
+        return fim(t);
     }
-    falha_ = {arquivo_, {}};
-    return false;
+    return fim(std::nullopt);
 }
 
 // Each call tries to load the library while it is missing, so a library
@@ -137,6 +333,24 @@ int16_t DriverLibrary::Fecha(int16_t porta) { return Carrega() ? fecha_(porta) :
 
 int16_t DriverLibrary::TXRX(int16_t porta, int16_t espera, const char* comando) {
     return Carrega() ? txrx_(porta, espera, comando) : kSemDriver;
+}
+
+std::string DescreveFalha(const FalhaDriver& falha) {
+    if (!falha.Houve()) return {};
+    if (!falha.Encontrada()) return "Biblioteca do driver não encontrada: " + falha.arquivo;
+    if (!falha.funcao.empty()) return "Biblioteca do driver sem a função " + falha.funcao + ": " + falha.arquivo;
+    return "Biblioteca do driver encontrada, mas não carregada: " + falha.caminho + " (" + falha.motivo + ")";
+}
+
+std::string DescreveTentativa(const Tentativa& t) {
+    switch (t.achado) {
+        case Tentativa::Achado::Ausente: return t.lugar + ": não encontrada";
+        case Tentativa::Achado::NaoRegular: return t.lugar + ": " + t.detalhe;
+        case Tentativa::Achado::NaoCarregou: return t.lugar + ": encontrada, mas não carregada (" + t.detalhe + ")";
+        case Tentativa::Achado::SemFuncao: return t.lugar + ": carregada, mas sem a função " + t.detalhe;
+        case Tentativa::Achado::Carregada: break;
+    }
+    return t.lugar + ": carregada" + (t.detalhe.empty() || t.detalhe == t.lugar ? "" : " (" + t.detalhe + ")");
 }
 
 }  // namespace tavorin

@@ -1,6 +1,6 @@
 // The driver as the printer maker ships it: a library found by file name
-// at the first call, in the program's own folder first and then on the
-// platform's search path, as Windows looks for a DLL.
+// at the first call, in the program's own folder first and then where the
+// system keeps its libraries, never in the working folder.
 #pragma once
 
 #include "driver.h"
@@ -8,11 +8,14 @@
 
 #include <mutex>
 #include <string>
+#include <vector>
 
 namespace tavorin {
 
 class DriverLibrary : public Driver {
 public:
+    // `arquivo` is a file name, looked for as above; a path (with a folder
+    // in it) is the one place looked at.
     explicit DriverLibrary(std::string arquivo = kBibliotecaDriver);
     ~DriverLibrary() override;
     DriverLibrary(const DriverLibrary&) = delete;
@@ -25,31 +28,40 @@ public:
     int16_t TXRX(int16_t porta, int16_t espera, const char* comando) override;
 
     // Loads the library if it is not loaded yet; false when it cannot be.
+    // The first file found by the name is the driver: when it cannot be
+    // used, no later place is tried (the simulated printer's broken copy
+    // beside the program must not hand the commands to a real printer's
+    // driver installed on the system).
     bool Carrega();
-    const FalhaDriver& Falha() const { return falha_; }
+    // These are safe from any thread: the "Comunicação" window asks while
+    // the link's own thread may be loading the library.
+    FalhaDriver Falha() const;
     // Full path of the file that was loaded (UTF-8 on Windows); empty before.
-    // Safe from any thread: the "Comunicação" window asks while the link's
-    // own thread may be loading the library.
-    std::string Carregado() const {
-        std::lock_guard<std::mutex> trava(caminhoTrava_);
-        return caminho_;
-    }
+    std::string Carregado() const;
+    // Where the last load looked, in order, and what it met at each place.
+    std::vector<Tentativa> Tentativas() const;
 
     static constexpr int16_t kSemDriver = -1;
 
 private:
     std::string arquivo_;
-    mutable std::mutex caminhoTrava_;
+    mutable std::mutex trava_;
     std::string caminho_;
+    FalhaDriver falha_;
+    std::vector<Tentativa> tentativas_;
     void* modulo_ = nullptr;
     ZubAbre abre_ = nullptr;
     ZubFecha fecha_ = nullptr;
     ZubTXRX txrx_ = nullptr;
-    FalhaDriver falha_;
 };
 
 // Folder of the running program, with a trailing separator; empty if
 // unknown. UTF-8 on Windows, whatever the ANSI code page.
 std::string PastaDoPrograma();
+
+// Takes the working folder (and, where the system allows, PATH) out of the
+// system's search for every library the process loads by name from now
+// on. Called first thing in each program's main; nothing elsewhere.
+void ProtegeBuscaDeBibliotecas();
 
 }  // namespace tavorin

@@ -56,6 +56,8 @@ void Troque(Troca& troca) {
     presaAntes = troca.respostaPresa;
     if (troca.avisa)
         troca.nota = std::string("o arquivo de resposta não pôde ser removido (") + troca.motivo + ")";
+    // No library, so nothing reached a printer: the log says why.
+    if (troca.semDriver.Houve()) troca.nota += (troca.nota.empty() ? "" : "; ") + DescreveFalha(troca.semDriver);
     // No answer at all: whether the driver could have left one here.
     if (troca.resposta.empty() && !troca.semRespostaNova && !troca.semDriver.Houve()) {
         troca.pastaSemGravacao = PastaNaoGrava();

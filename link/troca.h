@@ -12,13 +12,18 @@
 
 namespace tavorin {
 
-// Why the driver library could not be used; both empty when it loaded (or
-// has not been asked for yet). `funcao` names a missing export when the
-// file itself was found.
+// Why the driver library could not be used; all empty when it loaded (or
+// has not been asked for yet). `arquivo` is the file name looked for.
+// When a file was found by that name, `caminho` is where, and either
+// `funcao` names an export it lacks or `motivo` says why it was not loaded
+// (the system's reason, or what stands there instead of a file).
 struct FalhaDriver {
     std::string arquivo;
     std::string funcao;
+    std::string caminho;
+    std::string motivo;
     bool Houve() const { return !arquivo.empty(); }
+    bool Encontrada() const { return !caminho.empty(); }
 };
 
 // Result given for a command that was not sent. A driver may return the

@@ -168,8 +168,10 @@ std::string Explica(const Desfecho& d) {
 }
 
 std::string ExplicaFalhaDoDriver(const FalhaDriver& falha) {
-    return falha.funcao.empty() ? "biblioteca do driver não encontrada: " + falha.arquivo
-                                : "biblioteca do driver sem a função " + falha.funcao + ": " + falha.arquivo;
+    // The loader's sentence, in lower case as the others here.
+    std::string texto = DescreveFalha(falha);
+    if (!texto.empty() && texto[0] == 'B') texto[0] = 'b';
+    return texto;
 }
 
 std::string Aviso(const Desfecho& d) {

@@ -394,6 +394,15 @@ TEST_F(Cli, BadInputAndNoLibrary) {
     EXPECT_EQ(versao.saida, 0);
     EXPECT_EQ(DoTexto(versao.padrao), std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver não encontrada: " +
                                  kBibliotecaDriver + "\n");
+    // A file there that is no library is named as found and not loaded.
+    GravaArquivo(kBibliotecaDriver, "");
+    const std::string naoCarregada = "iblioteca do driver encontrada, mas não carregada: " +
+                                     (pasta.Caminho() / kBibliotecaDriver).string() + " (";
+    const Execucao vazia = Roda("testa", "", (pasta.Caminho() / kPrograma).string());
+    EXPECT_EQ(vazia.saida, 3);
+    EXPECT_EQ(vazia.erros.rfind("tavorin-cli: b" + naoCarregada, 0), 0u) << vazia.erros;
+    EXPECT_NE(DoTexto(Roda("--version", "", (pasta.Caminho() / kPrograma).string()).padrao).find("\nB" + naoCarregada),
+              std::string::npos);
 }
 
 // --version names the library an operation would load, by its full path,

@@ -368,15 +368,21 @@ TEST_F(Link, PortHeldByAnotherProgram) {
 }
 
 // The simulated printer beside this program is loaded from there, as the
-// program loads it; its answers come back byte for byte, without CR LF. A
-// library that is missing, or that lacks the driver's functions (a system
-// library here), fails every call as a driver would instead of crashing,
-// and names the file; a stale answer is still removed.
+// program loads it, and nowhere else is looked at; its answers come back
+// byte for byte, without CR LF. A library that is missing, or that lacks
+// the driver's functions (a system library here), fails every call as a
+// driver would instead of crashing, and names the file; a stale answer is
+// still removed. A missing one is looked for in every place (the program's
+// folder, then the system's: its search path, or on Windows its system
+// and Windows folders); the first one found ends the search.
 TEST_F(Link, DriverLibraries) {
     InstalaDriver(nullptr);
     DriverLibrary simulador;
-    ASSERT_TRUE(simulador.Carrega()) << simulador.Falha().arquivo;
-    EXPECT_EQ(simulador.Carregado(), PastaDoPrograma() + kBibliotecaDriver);
+    ASSERT_TRUE(simulador.Carrega()) << DescreveFalha(simulador.Falha());
+    const std::string aquele = PastaDoPrograma() + kBibliotecaDriver;
+    EXPECT_EQ(simulador.Carregado(), aquele);
+    EXPECT_EQ(simulador.Tentativas(), std::vector<Tentativa>({{aquele, Tentativa::Achado::Carregada, aquele}}));
+    EXPECT_EQ(DescreveTentativa(simulador.Tentativas()[0]), aquele + ": carregada");
     ASSERT_EQ(AbreImpressora(1), 0) << Resposta;
     EXPECT_EQ(Resposta + "\r\n", LeArquivo(kArquivoResposta));
     EnviaComando(1, 3, ".16010100311299#");
@@ -385,8 +391,10 @@ TEST_F(Link, DriverLibraries) {
     Fecha(1);
 #if defined(_WIN32)
     const std::string semFuncoes = "kernel32.dll";
+    const std::size_t kLugaresDeBusca = 3;
 #else
     const std::string semFuncoes = "libm.so.6";
+    const std::size_t kLugaresDeBusca = 2;
 #endif
     for (const std::string& arquivo : {std::string("Zub_Dll3_ausente.dll"), semFuncoes}) {
         DriverLibrary biblioteca(arquivo);
@@ -398,7 +406,63 @@ TEST_F(Link, DriverLibraries) {
         EXPECT_FALSE(std::filesystem::exists(kArquivoResposta));
         EXPECT_EQ(FalhaDoDriver().arquivo, arquivo);
         EXPECT_EQ(FalhaDoDriver().funcao, arquivo == semFuncoes ? "Abre" : "");
+        const std::vector<Tentativa> tentativas = TentativasDoDriver();
+        ASSERT_EQ(tentativas.size(), arquivo == semFuncoes ? 2u : kLugaresDeBusca) << arquivo;
+        EXPECT_EQ(tentativas[0], (Tentativa{PastaDoPrograma() + arquivo, Tentativa::Achado::Ausente, {}}));
+        EXPECT_EQ(tentativas.back().achado, arquivo == semFuncoes ? Tentativa::Achado::SemFuncao : Tentativa::Achado::Ausente);
         InstalaDriver(nullptr);
+    }
+}
+
+// Whatever stands where the library should be is told for what it is, and
+// the loader never waits on it (opening a FIFO waits for a writer): a
+// folder, a file the system will not load (its reason given), a library
+// without TXRX. A command sent then says why in the exchange log.
+TEST_F(Link, WhatStandsWhereTheLibraryShouldBe) {
+    const std::string lugar = (pasta.Caminho() / kBibliotecaDriver).string();
+    using A = Tentativa::Achado;
+    const struct {
+        std::function<void()> poe;
+        A achado;
+        std::string detalhe;  // empty: the system's reason, whatever it says
+    } casos[] = {
+#if !defined(_WIN32)
+        {[&] { mkfifo(lugar.c_str(), 0600); }, A::NaoRegular, "é um pipe (FIFO), não um arquivo"},
+#endif
+        {[&] { std::filesystem::create_directory(lugar); }, A::NaoRegular, "é uma pasta, não um arquivo"},
+        {[&] { GravaArquivo(lugar, "MZ não é uma biblioteca\n"); }, A::NaoCarregou, ""},
+        {[&] { GravaArquivo(lugar, ""); }, A::NaoCarregou, ""},
+        {[&] { std::filesystem::copy_file(PastaDoPrograma() + TAVORIN_SEM_TXRX, lugar); }, A::SemFuncao, "TXRX"},
+    };
+    for (const auto& caso : casos) {
+        caso.poe();
+        DriverLibrary biblioteca(lugar);
+        InstalaDriver(&biblioteca);
+        LimpaTrocas();
+        EXPECT_LT(FazTroca(1, 3, ".28").resultado, 0);
+        const std::vector<Tentativa> tentativas = biblioteca.Tentativas();
+        ASSERT_EQ(tentativas.size(), 1u);
+        EXPECT_EQ(tentativas[0].lugar, lugar);
+        EXPECT_EQ(tentativas[0].achado, caso.achado) << tentativas[0].detalhe;
+        if (caso.detalhe.empty()) {
+#if defined(_WIN32)
+            EXPECT_EQ(tentativas[0].detalhe.rfind("erro ", 0), 0u) << tentativas[0].detalhe;
+#endif
+            EXPECT_GT(tentativas[0].detalhe.size(), 8u) << tentativas[0].detalhe;
+        } else {
+            EXPECT_EQ(tentativas[0].detalhe, caso.detalhe);
+        }
+        const FalhaDriver falha = FalhaDoDriver();
+        EXPECT_TRUE(falha.Encontrada());
+        const std::string texto = DescreveFalha(falha);
+        EXPECT_EQ(texto, caso.achado == A::SemFuncao
+                             ? "Biblioteca do driver sem a função TXRX: " + lugar
+                             : "Biblioteca do driver encontrada, mas não carregada: " + lugar + " (" +
+                                   tentativas[0].detalhe + ")");
+        ASSERT_EQ(Trocas().size(), 1u);
+        EXPECT_EQ(Trocas()[0].nota, texto);
+        InstalaDriver(nullptr);
+        std::filesystem::remove_all(lugar);
     }
 }
 

@@ -253,7 +253,7 @@ TEST(Outcomes, DecidedOnceInOneOrder) {
          "a porta 2 não abriu: o driver devolveu -4"},
         {[](Troca& t) { t.bloqueio = Troca::Bloqueio::PortaFechada, t.abreRecusado = -1; }, Classe::PortaRecusada,
          "o driver devolveu -1"},
-        {[](Troca& t) { t.bloqueio = Troca::Bloqueio::PortaFechada, t.semDriver = {"Zub.dll", ""}; },
+        {[](Troca& t) { t.bloqueio = Troca::Bloqueio::PortaFechada, t.semDriver.arquivo = "Zub.dll"; },
          Classe::SemBiblioteca, "biblioteca do driver não encontrada: Zub.dll"},
         {[](Troca& t) { t.semRespostaNova = true, t.motivo = "y", t.pastaSemGravacao = "z"; }, Classe::RespostaPresa,
          "não pôde ser removido (y); a resposta da impressora não pôde ser lida"},

@@ -9,6 +9,7 @@
 
 #include <QClipboard>
 #include <QDir>
+#include <QFile>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QTimer>
@@ -346,7 +347,7 @@ private slots:
     }
 
     // With no driver library the program still opens and says why nothing
-    // answers.
+    // answers: none found, or one found that could not be loaded.
     void missingDriverLibrary() {
         DriverLibrary ausente("libZub_Dll3_nao_existe.so");
         InstalaDriver(&ausente);
@@ -354,6 +355,15 @@ private slots:
         InstalaDriver(driver);
         QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Biblioteca do driver "
                                                                   "não encontrada: libZub_Dll3_nao_existe.so"));
+        const QString lugar = QDir::toNativeSeparators(QDir::current().absoluteFilePath(QStringLiteral("vazia.so")));
+        QFile(lugar).open(QIODevice::WriteOnly);
+        DriverLibrary vazia(lugar.toStdString());
+        InstalaDriver(&vazia);
+        principal->Form_Load();
+        InstalaDriver(driver);
+        const QString texto = Textos(principal, "Text3");
+        QVERIFY2(texto.startsWith(QStringLiteral("Biblioteca do driver encontrada, mas não carregada: ") + lugar + " ("),
+                 qPrintable(texto));
     }
 
     // An answer file that cannot be removed (here a folder in its place)
@@ -457,10 +467,18 @@ private slots:
         Responde([&](QWidget* pergunta) {
             for (const char* botao : {"Sim", "Nao"})
                 teclas << pergunta->findChild<QPushButton*>(botao)->shortcut().toString(QKeySequence::PortableText);
-            if (tecla)
+            if (tecla) {
+                // An access key (Alt+N) reaches only the active window; the
+                // main window's activation by the click may come after the
+                // question shows.
+                if (modificadores) {
+                    pergunta->activateWindow();
+                    QTRY_VERIFY(pergunta->isActiveWindow());
+                }
                 QTest::keyClick(pergunta, Qt::Key(tecla), Qt::KeyboardModifiers(modificadores));
-            else
+            } else {
                 pergunta->findChild<QPushButton*>("Sim")->click();
+            }
         });
         Clica(principal, "RedZ");
         QCOMPARE(teclas, (QStringList{"Alt+S", "Alt+N"}));

@@ -212,10 +212,13 @@ void Comunicacao::Descarrega() {
 
 void Comunicacao::AtualizaBiblioteca() {
     const std::string carregada = BibliotecaDoDriver();
-    if (!linhasBiblioteca_.empty() && carregada == bibliotecaMostrada_) return;
-    bibliotecaMostrada_ = carregada;
+    // None loaded: why, as the main window says it.
+    const std::string falha = carregada.empty() ? DescreveFalha(FalhaDoDriver()) : std::string();
+    if (!linhasBiblioteca_.empty() && carregada + falha == bibliotecaMostrada_) return;
+    bibliotecaMostrada_ = carregada + falha;
     // Read and hashed once per library: the file is small, the list is not held up.
     linhasBiblioteca_ = DescreveVersao(carregada);
+    if (!falha.empty()) linhasBiblioteca_.back() = falha;
     QStringList linhas;
     for (const std::string& linha : linhasBiblioteca_) linhas << QString::fromStdString(linha);
     Biblioteca->setText(linhas.join(QLatin1Char('\n')));
