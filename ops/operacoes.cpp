@@ -233,6 +233,13 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
 
 LeituraMemoria LeMemoria(const Comando& comando, const std::string& arquivo, const AoLer& ao) {
     LeituraMemoria leitura;
+    if (!arquivo.empty()) {
+        const std::string protegido = ArquivoProtegido(arquivo);
+        if (!protegido.empty()) {
+            leitura.motivo = "leva a um arquivo do driver ou da impressora simulada (" + protegido + ")";
+            return leitura;
+        }
+    }
     Abre(Porta);
     leitura.comando = leitura.ultima = Envia(Porta, comando);
     if (arquivo.empty()) {

@@ -5,6 +5,7 @@
 // names.
 #include "ambiente.h"
 #include "arquivo_resposta.h"
+#include "destino.h"
 #include "entrada.h"
 #include "fake_driver.h"
 #include "link.h"
@@ -203,6 +204,41 @@ TEST_F(Ops, OnlyARegularFileIsReplaced) {
     EXPECT_EQ(fs::read_symlink("solta"), "nova.txt");
     EXPECT_EQ(fs::directory_iterator("sub")->path().filename(), "ligacao");
 #endif
+}
+
+// The driver's answer file and lock, and the simulated printer's files in
+// the working folder or its own, are never written over, whatever name
+// leads to them: nothing is sent, and the reason names the file.
+TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
+    fs::create_directory("impressora");
+    PoeAmbiente("ZUBSIM_DIR", (pasta.Caminho() / "impressora").string().c_str());
+    GravaArquivo("impressora/ZubSim-memoria.txt", "memoria");
+    GravaArquivo(kArquivoResposta, "resposta");
+    fs::create_hard_link("impressora/ZubSim-memoria.txt", "copia.txt");
+    std::vector<std::pair<std::string, std::string>> casos = {
+        {"copia.txt", "ZubSim-memoria.txt"},
+        {"impressora/../respzub.TXT", "respzub.TXT"},
+        {"RespZub.txt.trava", "RespZub.txt.trava"},
+    };
+#if !defined(_WIN32)
+    fs::create_symlink("impressora/ZubSim-memoria.txt", "memoria.txt");
+    fs::create_symlink(kArquivoResposta, "resposta.txt");
+    fs::create_symlink("impressora/ZubSim-novo.txt", "novo.txt");
+    casos.insert(casos.end(), {{"memoria.txt", "ZubSim-memoria.txt"},
+                               {"resposta.txt", "RespZub.txt"},
+                               {"novo.txt", "ZubSim-novo.txt"}});
+#endif
+    for (const auto& [arquivo, protegido] : casos) {
+        EXPECT_EQ(ArquivoProtegido(arquivo), protegido) << arquivo;
+        const LeituraMemoria leitura = LeUmBloco(driver, arquivo);
+        EXPECT_FALSE(leitura.gravacao) << arquivo;
+        EXPECT_NE(leitura.motivo.find("(" + protegido + ")"), std::string::npos) << leitura.motivo;
+        EXPECT_EQ(driver.chamadas, Chamadas{}) << arquivo;
+    }
+    EXPECT_EQ(LeArquivo("impressora/ZubSim-memoria.txt") + LeArquivo(kArquivoResposta), "memoriaresposta");
+    EXPECT_FALSE(fs::exists("impressora/ZubSim-novo.txt"));
+    EXPECT_EQ(ArquivoProtegido("LeitM.txt"), "");
+    PoeAmbiente("ZUBSIM_DIR", nullptr);
 }
 
 #if defined(_WIN32)
