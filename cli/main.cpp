@@ -37,7 +37,7 @@ enum Saida {
     kSemBiblioteca = 3,  // the driver library could not be loaded
     kUsoInvalido = 64,   // bad usage: nothing was sent
     kFalhaInterna = 70,  // a fault of the program itself
-    kSemArquivo = 73,    // the reading's file could not be written
+    kSemArquivo = 73,    // the reading's file could not be written, or the reading had no end
     kSaidaPerdida = 74,  // standard output could not be written
 };
 
@@ -71,7 +71,8 @@ const char* const kRodape = R"(Saída (código de retorno):
   64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos, ou
       Redução Z não confirmada; nada é enviado
   70  falha interna do programa (a mensagem diz qual)
-  73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
+  73  memoria --arquivo: o arquivo não pôde ser gravado, ou a leitura passou do que uma
+      memória fiscal contém (o anterior fica como estava)
   74  a saída padrão não pôde ser escrita
   130, 143  interrompido por Ctrl+C ou SIGTERM (a porta é fechada; o arquivo anterior fica como estava)
 
@@ -291,6 +292,13 @@ void Memoria(const Pedido& p, Relato& r) {
             r.linhas = {"Arquivo " + nome + " gravado (" + std::to_string(leitura.blocos) + " blocos)"};
             break;
         case Gravacao::Interrompida:
+            if (!leitura.motivo.empty()) {
+                r.desfecho = leitura.ultima;
+                r.saida = kSemArquivo;
+                r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +
+                          " não foi alterado: " + leitura.motivo;
+                break;
+            }
             Decide(r, leitura.ultima);
             if (sinal) {
                 r.falha = "leitura interrompida após " + std::to_string(leitura.blocos) + " blocos, " + nome +

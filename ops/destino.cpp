@@ -94,6 +94,12 @@ std::vector<fs::path> Pastas() {
     return pastas;
 }
 
+std::string Milhares(unsigned long long numero) {
+    std::string texto = std::to_string(numero);
+    for (std::size_t i = texto.size(); i > 3; i -= 3) texto.insert(i - 3, ".");
+    return texto;
+}
+
 }  // namespace
 
 std::string ArquivoProtegido(const std::string& arquivo) {
@@ -110,6 +116,13 @@ std::string ArquivoProtegido(const std::string& arquivo) {
             if (NomeProtegido(NomeAscii(i->path())) && IdentidadeDe(i->path()) == alvo)
                 return i->path().filename().string();
     }
+    return {};
+}
+
+std::string ForaDoLimite(const LimiteLeitura& limite, int blocos, std::uint64_t bytes) {
+    const char* const sem = " sem terminar, mais do que uma memória fiscal contém";
+    if (blocos > limite.blocos) return "passou de " + Milhares(static_cast<unsigned long long>(limite.blocos)) + " blocos" + sem;
+    if (bytes > limite.bytes) return "passou de " + Milhares(limite.bytes) + " bytes" + sem;
     return {};
 }
 

@@ -208,8 +208,16 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
         leitura.erroArquivo = saida.Erro();
     };
     if (!saida.Abre()) return falha();
+    std::uint64_t bytes = 0;
     for (;;) {
-        if (!saida.Escreve(DadosBloco(leitura.ultima.resposta) + "\r\n")) return falha();
+        const std::string linha = DadosBloco(leitura.ultima.resposta) + "\r\n";
+        bytes += linha.size();
+        leitura.motivo = ForaDoLimite(ao.limite, leitura.blocos + 1, bytes);
+        if (!leitura.motivo.empty()) {
+            leitura.gravacao = Gravacao::Interrompida;
+            return;
+        }
+        if (!saida.Escreve(linha)) return falha();
         ++leitura.blocos;
         if (leitura.ultima.status == "]") break;
         if (ao.interromper && ao.interromper()) {

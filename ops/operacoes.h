@@ -171,6 +171,7 @@ struct AoLer {
     std::function<void(Gravacao)> aoGravar;     // before the port is closed
     // Asked before each ".++": true ends the reading there, as Interrompida.
     std::function<bool()> interromper;
+    LimiteLeitura limite;  // past it the reading ends, as Interrompida
 };
 struct LeituraMemoria {
     Desfecho comando;                  // the reading command
@@ -180,7 +181,7 @@ struct LeituraMemoria {
     std::string erroArquivo;           // the system's reason, for FalhaNoArquivo
     bool interrompida = false;         // ended by `interromper`, not by the printer
     // Why the program would not write the file, so sent nothing (no
-    // gravacao); UTF-8.
+    // gravacao), or stopped the reading past `limite` (Interrompida); UTF-8.
     std::string motivo;
 };
 // `arquivo` empty: printed.

@@ -241,6 +241,38 @@ TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
     PoeAmbiente("ZUBSIM_DIR", nullptr);
 }
 
+// A reading that does not end stops past its bound, as Interrompida,
+// previous file kept, with the reason; one that ends within it is kept.
+TEST_F(Ops, AReadingStopsPastWhatAFiscalMemoryHolds) {
+    const struct {
+        LimiteLeitura limite;
+        int blocosAteOFim;  // blocks before "]"; -1: never
+        int blocos;
+        const char* motivo;
+    } casos[] = {
+        {{5, kMaximoBytes}, -1, 5, "passou de 5 blocos sem terminar"},
+        {{5, kMaximoBytes}, 5, 5, ""},
+        {{kMaximoBlocos, 2500}, -1, 2, "passou de 2.500 bytes sem terminar"},
+    };
+    for (const auto& caso : casos) {
+        GravaArquivo("saida.txt", "velho");
+        driver.Limpa();
+        int enviados = 0;
+        driver.porComando = [&](int16_t, const std::string&) {
+            return Atendimento{++enviados == caso.blocosAteOFim + 1 ? Linha(']') : Bloco(std::string(1000, 'x'))};
+        };
+        AoLer ao;
+        ao.limite = caso.limite;
+        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
+        EXPECT_EQ(leitura.gravacao, *caso.motivo ? Gravacao::Interrompida : Gravacao::Gravada);
+        EXPECT_EQ(leitura.blocos, caso.blocos);
+        EXPECT_EQ(leitura.motivo.rfind(caso.motivo, 0), 0u) << leitura.motivo;
+        EXPECT_EQ(LeArquivo("saida.txt").size(), *caso.motivo ? 5u : 5 * 1002u);
+        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
+        EXPECT_EQ(driver.chamadas.back(), ChFecha(2));
+    }
+}
+
 #if defined(_WIN32)
 // Another program holding the old file open: with delete sharing the new
 // file takes its place; without it the reading waits a moment for it to

@@ -114,11 +114,13 @@ void Form1::LMF_Click() {
     } else if (leitura && leitura->interrompida) {
         Text3->setText(QStringLiteral("Leitura interrompida: %1 não foi alterado").arg(QLatin1String(kArquivoLeitura)));
     } else if (leitura && leitura->gravacao == Gravacao::Interrompida) {
-        // Cut short by the printer or the driver: the previous file stays,
-        // and the operator is told so, with what ended it (an answer line
-        // with "+" is no success when the driver failed).
+        // Cut short by the printer or the driver, or past what a fiscal
+        // memory holds: the previous file stays, and the operator is told
+        // so, with what ended it (an answer line with "+" is no success
+        // when the driver failed).
         const Desfecho& ultima = leitura->ultima;
-        const QString motivo = ultima.conta.enviado && (ultima.resultado < 0 || ultima.status.empty())
+        const QString motivo = !leitura->motivo.empty() ? QString::fromStdString(leitura->motivo)
+                               : ultima.conta.enviado && (ultima.resultado < 0 || ultima.status.empty())
                                    ? QStringLiteral("sem resposta da impressora")
                                    : TextoDoResultado(ultima);
         Text3->setText(QStringLiteral("Leitura interrompida, %1 não foi substituído: %2")
