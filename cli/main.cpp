@@ -3,6 +3,7 @@
 // same driver loader as the windows.
 #include "driver.h"
 #include "driver_library.h"
+#include "destino.h"
 #include "entrada.h"
 #include "identidade.h"
 #include "link.h"
@@ -37,15 +38,9 @@ enum Saida {
     kSemBiblioteca = 3,  // the driver library could not be loaded
     kUsoInvalido = 64,   // bad usage: nothing was sent
     kFalhaInterna = 70,  // a fault of the program itself
-    kSemArquivo = 73,    // the reading's file could not be written
+    kSemArquivo = 73,    // the reading's file could not be written, or the reading had no end
     kSaidaPerdida = 74,  // standard output could not be written
 };
-
-#if defined(_WIN32)
-const char* const kSeparadores = "\\/";
-#else
-const char* const kSeparadores = "/";
-#endif
 
 // The signal that asked the program to stop (SIGINT, SIGTERM), or 0. A
 // reading stops before its next block; whatever runs ends its exchange
@@ -77,7 +72,8 @@ const char* const kRodape = R"(Saída (código de retorno):
   64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos, ou
       Redução Z não confirmada; nada é enviado
   70  falha interna do programa (a mensagem diz qual)
-  73  memoria --arquivo: o arquivo não pôde ser gravado (o anterior fica como estava)
+  73  memoria --arquivo: o arquivo não pôde ser gravado, ou a leitura passou do que uma
+      memória fiscal contém (o anterior fica como estava)
   74  a saída padrão não pôde ser escrita
   130, 143  interrompido por Ctrl+C ou SIGTERM (a porta é fechada; o arquivo anterior fica como estava)
 
@@ -244,6 +240,11 @@ void Memoria(const Pedido& p, Relato& r) {
     ao.interromper = [] { return sinal != 0; };
     const LeituraMemoria leitura = LeMemoria(ComandoLeitura(p.faixa, p.inicio, p.fim, !p.arquivo.empty()), p.arquivo, ao);
     if (mostrados) Escreve(stderr, "\n");
+    if (!p.arquivo.empty() && !leitura.gravacao && !leitura.motivo.empty()) {
+        r.saida = kUsoInvalido;
+        r.falha = "--arquivo " + Aspas(p.arquivo) + " " + leitura.motivo + "; nada foi enviado";
+        return;
+    }
     if (p.arquivo.empty() || !leitura.gravacao) {
         Decide(r, leitura.comando);
         if (r.saida == kAceito) r.linhas = {Visivel(leitura.comando.troca.resposta)};
@@ -259,6 +260,12 @@ void Memoria(const Pedido& p, Relato& r) {
             r.linhas = {"Arquivo " + nome + " gravado (" + std::to_string(leitura.blocos) + " blocos)"};
             break;
         case Gravacao::Interrompida:
+            if (!leitura.motivo.empty()) {
+                r.desfecho = leitura.ultima;
+                r.saida = kSemArquivo;
+                r.falha = interrompida + ": " + leitura.motivo;
+                break;
+            }
             if (leitura.interrompida) {
                 r.desfecho = leitura.ultima;
                 r.saida = kSemResposta;
@@ -333,23 +340,19 @@ void PreparaEnvia(const Argumentos& a, Pedido& p) {
     p.comando = ComandoLivre(bytes, a.espera.empty() ? kEsperaStatus : Inteiro(a.espera, 0, 32767, "espera"));
 }
 
-// The driver's answer file, its lock and the simulated printer's files
-// live in the working directory too; a reading written over one of them
-// would be lost at the next command, or would damage the printer.
-bool DoDriverOuSimulador(const std::string& caminho) {
-    const std::size_t barra = caminho.find_last_of(kSeparadores);
-    std::string nome = caminho.substr(barra == std::string::npos ? 0 : barra + 1);
-    for (char& c : nome) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
-    return nome == "respzub.txt" || nome.rfind("respzub.txt.", 0) == 0 || nome.rfind("zubsim-", 0) == 0;
-}
-
 void PreparaMemoria(const Argumentos& a, Pedido& p) {
     const std::string faixa = a.faixa.empty() ? "reducoes" : a.faixa;
     if (faixa != "reducoes" && faixa != "datas")
         throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(faixa)};
     if (a.comArquivo->count() > 0) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
-    if (DoDriverOuSimulador(p.arquivo))
-        throw UsoInvalido{"--arquivo não pode ser um arquivo do driver ou da impressora simulada: " + Aspas(p.arquivo)};
+    // The driver's and the simulated printer's files, by whatever name:
+    // refused before anything is sent.
+    const std::string protegido = p.arquivo.empty() ? "" : ArquivoProtegido(p.arquivo);
+    const bool peloNome = p.arquivo.size() >= protegido.size() &&
+                          p.arquivo.compare(p.arquivo.size() - protegido.size(), protegido.size(), protegido) == 0;
+    if (!protegido.empty())
+        throw UsoInvalido{"--arquivo não pode ser um arquivo do driver ou da impressora simulada: " + Aspas(p.arquivo) +
+                          (peloNome ? "" : " (leva a " + protegido + ")")};
     if (faixa == "reducoes") {
         p.faixa = Faixa::Reducoes;
         p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");

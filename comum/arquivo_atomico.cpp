@@ -1,6 +1,7 @@
 #include "arquivo_atomico.h"
 
 #include <algorithm>
+#include <optional>
 #include <random>
 #include <system_error>
 
@@ -11,8 +12,11 @@
 #include <windows.h>
 #else
 #include <cerrno>
+#include <csignal>
 #include <cstring>
+#include <ctime>
 #include <fcntl.h>
+#include <pthread.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -28,6 +32,7 @@ namespace {
 constexpr std::size_t kLote = 64 * 1024;
 constexpr const char* kSufixo = ".tmp";
 constexpr const char* kProtegido = "arquivo somente para leitura";
+constexpr const char* kDisco = "é um disco, não um arquivo";
 
 // "<final name>.<digits>.tmp": the one pattern RemoveTemporarios knows.
 fs::path NomeTemporario(const fs::path& caminho) {
@@ -45,7 +50,8 @@ ArquivoAtomico::~ArquivoAtomico() { Descarta(); }
 
 bool ArquivoAtomico::Escreve(const std::string& bytes) {
     pendente_ += bytes;
-    return pendente_.size() < kLote || Descarrega();
+    // A device or a pipe gets it all at the end: nothing of a write given up.
+    return noLugar_ || pendente_.size() < kLote || Descarrega();
 }
 
 bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool duravel) {
@@ -57,7 +63,9 @@ namespace {
 
 // Each regular file of the temporary naming beside `caminho`.
 template <typename F>
-void ParaCadaTemporario(const fs::path& caminho, F faz) {
+void ParaCadaTemporario(const fs::path& arquivo, F faz) {
+    // Beside the file a link leads to, where the writer puts them.
+    const fs::path caminho = Alvo(arquivo);
     const std::string prefixo = caminho.filename().string() + ".", sufixo = kSufixo;
     fs::path pasta = caminho.parent_path();
     if (pasta.empty()) pasta = ".";
@@ -124,9 +132,83 @@ void ArquivoAtomico::Falhou(int codigo) {
     while (!erro_.empty() && (erro_.back() == '\n' || erro_.back() == '\r' || erro_.back() == '.')) erro_.pop_back();
 }
 
+// Its own device names (NUL, CON, COM1, in any folder, on older versions
+// with any extension too) and the \\.\ names (pipes, ports, disks), all of
+// which the system spells \\.\ in full.
+bool NomeDeDispositivo(const fs::path& caminho) {
+    std::wstring completo(GetFullPathNameW(caminho.c_str(), 0, nullptr, nullptr), L'\0');
+    if (completo.empty()) return false;
+    completo.resize(GetFullPathNameW(caminho.c_str(), static_cast<DWORD>(completo.size()), completo.data(), nullptr));
+    return completo.compare(0, 4, L"\\\\.\\") == 0;
+}
+
+namespace {
+
+// The final path of an open file, links followed ("\\?\C:\..."), or none.
+fs::path CaminhoFinal(HANDLE arquivo) {
+    std::wstring nome(GetFinalPathNameByHandleW(arquivo, nullptr, 0, VOLUME_NAME_DOS), L'\0');
+    if (nome.empty()) return {};
+    nome.resize(GetFinalPathNameByHandleW(arquivo, nome.data(), static_cast<DWORD>(nome.size()), VOLUME_NAME_DOS));
+    return nome;
+}
+
+// Through a reparse point (a symbolic link), the file it leads to; the
+// system's error when it leads nowhere.
+fs::path SegueLigacao(const fs::path& caminho, DWORD& erro) {
+    erro = ERROR_SUCCESS;
+    const DWORD atributos = GetFileAttributesW(caminho.c_str());
+    if (atributos == INVALID_FILE_ATTRIBUTES || !(atributos & FILE_ATTRIBUTE_REPARSE_POINT)) return caminho;
+    // Opened without FILE_FLAG_OPEN_REPARSE_POINT: the file it leads to.
+    HANDLE arquivo = CreateFileW(caminho.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (arquivo == INVALID_HANDLE_VALUE) {
+        erro = GetLastError();
+        return caminho;
+    }
+    const fs::path nome = CaminhoFinal(arquivo);
+    erro = nome.empty() ? GetLastError() : ERROR_SUCCESS;
+    CloseHandle(arquivo);
+    return nome.empty() ? caminho : nome;
+}
+
+}  // namespace
+
+fs::path Alvo(const fs::path& caminho) {
+    DWORD erro;
+    return SegueLigacao(caminho, erro);
+}
+
+bool ArquivoAtomico::AbreNoLugar(int) {
+    HANDLE h = CreateFileW(caminho_.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           0, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+        Falhou(static_cast<int>(GetLastError()));
+        return false;
+    }
+    const DWORD tipo = GetFileType(h);
+    if (tipo != FILE_TYPE_CHAR && tipo != FILE_TYPE_PIPE) {
+        CloseHandle(h);
+        erro_ = kDisco;
+        return false;
+    }
+    arquivo_ = h;
+    noLugar_ = true;
+    destino_ = caminho_;
+    return true;
+}
+
 bool ArquivoAtomico::Abre() {
     Descarta();
-    const DWORD atributos = GetFileAttributesW(caminho_.c_str());
+    if (NomeDeDispositivo(caminho_)) return AbreNoLugar(-1);
+    // Through a symbolic link the file it leads to is replaced, not the
+    // link; a link that leads nowhere is not replaced either.
+    DWORD erroLigacao;
+    const fs::path destino = SegueLigacao(caminho_, erroLigacao);
+    if (erroLigacao != ERROR_SUCCESS) {
+        Falhou(static_cast<int>(erroLigacao));
+        return false;
+    }
+    const DWORD atributos = GetFileAttributesW(destino.c_str());
     if (atributos != INVALID_FILE_ATTRIBUTES && (atributos & FILE_ATTRIBUTE_DIRECTORY)) {
         Falhou(ERROR_DIRECTORY);
         return false;
@@ -136,7 +218,7 @@ bool ArquivoAtomico::Abre() {
         erro_ = kProtegido;
         return false;
     }
-    destino_ = caminho_;
+    destino_ = destino;
     for (int tentativa = 0; tentativa < 100; ++tentativa) {
         temporario_ = NomeTemporario(destino_);
         HANDLE h = CreateFileW(temporario_.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
@@ -170,6 +252,12 @@ bool ArquivoAtomico::Descarrega() {
 
 bool ArquivoAtomico::Conclui() {
     if (!arquivo_ || !Descarrega()) return false;
+    if (noLugar_) {
+        CloseHandle(arquivo_);
+        arquivo_ = nullptr;
+        noLugar_ = false;
+        return true;
+    }
     const bool duravel = !duravel_ || FlushFileBuffers(arquivo_);
     const DWORD erroDuravel = GetLastError();
     CloseHandle(arquivo_);
@@ -229,6 +317,7 @@ bool ArquivoAtomico::Conclui() {
 
 void ArquivoAtomico::Descarta() {
     pendente_.clear();
+    noLugar_ = false;
     if (arquivo_) CloseHandle(arquivo_);
     arquivo_ = nullptr;
     if (!temporario_.empty()) DeleteFileW(temporario_.c_str());
@@ -259,21 +348,141 @@ bool Protegido(const fs::path& caminho) {
     return (dados.st_mode & 0222) == 0 || (::access(caminho.c_str(), W_OK) != 0 && errno == EACCES);
 }
 
+// A pipe whose reader has gone fails the write (EPIPE) instead of ending
+// the program: SIGPIPE is held back on this thread while it writes, and
+// one it raised is taken away before it is let through again.
+class SemSigpipe {
+public:
+    SemSigpipe() {
+        sigemptyset(&sinal_);
+        sigaddset(&sinal_, SIGPIPE);
+        sigset_t pendentes;
+        sigpending(&pendentes);
+        jaPendente_ = sigismember(&pendentes, SIGPIPE) == 1;
+        pthread_sigmask(SIG_BLOCK, &sinal_, &antes_);
+    }
+    ~SemSigpipe() {
+        sigset_t pendentes;
+        sigpending(&pendentes);
+        const timespec nada{};
+        if (!jaPendente_ && sigismember(&pendentes, SIGPIPE) == 1) sigtimedwait(&sinal_, nullptr, &nada);
+        pthread_sigmask(SIG_SETMASK, &antes_, nullptr);
+    }
+    SemSigpipe(const SemSigpipe&) = delete;
+    SemSigpipe& operator=(const SemSigpipe&) = delete;
+
+private:
+    sigset_t sinal_, antes_;
+    bool jaPendente_ = false;
+};
+
 }  // namespace
+
+fs::path Alvo(const fs::path& caminho) {
+    fs::path atual = caminho;
+    // Link by link, a relative one from its own folder; a loop stays a
+    // link, and opening through it fails.
+    for (int passo = 0; passo < 40; ++passo) {
+        std::error_code erro;
+        if (fs::symlink_status(atual, erro).type() != fs::file_type::symlink) break;
+        const fs::path alvo = fs::read_symlink(atual, erro);
+        if (erro) break;
+        atual = alvo.is_absolute() ? alvo : atual.parent_path() / alvo;
+    }
+    return atual;
+}
+
+namespace {
+
+// The descriptor of this process that `caminho` names through its links
+// (/dev/stdout, /dev/fd/N, /proc/self/fd/N), or -1. Opening such a name
+// anew would start at its beginning, or replace the file behind it (a
+// log appended to would lose what it held): it is written through the
+// descriptor itself instead, where it stands.
+int Descritor(fs::path caminho) {
+    const fs::path propria = "/proc/" + std::to_string(::getpid()) + "/fd";
+    for (int passo = 0; passo < 40; ++passo) {
+        std::error_code erro;
+        const fs::path pasta = fs::canonical(caminho.has_parent_path() ? caminho.parent_path() : ".", erro);
+        const std::string nome = caminho.filename().string();
+        if (!erro && pasta == propria && !nome.empty() && nome.find_first_not_of("0123456789") == std::string::npos)
+            return nome.size() < 9 ? std::stoi(nome) : -1;
+        if (fs::symlink_status(caminho, erro).type() != fs::file_type::symlink) break;
+        const fs::path alvo = fs::read_symlink(caminho, erro);
+        if (erro) break;
+        caminho = alvo.is_absolute() ? alvo : caminho.parent_path() / alvo;
+    }
+    return -1;
+}
+
+}  // namespace
+
+bool NomeDeDispositivo(const fs::path&) { return false; }
+
+bool ArquivoAtomico::AbreNoLugar(int descritor) {
+    if (descritor >= 0) {
+        arquivo_ = ::fcntl(descritor, F_DUPFD_CLOEXEC, 0);
+        if (arquivo_ < 0) {
+            Falhou(errno);
+            return false;
+        }
+        noLugar_ = true;
+        destino_ = caminho_;
+        return true;
+    }
+    struct stat dados;
+    if (::stat(caminho_.c_str(), &dados) != 0) {
+        Falhou(errno);
+        return false;
+    }
+    if (S_ISDIR(dados.st_mode)) {
+        Falhou(EISDIR);
+        return false;
+    }
+    if (!S_ISCHR(dados.st_mode) && !S_ISFIFO(dados.st_mode)) {
+        erro_ = S_ISBLK(dados.st_mode) ? kDisco : S_ISSOCK(dados.st_mode) ? "é um socket, não um arquivo"
+                                                                             : "não é um arquivo comum";
+        return false;
+    }
+    // A pipe nobody reads is an error now, not a wait without end.
+    arquivo_ = ::open(caminho_.c_str(), O_WRONLY | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    if (arquivo_ < 0) {
+        if (errno == ENXIO && S_ISFIFO(dados.st_mode))
+            erro_ = "nenhum programa lê o pipe";
+        else
+            Falhou(errno);
+        return false;
+    }
+    const int estado = ::fcntl(arquivo_, F_GETFL);
+    if (estado != -1) (void)::fcntl(arquivo_, F_SETFL, estado & ~O_NONBLOCK);
+    noLugar_ = true;
+    destino_ = caminho_;
+    return true;
+}
 
 bool ArquivoAtomico::Abre() {
     Descarta();
-    // Through a symbolic link the file it points to is replaced, not the link.
-    fs::path destino = caminho_;
     struct stat antes;
-    if (lstat(caminho_.c_str(), &antes) == 0 && S_ISLNK(antes.st_mode)) {
-        std::error_code erro;
-        const fs::path real = fs::canonical(caminho_, erro);
-        if (!erro) destino = real;
+    const bool existeDestino = ::stat(caminho_.c_str(), &antes) == 0;
+    // A loop of links, a folder that cannot be searched: nothing to write.
+    if (!existeDestino && errno != ENOENT) {
+        Falhou(errno);
+        return false;
     }
-    const bool existeDestino = stat(destino.c_str(), &antes) == 0;
-    if (existeDestino && S_ISDIR(antes.st_mode)) {
-        Falhou(EISDIR);
+    // Every name of a descriptor is a link (/dev/fd/N through its folder).
+    struct stat proprio;
+    const bool ligacao = ::lstat(caminho_.c_str(), &proprio) == 0 && S_ISLNK(proprio.st_mode);
+    const int descritor = ligacao ? Descritor(caminho_) : -1;
+    if (existeDestino && (!S_ISREG(antes.st_mode) || descritor >= 0)) return AbreNoLugar(descritor);
+    // Through a symbolic link the file it leads to is replaced, not the
+    // link, and the temporary file goes beside it. A name the links do
+    // not reach (another process's descriptor in /proc, of a file since
+    // deleted) has no file to put in place.
+    const fs::path destino = Alvo(caminho_);
+    struct stat alvo;
+    if (existeDestino &&
+        (::stat(destino.c_str(), &alvo) != 0 || alvo.st_dev != antes.st_dev || alvo.st_ino != antes.st_ino)) {
+        erro_ = "o caminho não leva a um arquivo com nome";
         return false;
     }
     if (existeDestino && Protegido(destino)) {
@@ -299,6 +508,8 @@ bool ArquivoAtomico::Abre() {
 }
 
 bool ArquivoAtomico::Descarrega() {
+    std::optional<SemSigpipe> semSigpipe;
+    if (noLugar_) semSigpipe.emplace();
     std::size_t feito = 0;
     while (feito < pendente_.size()) {
         const ssize_t n = ::write(arquivo_, pendente_.data() + feito, pendente_.size() - feito);
@@ -316,6 +527,12 @@ bool ArquivoAtomico::Descarrega() {
 
 bool ArquivoAtomico::Conclui() {
     if (arquivo_ < 0 || !Descarrega()) return false;
+    if (noLugar_) {
+        ::close(arquivo_);
+        arquivo_ = -1;
+        noLugar_ = false;
+        return true;
+    }
     if (duravel_ && ::fsync(arquivo_) != 0) {
         Falhou(errno);
         Descarta();
@@ -344,6 +561,7 @@ bool ArquivoAtomico::Conclui() {
 
 void ArquivoAtomico::Descarta() {
     pendente_.clear();
+    noLugar_ = false;
     if (arquivo_ >= 0) ::close(arquivo_);
     arquivo_ = -1;
     if (!temporario_.empty()) ::unlink(temporario_.c_str());

@@ -2,6 +2,12 @@
 // once it is complete: whoever reads the final name sees the previous
 // file, byte for byte, or the whole new one, never a part, and nothing is
 // left beside it. Used for LeitM.txt and for the simulated printer's state.
+//
+// Only a regular file (or none) is ever replaced. Through a symbolic link
+// the file it leads to is replaced and the link stays. A device or a pipe
+// (/dev/null, /dev/stdout, NUL, CON) has nothing to replace: it takes the
+// whole content where it stands once it is complete, and nothing of a
+// write given up. Anything else (a folder, a socket, a disk) is refused.
 #pragma once
 
 #include <filesystem>
@@ -19,9 +25,10 @@ public:
     ArquivoAtomico(const ArquivoAtomico&) = delete;
     ArquivoAtomico& operator=(const ArquivoAtomico&) = delete;
 
-    // Creates the temporary file beside the final one; false when it
-    // cannot be created, the final name is a folder, or the final file is
-    // read-only (its owner's protection is honoured, by root too).
+    // Creates the temporary file beside the final one (or opens the device
+    // or pipe); false when it cannot be created, the final name is neither
+    // a regular file nor a device or pipe, or the final file is read-only
+    // (its owner's protection is honoured, by root too).
     bool Abre();
     bool Escreve(const std::string& bytes);
     // Writes out what is pending and puts the file in place of the final
@@ -34,11 +41,13 @@ public:
     const std::string& Erro() const { return erro_; }
 
 private:
+    bool AbreNoLugar(int descritor);  // POSIX: one of this process's, or -1
     bool Descarrega();
     void Falhou(int codigo);
 
     std::filesystem::path caminho_, destino_, temporario_;
     bool duravel_;
+    bool noLugar_ = false;  // a device or a pipe, written where it stands
     std::string pendente_, erro_;
 #if defined(_WIN32)
     void* arquivo_ = nullptr;
@@ -46,6 +55,14 @@ private:
     int arquivo_ = -1;
 #endif
 };
+
+// The name a write to `caminho` replaces: through symbolic links, the
+// name they lead to (which may not exist yet); `caminho` itself otherwise.
+std::filesystem::path Alvo(const std::filesystem::path& caminho);
+
+// A name Windows takes as a device (NUL, CON, COM1, \\.\ names), which
+// must not be opened only to look at it; none elsewhere.
+bool NomeDeDispositivo(const std::filesystem::path& caminho);
 
 // The whole of `bytes` as the new content of `caminho`, as above.
 bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes, bool duravel = true);

@@ -343,8 +343,16 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
         leitura.erroArquivo = saida.Erro();
     };
     if (!saida.Abre()) return falha();
+    std::uint64_t bytes = 0;
     for (;;) {
-        if (!saida.Escreve(DadosBloco(leitura.ultima.troca.resposta) + "\r\n")) return falha();
+        const std::string linha = DadosBloco(leitura.ultima.troca.resposta) + "\r\n";
+        bytes += linha.size();
+        leitura.motivo = ForaDoLimite(ao.limite, leitura.blocos + 1, bytes);
+        if (!leitura.motivo.empty()) {
+            leitura.gravacao = Gravacao::Interrompida;
+            return;
+        }
+        if (!saida.Escreve(linha)) return falha();
         ++leitura.blocos;
         if (leitura.ultima.status == "]") break;
         if (ao.interromper && ao.interromper()) {
@@ -368,6 +376,13 @@ void Grava(LeituraMemoria& leitura, const std::string& arquivo, const AoLer& ao)
 
 LeituraMemoria LeMemoria(const Comando& comando, const std::string& arquivo, const AoLer& ao) {
     LeituraMemoria leitura;
+    if (!arquivo.empty()) {
+        const std::string protegido = ArquivoProtegido(arquivo);
+        if (!protegido.empty()) {
+            leitura.motivo = "leva a um arquivo do driver ou da impressora simulada (" + protegido + ")";
+            return leitura;
+        }
+    }
     Abre(Porta);
     leitura.comando = leitura.ultima = Envia(Porta, comando);
     if (arquivo.empty()) {

@@ -8,6 +8,7 @@
 // sequence calls a hook at that point; a hook left empty does nothing.
 #pragma once
 
+#include "destino.h"
 #include "driver.h"
 #include "link.h"
 
@@ -209,7 +210,9 @@ std::string DadosBloco(const std::string& resposta);
 // file: Abre, the command, then, when it was delivered, one line per block
 // (CR LF) while ".++" is answered, Fecha. The file takes the place of the
 // previous one only when the printer ends the reading with "]"; anything
-// else leaves the previous file as it was and no temporary file.
+// else leaves the previous file as it was and no temporary file. A file
+// that leads to the driver's or the simulated printer's (ArquivoProtegido)
+// is not written, and nothing is sent.
 enum class Gravacao {
     Gravada,        // ended with "]"
     Interrompida,   // an answer that was neither "+" nor "]", or none
@@ -221,6 +224,7 @@ struct AoLer {
     std::function<void(Gravacao)> aoGravar;     // before the port is closed
     // Asked before each ".++": true ends the reading there, as Interrompida.
     std::function<bool()> interromper;
+    LimiteLeitura limite;  // past it the reading ends, as Interrompida
 };
 struct LeituraMemoria {
     Desfecho comando;                  // the reading command
@@ -229,6 +233,9 @@ struct LeituraMemoria {
     std::optional<Gravacao> gravacao;  // none: printed, or the command was not delivered
     std::string erroArquivo;           // the system's reason, for FalhaNoArquivo
     bool interrompida = false;         // ended by `interromper`, not by the printer
+    // Why the program would not write the file, so sent nothing (no
+    // gravacao), or stopped the reading past `limite` (Interrompida); UTF-8.
+    std::string motivo;
 };
 // `arquivo` empty: printed.
 LeituraMemoria LeMemoria(const Comando& comando, const std::string& arquivo, const AoLer& ao = {});

@@ -214,6 +214,14 @@ bool SobrescreveNoLugar(const fs::path& caminho, const std::string& bytes) {
     std::FILE* arquivo = std::fopen(caminho.c_str(), "r+b");
 #endif
     if (!arquivo) return Grava(caminho, bytes, std::ios::trunc);
+    // A file of another size (damaged) would keep a tail: written anew.
+    const bool outroTamanho = std::fseek(arquivo, 0, SEEK_END) != 0 ||
+                              std::ftell(arquivo) != static_cast<long>(bytes.size()) ||
+                              std::fseek(arquivo, 0, SEEK_SET) != 0;
+    if (outroTamanho) {
+        std::fclose(arquivo);
+        return Grava(caminho, bytes, std::ios::trunc);
+    }
     const bool escrito = std::fwrite(bytes.data(), 1, bytes.size(), arquivo) == bytes.size();
     return std::fclose(arquivo) == 0 && escrito;
 }

@@ -25,7 +25,7 @@ bool GravaSimples(const std::filesystem::path& caminho, const std::string& bytes
 
 // Writes `bytes` over the start of the file, creating it if needed, without
 // cutting it first: a file of one fixed size rewritten in place this way
-// costs no flush to the disk.
+// costs no flush to the disk. A file of another size is written anew.
 bool SobrescreveNoLugar(const std::filesystem::path& caminho, const std::string& bytes);
 
 // Appends to the end of the file, creating it if needed.

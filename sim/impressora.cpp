@@ -482,8 +482,16 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
     // Everything but the records, which only ever grow, to put back.
     Estado& estado = gravado.estado;
     // A reading to the file may have gone on in another process since.
-    if (estado.leitura.tipo != 0)
-        estado.leitura.proximo = std::max(estado.leitura.proximo, PosicaoGuardada(pasta, estado.leitura));
+    // Without a position that names it (missing, damaged, another
+    // reading's) no one can tell which block comes next: the reading is
+    // over, rather than handing out some block again and again.
+    if (estado.leitura.tipo != 0) {
+        const int guardada = PosicaoGuardada(pasta, estado.leitura);
+        if (guardada < 0)
+            estado.leitura = LeituraEmCurso{};
+        else
+            estado.leitura.proximo = std::max(estado.leitura.proximo, guardada);
+    }
     const std::size_t reducoesAntes = estado.reducoes.size();
     std::vector<Reducao> reducoes = std::move(estado.reducoes);
     const Estado antes = estado;

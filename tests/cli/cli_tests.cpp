@@ -347,9 +347,18 @@ TEST_F(Cli, FileAndOutputFailures) {
 }
 
 // Refused with a message in the program's words and exit 64, nothing sent
-// (no answer file): each kind of mistake, the parser's own among them; and
-// the library's absence told apart with exit 3.
+// (no answer file): each kind of mistake, the parser's own among them, a
+// file that leads to the driver's or the simulated printer's by another
+// name; and the library's absence told apart with exit 3.
 TEST_F(Cli, BadInputAndNoLibrary) {
+    fs::create_directory("impressora");
+    GravaArquivo("impressora/ZubSim-memoria.txt", "memoria");
+    fs::create_hard_link("impressora/ZubSim-memoria.txt", "copia.txt");
+    PoeAmbiente("ZUBSIM_DIR", (pasta.Caminho() / "impressora").string().c_str());
+#if !defined(_WIN32)
+    fs::create_symlink("impressora/ZubSim-memoria.txt", "lmem");
+    fs::create_symlink(kArquivoResposta, "lresp");
+#endif
     const struct {
         std::string argumentos, mensagem;
     } casos[] = {
@@ -377,6 +386,12 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"memoria --arquivo RespZub.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"memoria --arquivo sub/ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"memoria --arquivo respzub.TXT.trava", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
+        {"memoria --arquivo copia.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: "
+                                        "\"copia.txt\" (leva a ZubSim-memoria.txt)"},
+#if !defined(_WIN32)
+        {"memoria --arquivo lmem", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lmem\" (leva"},
+        {"memoria --arquivo lresp", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lresp\" (leva"},
+#endif
         {std::string("reducao-z <") + kSemTerminal, "reducao-z sem terminal para confirmar: use --confirma"},
     };
     for (const auto& caso : casos) {

@@ -5,6 +5,7 @@
 // names.
 #include "ambiente.h"
 #include "arquivo_resposta.h"
+#include "destino.h"
 #include "entrada.h"
 #include "fake_driver.h"
 #include "link.h"
@@ -14,12 +15,19 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <functional>
-
 #include <thread>
 
 #if defined(_WIN32)
 #include <windows.h>
+#else
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
+#include <unistd.h>
 #endif
 
 namespace tavorin {
@@ -123,6 +131,143 @@ TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
     EXPECT_FALSE(leitura.erroArquivo.empty());
     EXPECT_TRUE(fs::is_directory("saida.txt"));
     EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(2), ChTXRX(2, 100, ".1500011000#"), ChFecha(2)}));
+}
+
+// A reading of one block, "A", to `arquivo`.
+LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo, const AoLer& ao = {}) {
+    driver.Limpa();
+    driver.Enfileira(".1500011000#", Bloco("A"));
+    driver.Enfileira(".++", Linha(']'));
+    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo, ao);
+}
+
+// Only a regular file is replaced. A device or a pipe takes the whole
+// reading where it stands; a pipe with no reader, or whose reader left, is
+// an error, not a wait or the end of the program; a socket is refused.
+// Through links the file they lead to is replaced, with its permissions,
+// even one that does not exist yet, and the links stay.
+TEST_F(Ops, OnlyARegularFileIsReplaced) {
+#if defined(_WIN32)
+    EXPECT_EQ(LeUmBloco(driver, "NUL").gravacao, Gravacao::Gravada);
+    EXPECT_EQ(LeUmBloco(driver, "nul").gravacao, Gravacao::Gravada);
+    EXPECT_EQ(Nomes(), std::vector<std::string>{});
+#else
+    const auto tipo = [](const char* nome) { return fs::symlink_status(nome).type(); };
+    ASSERT_EQ(mkfifo("tubo", 0600), 0);
+    const int leitor = open("tubo", O_RDONLY | O_NONBLOCK);
+    EXPECT_EQ(LeUmBloco(driver, "tubo").gravacao, Gravacao::Gravada);
+    char lido[16];
+    EXPECT_EQ(std::string(lido, static_cast<std::size_t>(std::max<ssize_t>(0, read(leitor, lido, sizeof lido)))),
+              "A\r\n");
+    AoLer saiNoMeio;
+    saiNoMeio.aposBloco = [leitor](int, const Desfecho&) { close(leitor); };
+    EXPECT_EQ(LeUmBloco(driver, "tubo", saiNoMeio).gravacao, Gravacao::FalhaNoArquivo);
+    const LeituraMemoria semLeitor = LeUmBloco(driver, "tubo");
+    EXPECT_EQ(semLeitor.gravacao, Gravacao::FalhaNoArquivo);
+    EXPECT_NE(semLeitor.erroArquivo.find("pipe"), std::string::npos) << semLeitor.erroArquivo;
+    EXPECT_EQ(tipo("tubo"), fs::file_type::fifo);
+
+    sockaddr_un endereco{};
+    endereco.sun_family = AF_UNIX;
+    std::strcpy(endereco.sun_path, "tomada");
+    const int tomada = socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(bind(tomada, reinterpret_cast<const sockaddr*>(&endereco), sizeof endereco), 0);
+    const LeituraMemoria socket = LeUmBloco(driver, "tomada");
+    close(tomada);
+    EXPECT_EQ(socket.gravacao, Gravacao::FalhaNoArquivo);
+    EXPECT_NE(socket.erroArquivo.find("socket"), std::string::npos) << socket.erroArquivo;
+    EXPECT_EQ(tipo("tomada"), fs::file_type::socket);
+
+    // As root, where device files can be made: the null device and the
+    // full one (no room), each still a device afterwards.
+    if (mknod("nulo", S_IFCHR | 0666, makedev(1, 3)) == 0 && mknod("cheio", S_IFCHR | 0666, makedev(1, 7)) == 0 &&
+        close(open("nulo", O_WRONLY | O_CLOEXEC)) == 0) {
+        EXPECT_EQ(LeUmBloco(driver, "nulo").gravacao, Gravacao::Gravada);
+        EXPECT_EQ(LeUmBloco(driver, "cheio").gravacao, Gravacao::FalhaNoArquivo);
+        EXPECT_EQ(tipo("nulo"), fs::file_type::character);
+        EXPECT_EQ(tipo("cheio"), fs::file_type::character);
+    }
+
+    GravaArquivo("real.txt", "velho");
+    fs::permissions("real.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    fs::create_directory("sub");
+    fs::create_symlink("../real.txt", "sub/ligacao");
+    fs::create_symlink("sub/ligacao", "ligacao");
+    fs::create_symlink("nova.txt", "solta");
+    EXPECT_EQ(LeUmBloco(driver, "ligacao").gravacao, Gravacao::Gravada);
+    EXPECT_EQ(LeUmBloco(driver, "solta").gravacao, Gravacao::Gravada);
+    EXPECT_EQ(LeArquivo("real.txt") + LeArquivo("nova.txt"), "A\r\nA\r\n");
+    EXPECT_EQ(fs::status("real.txt").permissions(),
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+    for (const char* ligacao : {"ligacao", "sub/ligacao", "solta"}) EXPECT_EQ(tipo(ligacao), fs::file_type::symlink);
+#endif
+}
+
+// The driver's answer file and lock, and the simulated printer's files in
+// the working folder or its own, are never written over, whatever name
+// leads to them: nothing is sent, and the reason names the file.
+TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
+    fs::create_directory("impressora");
+    PoeAmbiente("ZUBSIM_DIR", (pasta.Caminho() / "impressora").string().c_str());
+    GravaArquivo("impressora/ZubSim-memoria.txt", "memoria");
+    GravaArquivo(kArquivoResposta, "resposta");
+    fs::create_hard_link("impressora/ZubSim-memoria.txt", "copia.txt");
+    std::vector<std::pair<std::string, std::string>> casos = {
+        {"copia.txt", "ZubSim-memoria.txt"},
+        {"impressora/../respzub.TXT", "respzub.TXT"},
+        {"RespZub.txt.trava", "RespZub.txt.trava"},
+    };
+#if !defined(_WIN32)
+    fs::create_symlink("impressora/ZubSim-memoria.txt", "memoria.txt");
+    fs::create_symlink(kArquivoResposta, "resposta.txt");
+    fs::create_symlink("impressora/ZubSim-novo.txt", "novo.txt");
+    casos.insert(casos.end(), {{"memoria.txt", "ZubSim-memoria.txt"},
+                               {"resposta.txt", "RespZub.txt"},
+                               {"novo.txt", "ZubSim-novo.txt"}});
+#endif
+    for (const auto& [arquivo, protegido] : casos) {
+        EXPECT_EQ(ArquivoProtegido(arquivo), protegido) << arquivo;
+        const LeituraMemoria leitura = LeUmBloco(driver, arquivo);
+        EXPECT_FALSE(leitura.gravacao) << arquivo;
+        EXPECT_NE(leitura.motivo.find("(" + protegido + ")"), std::string::npos) << leitura.motivo;
+        EXPECT_EQ(driver.chamadas, Chamadas{}) << arquivo;
+    }
+    EXPECT_EQ(LeArquivo("impressora/ZubSim-memoria.txt") + LeArquivo(kArquivoResposta), "memoriaresposta");
+    EXPECT_FALSE(fs::exists("impressora/ZubSim-novo.txt"));
+    EXPECT_EQ(ArquivoProtegido("LeitM.txt"), "");
+    PoeAmbiente("ZUBSIM_DIR", nullptr);
+}
+
+// A reading that does not end stops past its bound, as Interrompida,
+// previous file kept, with the reason; one that ends within it is kept.
+TEST_F(Ops, AReadingStopsPastWhatAFiscalMemoryHolds) {
+    const struct {
+        LimiteLeitura limite;
+        int blocosAteOFim;  // blocks before "]"; -1: never
+        int blocos;
+        const char* motivo;
+    } casos[] = {
+        {{5, kMaximoBytes}, -1, 5, "passou de 5 blocos sem terminar"},
+        {{5, kMaximoBytes}, 5, 5, ""},
+        {{kMaximoBlocos, 2500}, -1, 2, "passou de 2.500 bytes sem terminar"},
+    };
+    for (const auto& caso : casos) {
+        GravaArquivo("saida.txt", "velho");
+        driver.Limpa();
+        int enviados = 0;
+        driver.porComando = [&](int16_t, const std::string&) {
+            return Atendimento{++enviados == caso.blocosAteOFim + 1 ? Linha(']') : Bloco(std::string(1000, 'x'))};
+        };
+        AoLer ao;
+        ao.limite = caso.limite;
+        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
+        EXPECT_EQ(leitura.gravacao, *caso.motivo ? Gravacao::Interrompida : Gravacao::Gravada);
+        EXPECT_EQ(leitura.blocos, caso.blocos);
+        EXPECT_EQ(leitura.motivo.rfind(caso.motivo, 0), 0u) << leitura.motivo;
+        EXPECT_EQ(LeArquivo("saida.txt").size(), *caso.motivo ? 5u : 5 * 1002u);
+        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
+        EXPECT_EQ(driver.chamadas.back(), ChFecha(2));
+    }
 }
 
 #if defined(_WIN32)

@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <functional>
 #include <set>
 #include <sstream>
 #include <thread>
@@ -426,6 +427,17 @@ TEST_F(Simulador, ReadingSharedByProcesses) {
     while (Campo(resposta_, 2, 1) == "+") Envia(".++");
     EXPECT_EQ(Campo(resposta_, 1, 6), "@]++  ");
     EXPECT_EQ(outro(".++"), "@-23");
+    // Without a position that names the reading no one knows the next
+    // block: over for every process, not block 0002 over and over.
+    const fs::path posicao = ambiente.diretorio / "ZubSim-leitura.txt";
+    for (const auto& estraga : std::vector<std::function<void()>>{
+             [&] { GravaArquivo(posicao, LeArquivo(posicao) + "x"); }, [&] { fs::remove(posicao); },
+             [&] { GravaArquivo(posicao, std::string(80, 'x')); }}) {
+        Roteiro({{".1500019999#", "+ 3=0001"}, {".++", "+ 3=0002"}, {".++", "+ 3=0003"}});
+        estraga();
+        EXPECT_EQ(outro(".++"), "@-23");
+        Roteiro({{".++", "-23"}});
+    }
 }
 
 // Two processes sending Leitura X at once, on disk and on tmpfs: every

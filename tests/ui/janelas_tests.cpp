@@ -33,7 +33,9 @@ struct Caso {
 };
 
 struct Leitura {
-    char modo;  // 'R' by reduction, 'D' by date, 'P' by reduction with a folder named LeitM.txt
+    // 'R' by reduction, 'D' by date, 'P' by reduction with a folder named
+    // LeitM.txt, 'L' by date with LeitM.txt a link to the driver's answer file
+    char modo;
     std::vector<Atendimento> respostas;  // to the reading command, then to each ".++"
     QByteArray arquivo;                  // LeitM.txt afterwards
     QString texto3;
@@ -294,15 +296,21 @@ private slots:
                                                                              anterior, interrompida + "sem resposta da impressora"};
         QTest::newRow("LeitM.txt cannot be created") << Leitura{'P', {{Bloco("A")}, {fim}}, "(folder)",
                                                                 "Não foi possível gravar o arquivo LeitM.txt"};
+#if !defined(_WIN32)
+        QTest::newRow("LeitM.txt leads to the answer file: nothing sent") << Leitura{'L', {}, anterior,
+            QStringLiteral("Não foi possível gravar o arquivo LeitM.txt: leva a um arquivo do driver ou da impressora "
+                           "simulada (RespZub.txt)")};
+#endif
     }
     void readingToFile() {
         QFETCH(Leitura, caso);
         if (caso.modo == 'P') QDir().mkdir(QStringLiteral("LeitM.txt"));
-        else GravaArquivo("LeitM.txt", "anterior\r\n");
-        if (caso.modo == 'D') Clica(principal, "Pordata");
+        else GravaArquivo(caso.modo == 'L' ? kArquivoResposta : "LeitM.txt", "anterior\r\n");
+        if (caso.modo == 'L') QFile::link(QStringLiteral("RespZub.txt"), QStringLiteral("LeitM.txt"));
+        if (caso.modo == 'D' || caso.modo == 'L') Clica(principal, "Pordata");
         Clica(principal, "NoArq");
         const std::string comando = caso.modo == 'D' ? ".16010100301210#" : ".1500011000#";
-        const std::size_t blocos = caso.modo == 'P' ? 1 : caso.respostas.size();
+        const std::size_t blocos = caso.modo == 'P' || caso.respostas.empty() ? 1 : caso.respostas.size();
         for (std::size_t i = 0; i < caso.respostas.size(); ++i)
             driver->Enfileira(i ? ".++" : comando, caso.respostas[i]);
         Observa(principal, "Text3 Ini Fim");
@@ -310,7 +318,7 @@ private slots:
         Chamadas chamadas = {ChAbre(2), ChTXRX(2, 100, comando)};
         chamadas.insert(chamadas.end(), blocos - 1, ChTXRX(2, 100, ".++"));
         chamadas.push_back(ChFecha(2));
-        Confere(chamadas);
+        Confere(caso.modo == 'L' ? Chamadas{} : chamadas);
         QCOMPARE(Textos(principal, "Text3"), caso.texto3);
         const bool pasta = QFileInfo(QStringLiteral("LeitM.txt")).isDir();
         QCOMPARE(pasta ? "(folder)" : QByteArray::fromStdString(LeArquivo("LeitM.txt")), caso.arquivo);
@@ -318,11 +326,11 @@ private slots:
         QCOMPARE(QDir().entryList({"*LeitM*"}, QDir::AllEntries | QDir::Hidden), QStringList{"LeitM.txt"});
         // By date the boxes hold six digits while the reading command
         // blocks, and read as dates again from then on.
-        const QString caixas = caso.modo == 'D' ? "|01/01/00|30/12/10" : "|0001|1000";
+        const QString caixas = caso.modo == 'D' || caso.modo == 'L' ? "|01/01/00|30/12/10" : "|0001|1000";
         QStringList esperado = {caso.modo == 'D' ? "Leitura por Data em Arquivo ...|010100|301210"
                                                  : "Leitura por Redução em Arquivo ...|0001|1000"};
         for (std::size_t i = 0; i + 1 < blocos; ++i) esperado << DoDriver(*caso.respostas[i].linha) + caixas;
-        QCOMPARE(vistos, esperado);
+        QCOMPARE(vistos, caso.modo == 'L' ? QStringList{} : esperado);
         QCOMPARE('|' + Textos(principal, "Ini Fim"), caixas);
     }
 

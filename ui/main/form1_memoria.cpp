@@ -102,15 +102,26 @@ void Form1::LMF_Click() {
     const auto leitura = sala.Executa(this, [comando, arquivo, ao] { return LeMemoria(comando, arquivo, ao); });
     lendoArquivo_ = false;
     Esc->setEnabled(false);
-    if (leitura && leitura->interrompida) {
+    if (leitura && !leitura->gravacao && !leitura->motivo.empty()) {
+        // A file the program will not write over: nothing was sent, and
+        // the dates read as dates again.
+        if (porData) {
+            Reescreve(Ini, NormalizaData(Ini->text()));
+            Reescreve(Fim, NormalizaData(Fim->text()));
+        }
+        Text3->setText(QStringLiteral("Não foi possível gravar o arquivo %1: %2")
+                           .arg(QLatin1String(kArquivoLeitura), QString::fromStdString(leitura->motivo)));
+    } else if (leitura && leitura->interrompida) {
         Text3->setText(QStringLiteral("Leitura interrompida: %1 não foi alterado").arg(QLatin1String(kArquivoLeitura)));
     } else if (leitura && leitura->gravacao == Gravacao::Interrompida) {
-        // Cut short by the printer or the driver: the previous file stays,
-        // and the operator is told so, with what ended it (an answer line
-        // with "+" is no success when the driver failed).
+        // Cut short by the printer or the driver, or past what a fiscal
+        // memory holds: the previous file stays, and the operator is told
+        // so, with what ended it (an answer line with "+" is no success
+        // when the driver failed).
         const Desfecho& ultima = leitura->ultima;
-        const QString motivo = ultima.classe == Classe::SemResposta ? QStringLiteral("sem resposta da impressora")
-                                                                    : TextoDoResultado(ultima);
+        const QString motivo = !leitura->motivo.empty()                ? QString::fromStdString(leitura->motivo)
+                               : ultima.classe == Classe::SemResposta ? QStringLiteral("sem resposta da impressora")
+                                                                      : TextoDoResultado(ultima);
         Text3->setText(QStringLiteral("Leitura interrompida, %1 não foi substituído: %2")
                            .arg(QLatin1String(kArquivoLeitura), motivo));
         Text3->Repinta();
