@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -97,6 +98,34 @@ inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::No
 }
 inline void Responde(const QString& botao) {
     Responde([=](QWidget* pergunta) { pergunta->findChild<QPushButton*>(botao)->click(); });
+}
+
+// Once the command that `trinco` holds (the fake driver's or the simulated
+// printer's latch) has arrived, runs `acao` in whatever event loop is
+// waiting for it (a window's wait for the command), then lets the command
+// go, also when `acao` fails. Withdrawn like an answer when it never comes.
+template <typename Trinco>
+void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
+    auto* espera = new QTimer(qApp);
+    espera->setObjectName(QStringLiteral("responde"));
+    QObject::connect(espera, &QTimer::timeout, [espera, &trinco, acao] {
+        if (!trinco.Chegou()) return;
+        espera->stop();
+        espera->deleteLater();
+        struct Solta {
+            Trinco& trinco;
+            ~Solta() { trinco.Solta(); }
+        } solta{trinco};
+        acao();
+    });
+    espera->start(10);
+}
+
+// The window's caption while it waits for the printer, once it counts the
+// seconds (Sala counts from the command's start, a second at a time).
+inline bool ContaSegundos(const QWidget* janela, const QString& espera) {
+    const QRegularExpression titulo("^TAVORIN - " + QRegularExpression::escape(espera) + ": [1-9][0-9]* s$");
+    return titulo.match(janela->windowTitle()).hasMatch();
 }
 
 // Lets Qt delete the windows closed from their title bars.
