@@ -262,7 +262,8 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
     {
         SeguraNoSimulador segura(pasta.Caminho(), ".++");
         const std::string programa = PastaDoPrograma() + kPrograma;
-        FILE* filho = popen(("\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $!; wait $!; echo $?").c_str(), "r");
+        const std::string linha = "\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $!; wait $!; echo $?";
+        FILE* filho = popen(linha.c_str(), "r");
         ASSERT_TRUE(filho);
         char pid[32] = "", rc[32] = "";
         ASSERT_TRUE(std::fgets(pid, sizeof pid, filho));
