@@ -170,6 +170,8 @@ private slots:
         if (resposta.isEmpty()) Responde([&](QWidget*) { segura.Solta(); });
         const auto pede = [&] {
             AoChegar(segura, [this, fechar] {
+                // Esc is a shortcut of the active window.
+                QVERIFY(fechar || EsperaAtiva(principal));
                 fechar ? static_cast<void>(principal->close()) : QTest::keyClick(principal, Qt::Key_Escape);
             });
             Clica(principal, "LMF");

@@ -32,8 +32,16 @@ constexpr int kEsperaJanela = 60000;
 
 // Exposed as well as active: until its first expose a window paints
 // nothing, not even what the program repaints at once before a command.
+// Activation is asked for again while waiting: under wine, on a busy
+// machine, a window shown just after others were closed has been seen to
+// stay inactive (its activation lost) until the wait ran out.
 inline bool EsperaAtiva(QWidget* janela) {
-    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) && QTest::qWaitForWindowActive(janela, kEsperaJanela);
+    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) && QTest::qWaitFor([janela] {
+               if (janela->isActiveWindow() && janela->window()->windowHandle()->isActive()) return true;
+               janela->activateWindow();
+               QApplication::setActiveWindow(janela->window());
+               return false;
+           }, kEsperaJanela);
 }
 
 // Shown, exposed and active, so focus changes send their events and
