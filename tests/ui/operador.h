@@ -30,18 +30,23 @@ using Chamadas = std::vector<Chamada>;
 // default.
 constexpr int kEsperaJanela = 60000;
 
+// Whether the window is the active one, which takes the keys and its
+// shortcuts; when not, its activation is asked for again: on a busy
+// machine a window shown just after others were closed has been seen to
+// stay inactive, its activation lost, and a question shown has taken keys
+// before its activation came.
+inline bool Ativa(QWidget* janela) {
+    if (janela->isActiveWindow() && janela->window()->windowHandle()->isActive()) return true;
+    janela->activateWindow();
+    QApplication::setActiveWindow(janela->window());
+    return false;
+}
+
 // Exposed as well as active: until its first expose a window paints
 // nothing, not even what the program repaints at once before a command.
-// Activation is asked for again while waiting: under wine, on a busy
-// machine, a window shown just after others were closed has been seen to
-// stay inactive (its activation lost) until the wait ran out.
 inline bool EsperaAtiva(QWidget* janela) {
-    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) && QTest::qWaitFor([janela] {
-               if (janela->isActiveWindow() && janela->window()->windowHandle()->isActive()) return true;
-               janela->activateWindow();
-               QApplication::setActiveWindow(janela->window());
-               return false;
-           }, kEsperaJanela);
+    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) &&
+           QTest::qWaitFor([janela] { return Ativa(janela); }, kEsperaJanela);
 }
 
 // Shown, exposed and active, so focus changes send their events and
@@ -82,13 +87,14 @@ inline QString Textos(const QWidget* janela, const QString& nomes) {
     return textos.join(QLatin1Char('|'));
 }
 
-// Answers the next question the program asks, once it is on the screen.
+// Answers the next question the program asks, once it is on the screen
+// and active.
 inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
     auto* espera = new QTimer(qApp);
     espera->setObjectName(QStringLiteral("responde"));
     QObject::connect(espera, &QTimer::timeout, [=] {
         QWidget* pergunta = QApplication::activeModalWidget();
-        if (!pergunta || !pergunta->isVisible()) return;
+        if (!pergunta || !pergunta->isVisible() || !Ativa(pergunta)) return;
         espera->stop();
         espera->deleteLater();
         acao(pergunta);
