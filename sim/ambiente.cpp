@@ -77,6 +77,7 @@ Ambiente LeAmbiente() {
     ambiente.baud = !baud.empty() && baud.size() <= 9 && SaoDigitos(baud, 0, baud.size()) ? std::stol(baud) : 0;
 
     ambiente.linhasPorSegundo = Velocidade(VariavelDeAmbiente("ZUBSIM_LINHAS_POR_SEGUNDO"));
+    ambiente.segura = VariavelDeAmbiente("ZUBSIM_SEGURA");
 
     std::error_code erro;
     std::string pasta = VariavelDeAmbiente("ZUBSIM_DIR");

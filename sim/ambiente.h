@@ -16,6 +16,7 @@ struct Ambiente {
     std::filesystem::path diretorio;  // state and paper roll
     long baud = 0;                  // 0: no wire timing
     double linhasPorSegundo = 0;    // printing speed; 0: prints at once
+    std::string segura;             // a command a test holds (ZUBSIM_SEGURA); empty: none
     // A printer with either timing waits its wait limit in seconds.
     bool Cronometrada() const { return baud > 0 || linhasPorSegundo > 0; }
 };

@@ -9,6 +9,7 @@
 
 #include "ambiente.h"
 #include "arquivo.h"
+#include "arquivo_atomico.h"
 #include "calendario.h"
 #include "impressora.h"
 #include "zubsim.h"
@@ -53,6 +54,22 @@ int16_t SemResposta(int16_t espera) {
     return GravaSimples(tavorin::kArquivoResposta, "\r\n") ? kSemResposta : kFalhaResposta;
 }
 
+// A test's latch, so that it acts while a command runs without guessing
+// how long that takes: the command named by ZUBSIM_SEGURA, arriving while
+// the pause file is in the printer's folder, says so in the arrival file
+// and waits until the pause file is gone (at most ten minutes, should the
+// test have died holding it). Then it is carried out as ever.
+void SeguraSePedido(const std::string& comando) {
+    if (ambiente.segura.empty() || comando != ambiente.segura) return;
+    std::error_code erro;
+    const std::filesystem::path pausa = ambiente.diretorio / "ZubSim-segura";
+    if (!std::filesystem::exists(pausa, erro)) return;
+    comum::GravaAtomico(ambiente.diretorio / "ZubSim-chegou", comando + "\n", false);
+    const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+    while (std::filesystem::exists(pausa, erro) && std::chrono::steady_clock::now() < limite)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
 }  // namespace
 
 extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA Abre(int16_t porta) {
@@ -93,13 +110,14 @@ extern "C" ZUBSIM_EXPORTA int16_t ZUBSIM_CHAMADA TXRX(int16_t porta, int16_t esp
     try {
         std::lock_guard<std::mutex> guarda(trava);
         if (!Existe(porta) || !abertas[porta]) return kPortaFechada;
+        std::string texto = comando ? comando : "";
+        SeguraSePedido(texto);
         if (ambiente.portaImpressora != porta || ambiente.muda) return SemResposta(espera);
 
         // The answer file is made ready before the printer does anything:
         // a command whose answer could not be delivered is not carried out.
         ArquivoDeResposta arquivo(tavorin::kArquivoResposta);
         if (!arquivo.Pronto()) return kFalhaResposta;
-        std::string texto = comando ? comando : "";
         std::chrono::microseconds tempo{0};
         bool perdida = false;
         std::size_t linhas = 0;

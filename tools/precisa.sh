@@ -43,3 +43,36 @@ inicia_xvfb() {
     export DISPLAY=:$(head -1 "$numero")
     rm -f "$numero"
 }
+
+# A part of a check that did not run here: said plainly, and noted in the
+# file TAVORIN_FALTOU names (tools/test gives each stage one, and its table
+# then reads INCOMPLETE with what was left out). A tool that left out
+# anything ends with exit status 3 (`sai_incompleto`), never 0.
+#   deixa_de_fora WHAT
+incompleto=0
+deixa_de_fora() {
+    echo "== LEFT OUT: $*" >&2
+    incompleto=1
+    if [ -n "${TAVORIN_FALTOU:-}" ]; then echo "$*" >>"$TAVORIN_FALTOU"; fi
+}
+# Ends the tool: 3 when something was left out, else its own status.
+sai_incompleto() {
+    local status=${1:-0}
+    if [ "$status" = 0 ] && [ "$incompleto" = 1 ]; then status=3; fi
+    exit "$status"
+}
+
+# What ctest ran without running it whole, read from its JUnit report: a
+# GoogleTest case or a QtTest function that skipped itself, a test that
+# ctest did not run or found disabled. Each is left out.
+#   testes_pulados JUNIT_FILE WHERE
+testes_pulados() {
+    [ -e "$1" ] || { deixa_de_fora "$2: no test report ($1)"; return; }
+    local nomes
+    nomes=$({
+        sed -n 's/.*\[  SKIPPED \] \([A-Za-z_][A-Za-z0-9_/]*\.[A-Za-z0-9_/]*\).*/\1/p' "$1"
+        sed -n 's/^.*SKIP   : \([^ ]*::[^(]*([^)]*)\).*/\1/p' "$1"
+        sed -n 's/.*<testcase name="\([^"]*\)".*status="\(notrun\|disabled\)".*/\1/p' "$1"
+    } | sort -u | paste -sd ' ')
+    if [ -n "$nomes" ]; then deixa_de_fora "$2: tests that did not run whole: $nomes"; fi
+}

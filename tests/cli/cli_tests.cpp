@@ -16,11 +16,11 @@
 #include <cstring>
 #include <regex>
 #include <sstream>
-#include <thread>
 
 #if defined(_WIN32)
 #include "texto_windows.h"
 #else
+#include <csignal>
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -258,21 +258,28 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
     EXPECT_EQ(nlohmann::json::parse(json.padrao)["saida"], 0);
     EXPECT_TRUE(fs::exists("\xFF.txt"));
 
-    // Each block takes seconds at 300 baud; the signal comes once the
-    // temporary file shows that the reading is under way.
-    PoeAmbiente("ZUBSIM_BAUD", "300");
-    const std::string programa = PastaDoPrograma() + kPrograma;
-    std::system(("sh -c '\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $! >pid; wait $!; echo $? >rc' &").c_str());
+    // The signal comes while the printer holds the second block.
     const auto temporario = [] {
         for (const auto& entrada : fs::directory_iterator("."))
             if (entrada.path().filename().string().rfind("LeitM.txt.", 0) == 0) return true;
         return false;
     };
-    while ((!temporario() || LeArquivo("pid").empty()) && LeArquivo("rc").empty()) std::this_thread::yield();
-    std::system("kill -TERM $(cat pid)");
-    while (LeArquivo("rc").find('\n') == std::string::npos) std::this_thread::yield();
-    PoeAmbiente("ZUBSIM_BAUD", nullptr);
-    EXPECT_EQ(LeArquivo("rc"), "143\n");
+    {
+        SeguraNoSimulador segura(pasta.Caminho(), ".++");
+        const std::string programa = PastaDoPrograma() + kPrograma;
+        const std::string linha = "\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $!; wait $!; echo $?";
+        FILE* filho = popen(linha.c_str(), "r");
+        ASSERT_TRUE(filho);
+        char pid[32] = "", rc[32] = "";
+        ASSERT_TRUE(std::fgets(pid, sizeof pid, filho));
+        ASSERT_TRUE(segura.EsperaChegar());
+        EXPECT_TRUE(temporario());
+        kill(std::atoi(pid), SIGTERM);
+        segura.Solta();
+        EXPECT_TRUE(std::fgets(rc, sizeof rc, filho));
+        pclose(filho);
+        EXPECT_STREQ(rc, "143\n");
+    }
     EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
     EXPECT_FALSE(temporario());
     // The port was closed: another program opens it at once.

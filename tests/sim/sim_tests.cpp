@@ -43,7 +43,7 @@ const int kFilho = [] {
     {
         DiretorioTemporario trabalho;
         for (int i = std::atoi(vezes); i > 0; --i) {
-            while (Abre(1) == kPortaOcupada) std::this_thread::yield();
+            while (Abre(1) == kPortaOcupada) std::this_thread::sleep_for(std::chrono::milliseconds(1));
             const int16_t resultado = TXRX(1, 10, ".13");
             Fecha(1);
             const std::string linha = LeArquivo(tavorin::kArquivoResposta);
@@ -240,6 +240,26 @@ TEST_F(Simulador, PortsSilenceAndWireTime) {
     const auto inicio = std::chrono::steady_clock::now();
     Roteiro({{".5609", "+ 5=0002"}});
     EXPECT_GE(std::chrono::steady_clock::now() - inicio, std::chrono::microseconds(139 * 10 * 1000000LL / 9600));
+}
+
+// A test's latch: the command ZUBSIM_SEGURA names waits, before it is
+// carried out, while the pause file exists; never another command, never
+// with the variable unset.
+TEST_F(Simulador, HeldCommand) {
+    const fs::path pasta = pasta_.Caminho() / "estado";
+    {
+        SeguraNoSimulador segura(pasta, ".13");
+        Roteiro({{".23", "+"}});
+        std::thread envia([this] { Envia(".13"); });
+        EXPECT_TRUE(segura.EsperaChegar());
+        EXPECT_EQ(LeArquivo(pasta / "ZubSim-chegou"), ".13\n");
+        EXPECT_EQ(Bobina().find("LEITURA X"), std::string::npos);
+        segura.Solta();
+        envia.join();
+        EXPECT_EQ(Campo(resposta_, 1, 4), "@+13");
+    }
+    GravaArquivo(pasta / "ZubSim-segura", "");
+    Roteiro({{".13", "+"}});
 }
 
 // With a printing speed a command answers once its lines are printed;

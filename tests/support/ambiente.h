@@ -3,12 +3,14 @@
 // settings, which it reads from the environment.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
+#include <thread>
 
 namespace tavorin::teste {
 
@@ -25,7 +27,7 @@ inline void PoeAmbiente(const char* nome, const char* valor) {
 // or printing time), its state and paper roll kept in `pasta`.
 inline void AmbienteDoSimulador(const std::filesystem::path& pasta) {
     for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
-                             "ZUBSIM_LINHAS_POR_SEGUNDO"})
+                             "ZUBSIM_LINHAS_POR_SEGUNDO", "ZUBSIM_SEGURA"})
         PoeAmbiente(nome, nullptr);
     PoeAmbiente("ZUBSIM_DIR", pasta.string().c_str());
 }
@@ -59,5 +61,42 @@ inline std::string LeArquivo(const std::filesystem::path& caminho) {
 inline void GravaArquivo(const std::filesystem::path& caminho, const std::string& bytes) {
     std::ofstream(caminho, std::ios::binary) << bytes;
 }
+
+// The simulated printer's latch, in this process or another one started
+// after it: the next `comando` it gets (on a port opened from now on) waits
+// inside TXRX until Solta() or the end of this object.
+class SeguraNoSimulador {
+public:
+    SeguraNoSimulador(const std::filesystem::path& pasta, const char* comando)
+        : pausa_(pasta / "ZubSim-segura"), chegou_(pasta / "ZubSim-chegou") {
+        std::error_code erro;
+        std::filesystem::create_directories(pasta, erro);
+        std::filesystem::remove(chegou_, erro);
+        GravaArquivo(pausa_, "");
+        PoeAmbiente("ZUBSIM_SEGURA", comando);
+    }
+    SeguraNoSimulador(const SeguraNoSimulador&) = delete;
+    SeguraNoSimulador& operator=(const SeguraNoSimulador&) = delete;
+    ~SeguraNoSimulador() {
+        Solta();
+        PoeAmbiente("ZUBSIM_SEGURA", nullptr);
+    }
+    bool Chegou() const {
+        std::error_code erro;
+        return std::filesystem::exists(chegou_, erro);
+    }
+    void Solta() {
+        std::error_code erro;
+        std::filesystem::remove(pausa_, erro);
+    }
+    // For a test without an event loop: a minute at most, a look every 5 ms.
+    bool EsperaChegar() const {
+        for (int i = 0; i < 12000 && !Chegou(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        return Chegou();
+    }
+
+private:
+    std::filesystem::path pausa_, chegou_;
+};
 
 }  // namespace tavorin::teste

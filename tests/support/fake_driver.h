@@ -7,10 +7,12 @@
 #include "driver.h"
 #include "zub_dll3.h"
 
+#include <condition_variable>
 #include <deque>
 #include <fstream>
 #include <functional>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -55,7 +57,10 @@ struct Atendimento {
 class FakeDriver : public Driver {
 public:
     FakeDriver() : anterior_(InstalaDriver(this)) {}
-    ~FakeDriver() override { InstalaDriver(anterior_); }
+    ~FakeDriver() override {
+        Solta();
+        InstalaDriver(anterior_);
+    }
 
     int16_t Abre(int16_t porta) override {
         chamadas.push_back(ChAbre(porta));
@@ -67,6 +72,7 @@ public:
     }
     int16_t TXRX(int16_t porta, int16_t espera, const char* comando) override {
         chamadas.push_back(ChTXRX(porta, espera, comando));
+        Passa(comando);
         if (durante) durante(chamadas.back());
         std::optional<Atendimento> atendimento;
         if (auto& fila = filas_[comando]; !fila.empty()) {
@@ -96,8 +102,38 @@ public:
     std::vector<Chamada> chamadas;
     void Limpa() { chamadas.clear(); }
 
+    // A latch, for a test that acts while a command runs: the next TXRX of
+    // `comando`, once recorded, waits inside the driver until Solta();
+    // Chegou() tells that it is there. The windows call the driver on the
+    // link's thread while the test looks on from the window thread.
+    void Segura(const std::string& comando) {
+        std::lock_guard<std::mutex> guarda(trinco_);
+        segura_ = comando;
+        chegou_ = false;
+    }
+    bool Chegou() const {
+        std::lock_guard<std::mutex> guarda(trinco_);
+        return chegou_;
+    }
+    void Solta() {
+        std::lock_guard<std::mutex> guarda(trinco_);
+        segura_.reset();
+        solto_.notify_all();
+    }
+
 private:
+    void Passa(const std::string& comando) {
+        std::unique_lock<std::mutex> guarda(trinco_);
+        if (segura_ != comando) return;
+        chegou_ = true;
+        solto_.wait(guarda, [&] { return segura_ != comando; });
+    }
+
     Driver* anterior_;
+    mutable std::mutex trinco_;
+    std::condition_variable solto_;
+    std::optional<std::string> segura_;
+    bool chegou_ = false;
     std::map<std::string, std::deque<Atendimento>> filas_;
 };
 

@@ -1,6 +1,6 @@
 // The "Comunicação" window offscreen: F12 from each window opens it, the
-// exchanges appear as they happen, "Limpar" empties it and "Salvar…"
-// writes the record.
+// exchanges appear as they happen (also while a window waits for the
+// printer), "Limpar" empties it and "Salvar…" writes the record.
 #include "clock.h"
 #include "comunicacao.h"
 #include "cupom.h"
@@ -81,6 +81,16 @@ private slots:
         EnviaComando(2, 10, ".21");
         QTRY_COMPARE(Celula(0, 3), QStringLiteral(".21"));
         QCOMPARE(Modelo()->rowCount(), 1);
+        // While the counters' second command waits, the first is listed.
+        bancada->driver->Segura(".271");
+        int listadas = 0;
+        AoChegar(*bancada->driver, [&] {
+            if (QTest::qWaitFor([&] { return Modelo()->rowCount() == 2; }, kEsperaJanela))
+                listadas = Modelo()->rowCount();
+        });
+        Clica(principal, "Command5");
+        QCOMPARE(listadas, 2);
+        QTRY_COMPARE(Modelo()->rowCount(), 3);
     }
 
     // Huge answers: the list keeps what the record keeps, bounded by bytes

@@ -558,7 +558,7 @@ private slots:
         QPointer<QWidget> relogio = Mostra("Command7");
         driver->Limpa();
         QTimer::singleShot(0, principal, [this] { principal->close(); });
-        QTimer::singleShot(10000, principal, [] { QCoreApplication::exit(99); });
+        QTimer::singleShot(120000, principal, [] { QCoreApplication::exit(99); });  // should it hang
         QCOMPARE(QApplication::exec(), 0);
         Confere(chamadas);
         for (QWidget* janela : QApplication::topLevelWidgets())

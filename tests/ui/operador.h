@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -29,10 +30,23 @@ using Chamadas = std::vector<Chamada>;
 // default.
 constexpr int kEsperaJanela = 60000;
 
+// Whether the window is the active one, which takes the keys and its
+// shortcuts; when not, its activation is asked for again: on a busy
+// machine a window shown just after others were closed has been seen to
+// stay inactive, its activation lost, and a question shown has taken keys
+// before its activation came.
+inline bool Ativa(QWidget* janela) {
+    if (janela->isActiveWindow() && janela->window()->windowHandle()->isActive()) return true;
+    janela->activateWindow();
+    QApplication::setActiveWindow(janela->window());
+    return false;
+}
+
 // Exposed as well as active: until its first expose a window paints
 // nothing, not even what the program repaints at once before a command.
 inline bool EsperaAtiva(QWidget* janela) {
-    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) && QTest::qWaitForWindowActive(janela, kEsperaJanela);
+    return QTest::qWaitForWindowExposed(janela, kEsperaJanela) &&
+           QTest::qWaitFor([janela] { return Ativa(janela); }, kEsperaJanela);
 }
 
 // Shown, exposed and active, so focus changes send their events and
@@ -73,13 +87,14 @@ inline QString Textos(const QWidget* janela, const QString& nomes) {
     return textos.join(QLatin1Char('|'));
 }
 
-// Answers the next question the program asks, once it is on the screen.
+// Answers the next question the program asks, once it is on the screen
+// and active.
 inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
     auto* espera = new QTimer(qApp);
     espera->setObjectName(QStringLiteral("responde"));
     QObject::connect(espera, &QTimer::timeout, [=] {
         QWidget* pergunta = QApplication::activeModalWidget();
-        if (!pergunta || !pergunta->isVisible()) return;
+        if (!pergunta || !pergunta->isVisible() || !Ativa(pergunta)) return;
         espera->stop();
         espera->deleteLater();
         acao(pergunta);
@@ -97,6 +112,34 @@ inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::No
 }
 inline void Responde(const QString& botao) {
     Responde([=](QWidget* pergunta) { pergunta->findChild<QPushButton*>(botao)->click(); });
+}
+
+// Once the command that `trinco` holds (the fake driver's or the simulated
+// printer's latch) has arrived, runs `acao` in whatever event loop is
+// waiting for it (a window's wait for the command), then lets the command
+// go, also when `acao` fails. Withdrawn like an answer when it never comes.
+template <typename Trinco>
+void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
+    auto* espera = new QTimer(qApp);
+    espera->setObjectName(QStringLiteral("responde"));
+    QObject::connect(espera, &QTimer::timeout, [espera, &trinco, acao] {
+        if (!trinco.Chegou()) return;
+        espera->stop();
+        espera->deleteLater();
+        struct Solta {
+            Trinco& trinco;
+            ~Solta() { trinco.Solta(); }
+        } solta{trinco};
+        acao();
+    });
+    espera->start(10);
+}
+
+// The window's caption while it waits for the printer, once it counts the
+// seconds (Sala counts from the command's start, a second at a time).
+inline bool ContaSegundos(const QWidget* janela, const QString& espera) {
+    const QRegularExpression titulo("^TAVORIN - " + QRegularExpression::escape(espera) + ": [1-9][0-9]* s$");
+    return titulo.match(janela->windowTitle()).hasMatch();
 }
 
 // Lets Qt delete the windows closed from their title bars.

@@ -1,10 +1,11 @@
 // Does the TAVORIN window keep answering while the printer works? Windows
 // calls a window hung when it handles no message for a while; this asks it
 // the way Windows does (WM_NULL through SendMessageTimeout with
-// SMTO_ABORTIFHUNG and 1000 ms) every 250 ms while a Leitura X prints.
-// It clicks "Leitura X" itself (the window's client point given, in
-// pixels) and asks for as long as given; every question must be answered,
-// and the caption must have said that the window waits for the printer.
+// SMTO_ABORTIFHUNG and 1000 ms) every 250 ms while a Leitura X prints
+// (held in the simulated printer until this ends). It clicks "Leitura X"
+// itself (the window's client point given, in pixels) and asks for as long
+// as given, and on until the caption has said that the window waits for
+// the printer (a minute more at most); every question must be answered.
 //
 //   responde_test X Y MILLISECONDS
 #define WIN32_LEAN_AND_MEAN
@@ -52,7 +53,8 @@ int main(int argc, char* argv[]) {
     int perguntas = 0, respostas = 0, esperando = 0;
     DWORD pior = 0;
     const DWORD inicio = GetTickCount();
-    while (GetTickCount() - inicio < static_cast<DWORD>(duracao)) {
+    for (DWORD passado; (passado = GetTickCount() - inicio) < static_cast<DWORD>(duracao) ||
+                        (esperando == 0 && passado < static_cast<DWORD>(duracao) + 60000);) {
         const DWORD antes = GetTickCount();
         DWORD_PTR resultado = 0;
         ++perguntas;
