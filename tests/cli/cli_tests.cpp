@@ -288,16 +288,12 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
 }
 
 #if !defined(_WIN32)
-// Beside another program's exchange a command waits for the folder, and
-// that program's answer in the file is never taken as its own; the first
-// Ctrl+C ends the wait at once: nothing sent, exit 130, and the message
-// says so.
-TEST_F(Cli, FolderWaitStoppedByCtrlC) {
-    GravaArquivo(kArquivoResposta, "@+28 another program's answer\r\n");
-    TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
-    ASSERT_TRUE(outra.Obtida());
+// tavorin-cli started with Ctrl+C's default action (a background shell
+// would ignore it), its output in saida.txt and erros.txt.
+pid_t Lanca(std::vector<const char*> argumentos) {
     const std::string programa = PastaDoPrograma() + kPrograma;
-    std::vector<const char*> argumentos = {programa.c_str(), "--json", "--porta", "1", "envia", ".28", nullptr};
+    argumentos.insert(argumentos.begin(), programa.c_str());
+    argumentos.push_back(nullptr);
     posix_spawn_file_actions_t acoes;
     posix_spawn_file_actions_init(&acoes);
     posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -309,20 +305,70 @@ TEST_F(Cli, FolderWaitStoppedByCtrlC) {
     sigaddset(&padrao, SIGINT);
     posix_spawnattr_setsigdefault(&atributos, &padrao);
     posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = 0;
-    ASSERT_EQ(posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ), 0);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&acoes);
+    posix_spawnattr_destroy(&atributos);
+    return pid;
+}
+
+int Termina(pid_t pid) {
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+}
+
+// Beside another program's exchange a command waits for the folder, and
+// that program's answer in the file is never taken as its own; the first
+// Ctrl+C ends the wait at once: nothing sent, exit 130, and the message
+// says so.
+TEST_F(Cli, FolderWaitStoppedByCtrlC) {
+    GravaArquivo(kArquivoResposta, "@+28 another program's answer\r\n");
+    TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
+    ASSERT_TRUE(outra.Obtida());
+    const pid_t pid = Lanca({"--json", "--porta", "1", "envia", ".28"});
+    ASSERT_GT(pid, 0);
     // Signalled once the system lists it waiting for the lock.
     const std::string esperando = "-> FLOCK  ADVISORY  WRITE " + std::to_string(pid) + " ";
     for (int i = 0; i < 6000 && LeArquivo("/proc/locks").find(esperando) == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     kill(pid, SIGINT);
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    EXPECT_EQ(WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, 130) << LeArquivo("erros.txt");
+    EXPECT_EQ(Termina(pid), 130) << LeArquivo("erros.txt");
     const nlohmann::json json = nlohmann::json::parse(LeArquivo("saida.txt"));
     EXPECT_EQ(json["resposta"], "");
     EXPECT_EQ(json["falha"], "interrompido por Ctrl+C (SIGINT): nada foi enviado");
     EXPECT_EQ(LeArquivo(kArquivoResposta), "@+28 another program's answer\r\n");
+}
+
+// Ctrl+C while the printer works never cuts the exchange short: when it was
+// the operation's last, its outcome is told as usual (a Redução Z the
+// printer made is no failure); when it kept the next command from being
+// sent, exit 130 says what had been sent.
+TEST_F(Cli, CtrlCFinishesTheExchangeUnderWay) {
+    const struct {
+        const char* segura;
+        std::vector<const char*> argumentos;
+        int saida;
+        const char* padrao;  // its start
+        const char* erros;   // contained
+    } casos[] = {
+        {".14", {"reducao-z", "--confirma"}, 0, "@+14",
+         "tavorin-cli: aviso: Ctrl+C (SIGINT) recebido; a troca em andamento foi concluída"},
+        {".28", {"testa"}, 130, "",
+         "tavorin-cli: interrompido por Ctrl+C (SIGINT): já enviado: .28 (aceito); nada mais foi enviado"},
+    };
+    for (const auto& caso : casos) {
+        SeguraNoSimulador segura(pasta.Caminho(), caso.segura);
+        const pid_t pid = Lanca(caso.argumentos);
+        ASSERT_GT(pid, 0);
+        ASSERT_TRUE(segura.EsperaChegar());
+        kill(pid, SIGINT);
+        segura.Solta();
+        EXPECT_EQ(Termina(pid), caso.saida) << LeArquivo("erros.txt");
+        EXPECT_EQ(LeArquivo("saida.txt").rfind(caso.padrao, 0), 0u) << LeArquivo("saida.txt");
+        EXPECT_NE(LeArquivo("erros.txt").find(caso.erros), std::string::npos) << LeArquivo("erros.txt");
+    }
 }
 #endif
 
