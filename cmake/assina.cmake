@@ -1,7 +1,8 @@
 # Code signing of the Windows files with osslsigncode, given a certificate
 # and its key as a PFX (PKCS#12) file and its password:
-#   environment TAVORIN_ASSINATURA_PFX and TAVORIN_ASSINATURA_SENHA, or the
-#   CMake variables of the same names given when the build was configured.
+#   environment TAVORIN_ASSINATURA_PFX (or the CMake variable of that name
+#   given when the build was configured) and TAVORIN_ASSINATURA_SENHA (the
+#   environment only, so that no file of the build keeps it).
 # The signature is time stamped by TAVORIN_ASSINATURA_CARIMBO (environment
 # or CMake; default a public RFC 3161 server; "nenhum" for none) when that
 # server answers; when it does not, the file is signed without a time stamp
@@ -17,7 +18,8 @@ macro(tavorin_assinatura config)
     if(EXISTS "${config}")
         include("${config}")
     endif()
-    foreach(nome PFX SENHA CARIMBO)
+    set(TAVORIN_SENHA "$ENV{TAVORIN_ASSINATURA_SENHA}")
+    foreach(nome PFX CARIMBO)
         if(DEFINED ENV{TAVORIN_ASSINATURA_${nome}})
             set(TAVORIN_${nome} "$ENV{TAVORIN_ASSINATURA_${nome}}")
         else()

@@ -98,16 +98,17 @@ set(CPACK_TAVORIN_VERSAO4 ${tavorin_versao4})
 
 # Signing, for the zip and the setup alike (cmake/assina.cmake): the
 # certificate through the environment when packing, or these variables.
+# Its password through the environment only: a CMake variable would stay
+# in plain text in CMakeCache.txt.
 set(TAVORIN_ASSINATURA_PFX "" CACHE FILEPATH "Code-signing certificate and key (PFX) for the Windows files")
-set(TAVORIN_ASSINATURA_SENHA "" CACHE STRING "Password of TAVORIN_ASSINATURA_PFX (or the environment's TAVORIN_ASSINATURA_SENHA)")
 set(TAVORIN_ASSINATURA_CARIMBO "" CACHE STRING "RFC 3161 time stamp server; \"nenhum\" for none")
-mark_as_advanced(TAVORIN_ASSINATURA_SENHA)
+if(DEFINED TAVORIN_ASSINATURA_SENHA)
+    unset(TAVORIN_ASSINATURA_SENHA CACHE)
+    message(FATAL_ERROR "TAVORIN_ASSINATURA_SENHA is taken from the environment only; it was removed from the cache")
+endif()
 set(CPACK_TAVORIN_ASSINATURA_CONFIG ${CMAKE_BINARY_DIR}/assinatura.cmake)
-file(TOUCH ${CPACK_TAVORIN_ASSINATURA_CONFIG})
-file(CHMOD ${CPACK_TAVORIN_ASSINATURA_CONFIG} PERMISSIONS OWNER_READ OWNER_WRITE)
 file(WRITE ${CPACK_TAVORIN_ASSINATURA_CONFIG}
     "set(TAVORIN_ASSINATURA_PFX [==[${TAVORIN_ASSINATURA_PFX}]==])\n"
-    "set(TAVORIN_ASSINATURA_SENHA [==[${TAVORIN_ASSINATURA_SENHA}]==])\n"
     "set(TAVORIN_ASSINATURA_CARIMBO [==[${TAVORIN_ASSINATURA_CARIMBO}]==])\n")
 set(CPACK_TAVORIN_ASSINA ${PROJECT_SOURCE_DIR}/cmake/assina.cmake)
 set(CPACK_TAVORIN_CMAKE ${CMAKE_COMMAND})

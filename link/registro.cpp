@@ -150,29 +150,34 @@ std::string EntreAspas(const std::string& bytes) {
 
 }  // namespace
 
-std::string DescreveTroca(const Troca& troca) {
+std::string HoraDaTroca(const Troca& troca, bool comData) {
     using namespace std::chrono;
     const auto desdeEpoca = duration_cast<milliseconds>(troca.quando.time_since_epoch());
     const std::time_t segundos = static_cast<std::time_t>(duration_cast<seconds>(desdeEpoca).count());
     const int milis = static_cast<int>((desdeEpoca.count() % 1000 + 1000) % 1000);
     const std::tm local = comum::HoraLocal(segundos);
-    char hora[32];
-    std::strftime(hora, sizeof hora, "%Y-%m-%d %H:%M:%S", &local);
+    char hora[40];
+    const std::size_t n = std::strftime(hora, sizeof hora, comData ? "%Y-%m-%d %H:%M:%S" : "%H:%M:%S", &local);
+    std::snprintf(hora + n, sizeof hora - n, ".%03d", milis);
+    return hora;
+}
 
+std::string DuracaoDaTroca(const Troca& troca) {
     const long long micro = troca.duracao.count();
     char duracao[48];
     // Milliseconds with a decimal comma, as the windows write numbers.
     std::snprintf(duracao, sizeof duracao, "%s%lld,%03lld ms", micro < 0 ? "-" : "", (micro < 0 ? -micro : micro) / 1000,
                   (micro < 0 ? -micro : micro) % 1000);
+    return duracao;
+}
 
-    char milisTexto[8];
-    std::snprintf(milisTexto, sizeof milisTexto, ".%03d", milis);
+std::string DescreveTroca(const Troca& troca) {
     // The quoted fields hold no blank (blanks are made visible), so every
     // blank on the line separates fields and an empty answer still shows.
-    return std::string(hora) + milisTexto + "  porta " + std::to_string(troca.porta) + "  espera " +
+    return HoraDaTroca(troca, true) + "  porta " + std::to_string(troca.porta) + "  espera " +
            std::to_string(troca.espera) + "  enviado " + EntreAspas(troca.comando) + "  resultado " +
-           std::to_string(troca.resultado) + "  resposta " + EntreAspas(troca.resposta) + "  " + duracao +
-           (troca.nota.empty() ? std::string() : "  (" + Em8Bits(troca.nota) + ")");
+           std::to_string(troca.resultado) + "  resposta " + EntreAspas(troca.resposta) + "  " +
+           DuracaoDaTroca(troca) + (troca.nota.empty() ? std::string() : "  (" + Em8Bits(troca.nota) + ")");
 }
 
 }  // namespace tavorin

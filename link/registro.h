@@ -52,6 +52,13 @@ void DeixaDeObservar(int handle);
 // line end.
 std::string DescreveTroca(const Troca& troca);
 
+// When the exchange was sent, as local time to the millisecond
+// ("2026-12-07 03:09:35.773", or the time alone), and how long it took
+// ("0,017 ms"): the one form the record's lines and the window's columns
+// share.
+std::string HoraDaTroca(const Troca& troca, bool comData);
+std::string DuracaoDaTroca(const Troca& troca);
+
 // Command or answer bytes with every byte visible: a blank is shown as
 // "·" (byte B7), a byte that shows nothing or could be mistaken for
 // another as \xHH, a backslash as "\\". Printable 8-bit characters stay as

@@ -27,7 +27,7 @@ struct Comando {
     int32_t espera = 0;
 };
 
-// The longest command the driver takes; a longer one is not sent.
+// The longest command the driver takes.
 constexpr std::size_t kTamanhoMaximoComando = 255;
 // Why a command typed by hand is not sent (UTF-8), or empty when it may be:
 // the one rule for the windows and the command line.

@@ -191,8 +191,8 @@ void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles) {
     std::vector<std::pair<QWidget*, int>> ordem = controles;
     std::stable_sort(ordem.begin(), ordem.end(), [](const auto& a, const auto& b) { return a.second < b.second; });
     QWidget* anterior = nullptr;
-    for (const auto& [controle, indice] : ordem) {
-        controle->setProperty("TabIndex", indice);
+    for (const auto& par : ordem) {
+        QWidget* controle = par.first;
         if (controle->focusPolicy() == Qt::NoFocus) continue;
         if (anterior) QWidget::setTabOrder(anterior, controle);
         anterior = controle;

@@ -48,8 +48,8 @@ QRadioButton* CriaOpcao(QWidget* pai, const char* nome, Lugar lugar);
 // Gives the window its client area, in twips, fixed.
 void PoeTamanho(QWidget* janela, int largura, int altura);
 
-// Records each control's tab index (also as the "TabIndex" property) and
-// chains the focus order of the controls that can take the focus.
+// Chains the focus order of the controls that can take the focus, in the
+// order of their tab indexes.
 void PoeOrdemTab(const std::vector<std::pair<QWidget*, int>>& controles);
 
 // Gives the window the platform's dialog font at its size (at most 9

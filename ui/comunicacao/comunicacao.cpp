@@ -7,7 +7,6 @@
 
 #include <QAbstractTableModel>
 #include <QApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontDatabase>
@@ -31,10 +30,6 @@ enum Coluna { kHora, kPorta, kEspera, kEnviado, kResultado, kDuracao, kResposta,
 
 const char* const kTitulos[kColunas] = {"Hora", "Porta", "Espera", "Enviado", "Resultado", "Duração", "Resposta"};
 
-QString Duracao(std::chrono::microseconds duracao) {
-    return QString::number(static_cast<double>(duracao.count()) / 1000.0, 'f', 3).replace('.', ',') +
-           QStringLiteral(" ms");
-}
 
 }  // namespace
 
@@ -58,16 +53,12 @@ public:
         if (papel == Qt::ToolTipRole && (coluna == kEnviado || coluna == kResposta)) return data(indice, Qt::DisplayRole);
         if (papel != Qt::DisplayRole) return {};
         switch (coluna) {
-            case kHora: {
-                const auto ms =
-                    std::chrono::duration_cast<std::chrono::milliseconds>(troca.quando.time_since_epoch()).count();
-                return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("HH:mm:ss.zzz"));
-            }
+            case kHora: return QString::fromStdString(HoraDaTroca(troca, false));
             case kPorta: return troca.porta;
             case kEspera: return troca.espera;
             case kEnviado: return DoDriver(BytesVisiveis(troca.comando));
             case kResultado: return troca.resultado;
-            case kDuracao: return Duracao(troca.duracao);
+            case kDuracao: return QString::fromStdString(DuracaoDaTroca(troca));
             case kResposta:
                 return DoDriver(BytesVisiveis(troca.resposta)) +
                        (troca.nota.empty() ? QString() : QStringLiteral("  (%1)").arg(QString::fromStdString(troca.nota)));

@@ -199,7 +199,6 @@ void Form1::closeEvent(QCloseEvent* evento) {
     evento->accept();
     if (cupom_) cupom_->hide();
     if (relogio_) relogio_->hide();
-    sala.FechaPortas();
     QApplication::quit();
 }
 

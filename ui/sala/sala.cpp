@@ -29,21 +29,20 @@ Sala& Sala::Instancia() {
 
 Sala::Sala() : QObject(QCoreApplication::instance()), linha_([this] { Fila(); }) {
     connect(this, &Sala::Terminou, this, &Sala::FechaAdiadas);
+    // A port a window left open is closed as the program ends, however it
+    // is told to end.
+    connect(QCoreApplication::instance(), &QCoreApplication::aboutToQuit, this, &Sala::FechaPortas);
     PoeInterrupcao([this] { return interrompe_.load(); });
 }
 
 Sala::~Sala() {
     {
         std::lock_guard<std::mutex> guarda(trava_);
-        // A port a window left open is closed before the program ends.
-        fila_.emplace_back([] {
-            PoeInterrupcao({});
-            FechaPortasAbertas();
-        });
         fim_ = true;
     }
     aviso_.notify_one();
     linha_.join();
+    PoeInterrupcao({});
     instancia = nullptr;
 }
 
@@ -78,7 +77,7 @@ void Sala::ChamaNaJanela(const std::function<void()>& funcao) {
 
 bool Sala::Roda(QWidget* janela, bool visivel, const std::function<void()>& trabalho) {
     if (visivel && Aceita() && ocupada_) {
-        // Behind a clock tick: its answer comes within its short wait limit.
+        // Behind a clock tick: one exchange, and it never waits for the folder.
         esperando_ = true;
         QEventLoop espera;
         connect(this, &Sala::Terminou, &espera, &QEventLoop::quit);

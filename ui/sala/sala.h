@@ -47,8 +47,6 @@ public:
     // A printer control may start its sequence now: nothing runs but,
     // perhaps, a clock tick, which it waits for.
     bool Aceita() const { return !(ocupada_ && visivel_) && !esperando_; }
-    // The window whose sequence runs; null when none runs, or for a tick.
-    QWidget* Dono() const { return dono_; }
 
     // Runs `sequencia` on the link thread while `janela` waits: busy
     // cursor, and after a second the caption says for how long it has been
@@ -85,9 +83,6 @@ public:
     // The window shown again before its put-off close came: it stays.
     void CancelaFechamento(QWidget* janela);
 
-    // Closes every port a window left open, on the link thread, and waits
-    // for it (no sequence may be running).
-    void FechaPortas();
 
 signals:
     // A sequence ended; the link is free.
@@ -116,6 +111,9 @@ private:
     void MostraEspera(qint64 segundos);
     bool Fechando(const QWidget* janela) const;
     void FechaAdiadas();
+    // Closes every port a window left open, on the link thread, and waits
+    // for it (no sequence may be running): as the program ends.
+    void FechaPortas();
 
     std::mutex trava_;
     std::condition_variable aviso_;
