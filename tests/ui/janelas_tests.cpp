@@ -382,7 +382,8 @@ private slots:
     void heldAnswerFileAndPort() {
         QDir().mkpath(QStringLiteral("RespZub.txt/x"));
         const QString texto = QStringLiteral("O arquivo de resposta ") +
-                              QDir::current().absoluteFilePath("RespZub.txt") + QStringLiteral(" não pôde ser removido (");
+                              QDir::toNativeSeparators(QDir::current().absoluteFilePath("RespZub.txt")) +
+                              QStringLiteral(" não pôde ser removido (");
         QWidget* relogio = Mostra("Command7");
         relogio->findChild<QTimer*>()->stop();
         driver->Limpa();
