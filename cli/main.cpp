@@ -1,6 +1,7 @@
 // tavorin-cli: the printer's operations from a command line, for scripts,
 // scheduled tasks and remote shells. The same operations layer and the
 // same driver loader as the windows.
+#include "diagnostico.h"
 #include "driver.h"
 #include "driver_library.h"
 #include "destino.h"
@@ -10,6 +11,7 @@
 #include "operacoes.h"
 #include "registro.h"
 #include "terminal.h"
+#include "texto_windows.h"
 
 #include <CLI/CLI.hpp>
 #include <nlohmann/json.hpp>
@@ -72,8 +74,8 @@ const char* const kRodape = R"(Saída (código de retorno):
   64  uso inválido: operação desconhecida, data, faixa, porta ou comando inválidos, ou
       Redução Z não confirmada; nada é enviado
   70  falha interna do programa (a mensagem diz qual)
-  73  memoria --arquivo: o arquivo não pôde ser gravado, ou a leitura passou do que uma
-      memória fiscal contém (o anterior fica como estava)
+  73  memoria --arquivo, diagnostico --arquivo: o arquivo não pôde ser gravado, ou a
+      leitura passou do que uma memória fiscal contém (o anterior fica como estava)
   74  a saída padrão não pôde ser escrita
   130, 143  interrompido por Ctrl+C ou SIGTERM (a porta é fechada; o arquivo anterior fica como estava)
 
@@ -228,6 +230,34 @@ void ContaDocumentos(const Pedido&, Relato& r) {
     if (r.saida == kAceito) Decide(r, c.consultaCCF);
 }
 
+// The technician's report, to standard output as UTF-8 or in place of a
+// file once complete; the outcome as the printer test's, whatever it is.
+void RelatorioDeDiagnostico(const Pedido& p, Relato& r) {
+    const tavorin::Diagnostico d = Diagnostica(PortasDoPedido(p));
+    using D = tavorin::Diagnostico::Desfecho;
+    r.saida = d.desfecho == D::Encontrada ? kAceito : d.desfecho == D::SemBiblioteca ? kSemBiblioteca : kSemResposta;
+    if (r.saida != kAceito) r.falha = d.resumo;
+    if (p.arquivo.empty()) {
+        if (!Escreve(stdout, d.relatorio, true)) {
+            r.saida = kSaidaPerdida;
+            r.falha = "a saída padrão não pôde ser escrita";
+        }
+        return;
+    }
+    const std::string nome = Utf8DoArgumento(p.arquivo);
+#if defined(_WIN32)
+    const std::string erro = GravaRelatorio(std::filesystem::path(Largo(p.arquivo, CP_ACP)), d.relatorio);
+#else
+    const std::string erro = GravaRelatorio(p.arquivo, d.relatorio);
+#endif
+    if (!erro.empty()) {
+        r.saida = kSemArquivo;
+        r.falha = "não foi possível gravar o diagnóstico em " + nome + ": " + erro;
+        return;
+    }
+    r.linhas = {"Diagnóstico gravado em " + nome};
+}
+
 void Memoria(const Pedido& p, Relato& r) {
     const bool terminal = !p.arquivo.empty() && EhTerminal(stderr);
     AoLer ao;
@@ -340,19 +370,23 @@ void PreparaEnvia(const Argumentos& a, Pedido& p) {
     p.comando = ComandoLivre(bytes, a.espera.empty() ? kEsperaStatus : Inteiro(a.espera, 0, 32767, "espera"));
 }
 
+// The driver's and the simulated printer's files, by whatever name:
+// refused before anything is sent.
+void RecusaProtegido(const std::string& arquivo) {
+    const std::string protegido = arquivo.empty() ? "" : ArquivoProtegido(arquivo);
+    if (protegido.empty()) return;
+    const bool peloNome = arquivo.size() >= protegido.size() &&
+                          arquivo.compare(arquivo.size() - protegido.size(), protegido.size(), protegido) == 0;
+    throw UsoInvalido{"--arquivo não pode ser um arquivo do driver ou da impressora simulada: " + Aspas(arquivo) +
+                      (peloNome ? "" : " (leva a " + protegido + ")")};
+}
+
 void PreparaMemoria(const Argumentos& a, Pedido& p) {
     const std::string faixa = a.faixa.empty() ? "reducoes" : a.faixa;
     if (faixa != "reducoes" && faixa != "datas")
         throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(faixa)};
     if (a.comArquivo->count() > 0) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
-    // The driver's and the simulated printer's files, by whatever name:
-    // refused before anything is sent.
-    const std::string protegido = p.arquivo.empty() ? "" : ArquivoProtegido(p.arquivo);
-    const bool peloNome = p.arquivo.size() >= protegido.size() &&
-                          p.arquivo.compare(p.arquivo.size() - protegido.size(), protegido.size(), protegido) == 0;
-    if (!protegido.empty())
-        throw UsoInvalido{"--arquivo não pode ser um arquivo do driver ou da impressora simulada: " + Aspas(p.arquivo) +
-                          (peloNome ? "" : " (leva a " + protegido + ")")};
+    RecusaProtegido(p.arquivo);
     if (faixa == "reducoes") {
         p.faixa = Faixa::Reducoes;
         p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");
@@ -367,6 +401,12 @@ void PreparaMemoria(const Argumentos& a, Pedido& p) {
         p.inicio = *DataSeisDigitos(inicio);
         p.fim = *DataSeisDigitos(fim);
     }
+}
+
+void PreparaDiagnostico(const Argumentos& a, Pedido& p) {
+    if (p.json) throw UsoInvalido{"diagnostico não tem saída JSON: o relatório é texto"};
+    p.arquivo = a.arquivo;
+    RecusaProtegido(p.arquivo);
 }
 
 void DeclaraMemoria(CLI::App& op, Argumentos& a) {
@@ -402,6 +442,7 @@ struct Operacao {
     void (*executa)(const Pedido&, Relato&);
     bool procura;                                 // runs on the port found first (testa probes by itself)
     std::vector<const char*> campos;              // its own JSON fields, null when it fails
+    bool semBiblioteca = false;                   // runs also when no driver library loads
 };
 
 template <const Comando& comando>
@@ -440,6 +481,14 @@ const std::vector<Operacao>& Operacoes() {
              op.add_option("--espera", a.espera, "Limite de espera passado ao driver (padrão 10)")->type_name("N");
          },
          PreparaEnvia, Envia, true, {}},
+        {"diagnostico",
+         "Relatório para o suporte: sistema, biblioteca do driver e o que cada porta respondeu a .28 e .23 (nada "
+         "é impresso)",
+         [](CLI::App& op, Argumentos& a) {
+             op.add_option("--arquivo", a.arquivo, "Grava o relatório no arquivo em vez da saída padrão")
+                 ->type_name("ARQUIVO");
+         },
+         PreparaDiagnostico, RelatorioDeDiagnostico, false, {}, true},
     };
     return tabela;
 }
@@ -635,7 +684,7 @@ int Principal(int argc, char* argv[]) {
     // ports are closed through it however the scope is left.
     DriverLibrary biblioteca;
     const DriverNoLugar driver(&biblioteca);
-    if (!biblioteca.Carrega()) {
+    if (!biblioteca.Carrega() && !operacao->semBiblioteca) {
         Escreve(stderr, "tavorin-cli: " + ExplicaFalhaDoDriver(biblioteca.Falha()) + "\n");
         return kSemBiblioteca;
     }

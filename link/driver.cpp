@@ -53,6 +53,16 @@ std::vector<Tentativa> TentativasDoDriver() {
     return {};
 }
 
+Convencao ConvencaoDoDriver() {
+    if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&DriverAtual())) return biblioteca->ConvencaoMedida();
+    return {};
+}
+
+std::string AvisoDeConvencao() {
+    if (auto* biblioteca = dynamic_cast<DriverLibrary*>(&DriverAtual())) return biblioteca->AvisoDeConvencao();
+    return {};
+}
+
 int16_t Para16(int32_t valor) {
     // Two's complement wrap, spelled out: converting an out-of-range value
     // to a signed type is implementation-defined before C++20.
@@ -79,6 +89,10 @@ std::optional<int16_t> AbreRecusado(int32_t porta) {
     const auto achado = ultimoAbre.find(Para16(porta));
     if (achado == ultimoAbre.end() || achado->second >= 0) return std::nullopt;
     return achado->second;
+}
+
+bool PortaEstaAberta(int32_t porta) {
+    return std::find(abertas.begin(), abertas.end(), Para16(porta)) != abertas.end();
 }
 
 int32_t PortaAberta() { return abertas.empty() ? -1 : abertas.back(); }

@@ -6,6 +6,7 @@
 
 #include "troca.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -39,6 +40,33 @@ struct Tentativa {
         return lugar == outra.lugar && achado == outra.achado && detalhe == outra.detalhe;
     }
 };
+
+// What the library's functions did to the stack. On 32-bit Windows the
+// printer maker's callers (Visual Basic 6 programs) expect __stdcall: each
+// function removes its own arguments, 4, 4 and 12 bytes for Abre, Fecha
+// and TXRX; a cdecl one removes none. The loader measures every call there
+// and puts the stack right whatever it finds, so such a driver still works.
+struct Convencao {
+    bool seMede = false;  // a 32-bit Windows build that measures
+    // Bytes each function removed at its calls (Abre, Fecha, TXRX): the
+    // first count that differs from __stdcall's stays; none when not called.
+    std::array<std::optional<int32_t>, 3> retirados;
+    static constexpr std::array<int32_t, 3> kArgumentos{4, 4, 12};
+    static constexpr std::array<const char*, 3> kFuncoes{"Abre", "Fecha", "TXRX"};
+
+    enum class Tipo {
+        NaoSeAplica,  // no __stdcall here, or this build does not measure
+        NaoMedida,    // no function called yet
+        Stdcall,      // every function measured removed its arguments
+        Cdecl,        // none removed anything
+        Outra,        // some other count, or a mix
+    };
+    Tipo Qual() const;
+};
+
+// "__stdcall (Abre retirou 4 bytes da pilha, TXRX 12)", "cdecl, não
+// __stdcall: …", "não se aplica: …". UTF-8.
+std::string DescreveConvencao(const Convencao& convencao);
 
 // The operator's sentence for a failure: "Biblioteca do driver não
 // encontrada: Zub_Dll3.dll", "… sem a função TXRX: …", or that it was
@@ -80,6 +108,13 @@ std::string BibliotecaDoDriver();
 // Safe from any thread.
 std::vector<Tentativa> TentativasDoDriver();
 
+// What the library in place measured of its calls (above); not measured
+// when the driver in place is not a library. Safe from any thread.
+Convencao ConvencaoDoDriver();
+// Once per library, when a call was not __stdcall: a note for the
+// exchange log (UTF-8); empty otherwise.
+std::string AvisoDeConvencao();
+
 // Narrows a port number or wait limit to the driver's 16-bit integer,
 // keeping the low 16 bits as a 16-bit signed integer argument does.
 int16_t Para16(int32_t valor);
@@ -95,6 +130,9 @@ Driver& DriverAtual();
 // The driver's result when the last Abre of `porta` failed; nothing when it
 // opened, or was never opened.
 std::optional<int16_t> AbreRecusado(int32_t porta);
+
+// `porta` was opened and not closed since.
+bool PortaEstaAberta(int32_t porta);
 
 // The last port opened and not closed since, or -1 when every port opened
 // has been closed again.

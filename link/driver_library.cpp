@@ -16,6 +16,14 @@
 #include <system_error>
 #include <vector>
 
+#if defined(TAVORIN_MEDE_CONVENCAO)
+// chama_driver_i386.S: calls `funcao` with `quantos` 32-bit arguments
+// pushed right to left, stores how many bytes it removed from the stack,
+// puts the stack back; returns eax.
+extern "C" uint32_t TavorinChamaDriver(const void* funcao, const uint32_t* argumentos, uint32_t quantos,
+                                       int32_t* retirados);
+#endif
+
 namespace tavorin {
 
 namespace {
@@ -221,7 +229,11 @@ void ProtegeBuscaDeBibliotecas() {
 #endif
 }
 
-DriverLibrary::DriverLibrary(std::string arquivo) : arquivo_(std::move(arquivo)) {}
+DriverLibrary::DriverLibrary(std::string arquivo) : arquivo_(std::move(arquivo)) {
+#if defined(TAVORIN_MEDE_CONVENCAO)
+    convencao_.seMede = true;
+#endif
+}
 
 DriverLibrary::~DriverLibrary() {
     if (modulo_) FechaModulo(modulo_);
@@ -240,6 +252,19 @@ std::string DriverLibrary::Carregado() const {
 std::vector<Tentativa> DriverLibrary::Tentativas() const {
     std::lock_guard<std::mutex> trava(trava_);
     return tentativas_;
+}
+
+Convencao DriverLibrary::ConvencaoMedida() const {
+    std::lock_guard<std::mutex> trava(trava_);
+    return convencao_;
+}
+
+std::string DriverLibrary::AvisoDeConvencao() {
+    std::lock_guard<std::mutex> trava(trava_);
+    const Convencao::Tipo tipo = convencao_.Qual();
+    if (avisou_ || (tipo != Convencao::Tipo::Cdecl && tipo != Convencao::Tipo::Outra)) return {};
+    avisou_ = true;
+    return "convenção de chamada do driver: " + DescreveConvencao(convencao_);
 }
 
 bool DriverLibrary::Carrega() {
@@ -325,6 +350,41 @@ bool DriverLibrary::Carrega() {
     return fim(std::nullopt);
 }
 
+#if defined(TAVORIN_MEDE_CONVENCAO)
+namespace {
+// A 16-bit argument in its 32-bit slot, sign-extended as a compiler pushes it.
+uint32_t Palavra(int16_t valor) { return static_cast<uint32_t>(static_cast<int32_t>(valor)); }
+template <typename F>
+void* Endereco(F funcao) {
+    void* endereco = nullptr;
+    std::memcpy(&endereco, &funcao, sizeof endereco);
+    return endereco;
+}
+}  // namespace
+
+int16_t DriverLibrary::Chama(std::size_t qual, void* funcao, std::initializer_list<uint32_t> argumentos) {
+    int32_t retirados = 0;
+    const uint32_t eax = TavorinChamaDriver(funcao, argumentos.begin(), static_cast<uint32_t>(argumentos.size()), &retirados);
+    {
+        std::lock_guard<std::mutex> trava(trava_);
+        std::optional<int32_t>& medida = convencao_.retirados[qual];
+        if (!medida || *medida == Convencao::kArgumentos[qual]) medida = retirados;
+    }
+    return Para16(static_cast<int32_t>(eax & 0xFFFFu));
+}
+
+// Each call tries to load the library while it is missing, so a library
+// put in place while the program runs is picked up at the next command.
+int16_t DriverLibrary::Abre(int16_t porta) { return Carrega() ? Chama(0, Endereco(abre_), {Palavra(porta)}) : kSemDriver; }
+
+int16_t DriverLibrary::Fecha(int16_t porta) { return Carrega() ? Chama(1, Endereco(fecha_), {Palavra(porta)}) : kSemDriver; }
+
+int16_t DriverLibrary::TXRX(int16_t porta, int16_t espera, const char* comando) {
+    return Carrega() ? Chama(2, Endereco(txrx_), {Palavra(porta), Palavra(espera),
+                                                 static_cast<uint32_t>(reinterpret_cast<uintptr_t>(comando))})
+                     : kSemDriver;
+}
+#else
 // Each call tries to load the library while it is missing, so a library
 // put in place while the program runs is picked up at the next command.
 int16_t DriverLibrary::Abre(int16_t porta) { return Carrega() ? abre_(porta) : kSemDriver; }
@@ -333,6 +393,47 @@ int16_t DriverLibrary::Fecha(int16_t porta) { return Carrega() ? fecha_(porta) :
 
 int16_t DriverLibrary::TXRX(int16_t porta, int16_t espera, const char* comando) {
     return Carrega() ? txrx_(porta, espera, comando) : kSemDriver;
+}
+#endif
+
+Convencao::Tipo Convencao::Qual() const {
+    if (!seMede) return Tipo::NaoSeAplica;
+    bool alguma = false, stdcall = true, nenhum = true;
+    for (std::size_t i = 0; i < retirados.size(); ++i) {
+        if (!retirados[i]) continue;
+        alguma = true;
+        stdcall = stdcall && *retirados[i] == kArgumentos[i];
+        nenhum = nenhum && *retirados[i] == 0;
+    }
+    return !alguma ? Tipo::NaoMedida : stdcall ? Tipo::Stdcall : nenhum ? Tipo::Cdecl : Tipo::Outra;
+}
+
+std::string DescreveConvencao(const Convencao& c) {
+    const Convencao::Tipo tipo = c.Qual();
+    switch (tipo) {
+        case Convencao::Tipo::NaoSeAplica:
+#if defined(_WIN32) && !defined(_WIN64)
+            return "não medida: esta compilação do Tavorin não mede a pilha";
+#else
+            return "não se aplica: só o Windows de 32 bits tem __stdcall";
+#endif
+        case Convencao::Tipo::NaoMedida:
+            return "não medida: nenhuma função da biblioteca foi chamada";
+        default:
+            break;
+    }
+    // In the order a command uses them: Abre, TXRX, Fecha.
+    std::string medidas;
+    for (std::size_t i : {0u, 2u, 1u}) {
+        if (!c.retirados[i]) continue;
+        const std::string bytes = std::to_string(*c.retirados[i]) +
+                                  (tipo == Convencao::Tipo::Stdcall ? "" : " de " + std::to_string(Convencao::kArgumentos[i]));
+        medidas += medidas.empty() ? std::string(Convencao::kFuncoes[i]) + " retirou " + bytes + " bytes da pilha"
+                                   : ", " + std::string(Convencao::kFuncoes[i]) + " " + bytes;
+    }
+    if (tipo == Convencao::Tipo::Stdcall) return "__stdcall (" + medidas + ")";
+    return std::string(tipo == Convencao::Tipo::Cdecl ? "cdecl, não __stdcall" : "nem __stdcall nem cdecl") + " (" +
+           medidas + "; o Tavorin repõe a pilha a cada chamada)";
 }
 
 std::string DescreveFalha(const FalhaDriver& falha) {

@@ -6,6 +6,7 @@
 #include "driver.h"
 #include "zub_dll3.h"
 
+#include <initializer_list>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -40,6 +41,10 @@ public:
     std::string Carregado() const;
     // Where the last load looked, in order, and what it met at each place.
     std::vector<Tentativa> Tentativas() const;
+    // What its functions did to the stack so far (driver.h).
+    Convencao ConvencaoMedida() const;
+    // The exchange log's note, the first time a call was not __stdcall.
+    std::string AvisoDeConvencao();
 
     static constexpr int16_t kSemDriver = -1;
 
@@ -53,6 +58,11 @@ private:
     ZubAbre abre_ = nullptr;
     ZubFecha fecha_ = nullptr;
     ZubTXRX txrx_ = nullptr;
+    Convencao convencao_;
+    bool avisou_ = false;
+    // Calls function `qual` (0 Abre, 1 Fecha, 2 TXRX) through the stack
+    // measuring shim where there is one, and keeps what it measured.
+    int16_t Chama(std::size_t qual, void* funcao, std::initializer_list<uint32_t> argumentos);
 };
 
 // Folder of the running program, with a trailing separator; empty if

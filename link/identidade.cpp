@@ -27,13 +27,6 @@ constexpr uint32_t kK[64] = {
 
 constexpr uint32_t Gira(uint32_t x, int n) { return (x >> n) | (x << (32 - n)); }
 
-// 1234567 -> "1.234.567", as the windows write numbers.
-std::string ComMilhares(uint64_t n) {
-    std::string digitos = std::to_string(n);
-    for (int i = static_cast<int>(digitos.size()) - 3; i > 0; i -= 3) digitos.insert(static_cast<std::size_t>(i), 1, '.');
-    return digitos;
-}
-
 #if defined(_WIN32)
 // The fixed file version of the file's version resource, "a.b.c.d"; empty
 // when it has none.
@@ -55,6 +48,12 @@ std::string VersaoDoArquivo(const std::wstring& caminho) {
 }  // namespace
 
 const char* VersaoTavorin() { return TAVORIN_VERSAO; }
+
+std::string ComMilhares(uint64_t n) {
+    std::string digitos = std::to_string(n);
+    for (int i = static_cast<int>(digitos.size()) - 3; i > 0; i -= 3) digitos.insert(static_cast<std::size_t>(i), 1, '.');
+    return digitos;
+}
 
 Sha256::Sha256()
     : h_{0x6a09e667, 0xbb67ae85, 0x3c6ef372, 0xa54ff53a, 0x510e527f, 0x9b05688c, 0x1f83d9ab, 0x5be0cd19} {}

@@ -15,6 +15,9 @@ namespace tavorin {
 // Tavorin's own version, "1.0".
 const char* VersaoTavorin();
 
+// 1234567 -> "1.234.567", as the windows write numbers.
+std::string ComMilhares(uint64_t n);
+
 // SHA-256, fed in pieces.
 class Sha256 {
 public:

@@ -58,6 +58,9 @@ void Troque(Troca& troca) {
         troca.nota = std::string("o arquivo de resposta não pôde ser removido (") + troca.motivo + ")";
     // No library, so nothing reached a printer: the log says why.
     if (troca.semDriver.Houve()) troca.nota += (troca.nota.empty() ? "" : "; ") + DescreveFalha(troca.semDriver);
+    // A library whose functions leave their arguments on the stack, once.
+    if (const std::string aviso = AvisoDeConvencao(); !aviso.empty())
+        troca.nota += (troca.nota.empty() ? "" : "; ") + aviso;
     // No answer at all: whether the driver could have left one here.
     if (troca.resposta.empty() && !troca.semRespostaNova && !troca.semDriver.Houve()) {
         troca.pastaSemGravacao = PastaNaoGrava();
@@ -182,5 +185,7 @@ VezDaPasta::~VezDaPasta() {
 }
 
 bool VezDaPasta::Obtida() const { return !trava_ || trava_->Obtida(); }
+
+bool VezDaPasta::Interrompida() const { return trava_ && trava_->Situacao() == TravaDePasta::Estado::Interrompida; }
 
 }  // namespace tavorin

@@ -83,6 +83,8 @@ public:
     VezDaPasta(const VezDaPasta&) = delete;
     VezDaPasta& operator=(const VezDaPasta&) = delete;
     bool Obtida() const;
+    // Not obtained because the program was told to stop while it waited.
+    bool Interrompida() const;
 
 private:
     std::unique_ptr<TravaDePasta> trava_;  // none when an outer one holds it

@@ -446,6 +446,8 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"memoria --arquivo lresp", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lresp\" (leva"},
 #endif
         {std::string("reducao-z <") + kSemTerminal, "reducao-z sem terminal para confirmar: use --confirma"},
+        {"--json diagnostico", "diagnostico não tem saída JSON"},
+        {"diagnostico --arquivo ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
     };
     for (const auto& caso : casos) {
         const Execucao e = Roda(caso.argumentos);
@@ -471,6 +473,53 @@ TEST_F(Cli, BadInputAndNoLibrary) {
     EXPECT_EQ(vazia.erros.rfind("tavorin-cli: b" + naoCarregada, 0), 0u) << vazia.erros;
     EXPECT_NE(DoTexto(Roda("--version", "", (pasta.Caminho() / kPrograma).string()).padrao).find("\nB" + naoCarregada),
               std::string::npos);
+}
+
+// The technician's report on the simulated printer: the ports in turn
+// until one answers ".28", nothing but ".28" and ".23" sent, the library
+// fingerprinted, the exit status as testa's; on standard output or in a
+// file; without a library still written, with no port tried.
+TEST_F(Cli, DiagnosticReport) {
+    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
+    const std::string sha = "SHA-256: " + IdentificaArquivo(biblioteca).sha256;
+    const std::string carregada = "Procurada em 1º lugar: " + biblioteca + ": carregada";
+    fs::copy_file(PastaDoPrograma() + kPrograma, kPrograma);
+    const std::string semBiblioteca = (pasta.Caminho() / kPrograma).string();
+    const struct {
+        std::string variaveis, argumentos, programa;
+        int saida;
+        std::vector<std::string> linhas, ausentes;
+    } casos[] = {
+        {"", "diagnostico", "", 0,
+         {"Resultado: impressora encontrada na porta 1", carregada, sha, ".28 fim de linha: CR LF", ".28 status: \"+\"",
+          ".23 desfecho: aceito", "Fecha: resultado 0"},
+         {"== Porta 2 =="}},
+        {"ZUBSIM_PORTA=2", "diagnostico", "", 0,
+         {"Resultado: impressora encontrada na porta 2", "== Porta 1 ==", ".28 desfecho: sem resposta", "== Porta 2 =="}, {}},
+        {"ZUBSIM_PORTA=0", "--porta 2 diagnostico --arquivo relatorio.txt", "", 2,
+         {"Resultado: nenhuma impressora respondeu ao .28 (porta 2: sem resposta)", "== Porta 2 =="}, {"== Porta 1 =="}},
+        {"", "diagnostico", semBiblioteca, 3,
+         {"Resultado: biblioteca do driver não encontrada: " + std::string(kBibliotecaDriver)}, {"== Porta"}},
+    };
+    for (const auto& caso : casos) {
+        Execucao e = Roda(caso.argumentos, caso.variaveis, caso.programa.empty() ? PastaDoPrograma() + kPrograma : caso.programa);
+        EXPECT_EQ(e.saida, caso.saida) << caso.argumentos << "\n" << e.erros;
+        std::string relatorio = e.padrao;
+        if (caso.argumentos.find("--arquivo") != std::string::npos) {
+            EXPECT_EQ(DoTexto(e.padrao), "Diagnóstico gravado em relatorio.txt\n");
+            relatorio = LeArquivo("relatorio.txt");
+            for (std::size_t i; (i = relatorio.find("\r\n")) != std::string::npos;) relatorio.erase(i, 1);
+        }
+        EXPECT_EQ(relatorio.rfind("Diagnóstico do Tavorin\n", 0), 0u) << relatorio;
+        for (const std::string& linha : caso.linhas)
+            EXPECT_NE(relatorio.find("\n" + linha), std::string::npos) << linha << "\n" << relatorio;
+        for (const std::string& ausente : caso.ausentes) EXPECT_EQ(relatorio.find(ausente), std::string::npos) << ausente;
+        // The outcome on standard error, as testa's.
+        EXPECT_EQ(e.erros, caso.saida ? "tavorin-cli: " + caso.linhas[0].substr(11) + "\n" : "") << caso.argumentos;
+        const std::regex enviado("enviado \"([^\"]*)\"");
+        for (auto i = std::sregex_iterator(relatorio.begin(), relatorio.end(), enviado); i != std::sregex_iterator(); ++i)
+            EXPECT_TRUE((*i)[1] == ".28" || (*i)[1] == ".23") << (*i)[0];
+    }
 }
 
 // --version names the library an operation would load, by its full path,

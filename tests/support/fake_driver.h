@@ -9,6 +9,7 @@
 
 #include <condition_variable>
 #include <deque>
+#include <filesystem>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -82,11 +83,14 @@ public:
             atendimento = porComando(porta, comando);
         }
         const Atendimento escolhido = atendimento.value_or(respostaPadrao);
-        if (escolhido.linha) std::ofstream(kArquivoResposta, std::ios::binary) << *escolhido.linha << "\r\n";
+        if (escolhido.linha) std::ofstream(pastaDaResposta / kArquivoResposta, std::ios::binary) << *escolhido.linha << "\r\n";
         return escolhido.resultado;
     }
 
     int16_t abrePadrao = 0;  // Abre's result on every port
+    // Where the answer file is written: the working folder, or elsewhere,
+    // as a driver that keeps its own folder would.
+    std::filesystem::path pastaDaResposta;
 
     // Answers queued per command text; a command with an empty queue gets
     // `porComando` (if set and it answers), then `respostaPadrao`.

@@ -32,6 +32,24 @@ class ComunicacaoTest : public QObject {
     // Enviado, Resultado and Resposta of a row.
     QString Linha(int linha) { return Celula(linha, 3) + '|' + Celula(linha, 4) + '|' + Celula(linha, 6); }
 
+    // Picks `arquivo` in the next file dialog once it is up (under wine it
+    // takes a while): typed into the name box, as the operator does; the
+    // dialog may still be applying its own preselected name when it comes
+    // up, which would win over selectFile.
+    void EscolheArquivo(const QString& arquivo) {
+        auto* espera = new QTimer(this);
+        connect(espera, &QTimer::timeout, this, [espera, arquivo] {
+            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            auto* nome = dialogo ? dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
+            if (!nome) return;
+            espera->stop();
+            espera->deleteLater();
+            nome->setText(QDir::toNativeSeparators(arquivo));
+            static_cast<QDialog*>(dialogo)->accept();
+        });
+        espera->start(20);
+    }
+
 private slots:
     // Qt's own file dialog, the one a test can drive: Windows' native one
     // is a separate system window.
@@ -121,21 +139,7 @@ private slots:
         QTRY_COMPARE(Modelo()->rowCount(), 2);
 
         const QString arquivo = QDir::current().absoluteFilePath("registro.txt");
-        // The dialog may take a while to come up (under wine it does).
-        QTimer espera;
-        connect(&espera, &QTimer::timeout, janela, [&] {
-            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            if (!dialogo) return;
-            espera.stop();
-            // Typed into the name box, as the operator does: the dialog
-            // may still be applying its own preselected name when it comes
-            // up, which would win over selectFile.
-            auto* nome = dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-            if (!nome) return;
-            nome->setText(QDir::toNativeSeparators(arquivo));
-            static_cast<QDialog*>(dialogo)->accept();
-        });
-        espera.start(20);
+        EscolheArquivo(arquivo);
         Clica(janela, "Salvar");
         QString esperado;
         // Written as text: the platform's line end.
@@ -159,6 +163,23 @@ private slots:
         QVERIFY(situacao->text().startsWith("Não foi possível salvar " + QDir::toNativeSeparators(semPasta)));
         QCOMPARE(situacao->palette().color(QPalette::WindowText), kVermelho);
         QVERIFY(!QDir("nao").exists());
+    }
+
+    // "Salvar diagnóstico…": the diagnostic runs on the link's thread, its
+    // report lands where the technician picked, and the window says where
+    // and what it found.
+    void saveDiagnostic() {
+        QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
+        Comunicacao* janela = atalho->Janela();
+        bancada->driver->Limpa();
+        const QString arquivo = QDir::current().absoluteFilePath("diagnostico.txt");
+        EscolheArquivo(arquivo);
+        Clica(janela, "SalvarDiagnostico");
+        QCOMPARE(janela->findChild<QLabel*>("Situacao")->text(),
+                 "Diagnóstico salvo em " + QDir::toNativeSeparators(arquivo) + " (impressora encontrada na porta 1)");
+        QVERIFY(QString::fromStdString(LeArquivo(arquivo.toStdString())).startsWith("Diagnóstico do Tavorin"));
+        QCOMPARE(bancada->driver->chamadas,
+                 Chamadas({ChAbre(1), ChTXRX(1, 3, ".28"), ChTXRX(1, 10, ".23"), ChFecha(1)}));
     }
 };
 

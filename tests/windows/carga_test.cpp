@@ -1,9 +1,12 @@
 // Where the driver is looked for on Windows, from a program with no
 // Zub_Dll3.dll beside it: never in the working folder, where anyone can
 // leave one (a Downloads folder, a USB stick), but in the system folder,
-// where a maker's installer may put it.
+// where a maker's installer may put it. And what each call into it does
+// to the stack.
 #include "ambiente.h"
 #include "driver_library.h"
+#include "link.h"
+#include "registro.h"
 #include "texto_windows.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +79,41 @@ TEST(CargaDoDriver, NeverFromTheWorkingFolderButFromTheSystemFolder) {
     EXPECT_EQ(tentativas[1].achado, Tentativa::Achado::Carregada);
     EXPECT_EQ(biblioteca.Abre(1), 0);
     biblioteca.Fecha(1);
+}
+
+// Every call into the library is measured: the simulated printer built
+// __stdcall removes its arguments; built cdecl it removes none, which the
+// exchange log tells once, and it still answers every command.
+TEST(CargaDoDriver, CallingConventionMeasuredAndACdeclDriverStillWorks) {
+    const fs::path bin = fs::path(Largo(PastaDoPrograma(), CP_UTF8)).parent_path().parent_path();
+    const std::string semStdcall = "cdecl, não __stdcall (Abre retirou 0 de 4 bytes da pilha, TXRX 0 de 12";
+    const struct {
+        fs::path biblioteca;
+        Convencao::Tipo tipo;
+        std::string descricao, nota;
+    } casos[] = {
+        {bin / kBibliotecaDriver, Convencao::Tipo::Stdcall, "__stdcall (Abre retirou 4 bytes da pilha, TXRX 12, Fecha 4)", ""},
+        {bin / "cdecl" / kBibliotecaDriver, Convencao::Tipo::Cdecl,
+         semStdcall + ", Fecha 0 de 4; o Tavorin repõe a pilha a cada chamada)",
+         "convenção de chamada do driver: " + semStdcall + "; o Tavorin repõe a pilha a cada chamada)"},
+    };
+    DiretorioTemporario trabalho;
+    AmbienteDoSimulador(trabalho.Caminho());
+    for (const auto& caso : casos) {
+        DriverLibrary biblioteca(Estreito(caso.biblioteca.wstring(), CP_UTF8));
+        const DriverNoLugar driver(&biblioteca);
+        EXPECT_EQ(DescreveConvencao(ConvencaoDoDriver()), "não medida: nenhuma função da biblioteca foi chamada");
+        LimpaTrocas();
+        ASSERT_EQ(Abre(1), 0) << DescreveFalha(biblioteca.Falha());
+        for (int i = 0; i < 2; ++i) EXPECT_EQ(FazTroca(1, 3, ".28").resposta.substr(0, 4), "@+28") << caso.biblioteca;
+        EXPECT_EQ(Fecha(1), 0);
+        EXPECT_EQ(ConvencaoDoDriver().Qual(), caso.tipo);
+        EXPECT_EQ(DescreveConvencao(ConvencaoDoDriver()), caso.descricao);
+        const std::vector<Troca> trocas = Trocas();
+        ASSERT_EQ(trocas.size(), 2u);
+        EXPECT_EQ(trocas[0].nota, caso.nota);
+        EXPECT_EQ(trocas[1].nota, "");
+    }
 }
 
 }  // namespace

@@ -1,13 +1,16 @@
 #include "comunicacao.h"
 
+#include "diagnostico.h"
 #include "driver.h"
 #include "identidade.h"
 #include "janela.h"
+#include "sala.h"
 #include "texto8.h"
 
 #include <QAbstractTableModel>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -143,6 +146,9 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
     Limpar = new QPushButton(QStringLiteral("Limpar"), this);
     Limpar->setObjectName(QStringLiteral("Limpar"));
     Limpar->setAutoDefault(false);
+    SalvarDiagnostico = new QPushButton(QStringLiteral("Salvar diagnóstico…"), this);
+    SalvarDiagnostico->setObjectName(QStringLiteral("SalvarDiagnostico"));
+    SalvarDiagnostico->setAutoDefault(false);
     Situacao = new QLabel(this);
     Situacao->setObjectName(QStringLiteral("Situacao"));
     Situacao->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -156,6 +162,7 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
     auto* botoes = new QHBoxLayout;
     botoes->addWidget(Salvar);
     botoes->addWidget(Limpar);
+    botoes->addWidget(SalvarDiagnostico);
     botoes->addWidget(Situacao, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(Biblioteca);
@@ -166,6 +173,7 @@ Comunicacao::Comunicacao(QWidget* pai) : QWidget(pai) {
 
     connect(Salvar, &QPushButton::clicked, this, &Comunicacao::Salvar_Click);
     connect(Limpar, &QPushButton::clicked, this, &Comunicacao::Limpar_Click);
+    connect(SalvarDiagnostico, &QPushButton::clicked, this, &Comunicacao::SalvarDiagnostico_Click);
 
     // What happened before the window was first opened is shown too.
     AtualizaBiblioteca();
@@ -263,6 +271,40 @@ bool Comunicacao::Salva(const QString& arquivo) {
         return false;
     }
     MostraSituacao(QStringLiteral("Salvo em %1").arg(nome), false);
+    return true;
+}
+
+void Comunicacao::SalvarDiagnostico_Click() {
+    QFileDialog dialogo(this, QStringLiteral("Salvar diagnóstico"), QDir::currentPath(),
+                        QStringLiteral("Texto (*.txt);;Todos os arquivos (*)"));
+    dialogo.setObjectName(QStringLiteral("SalvarDiagnosticoComo"));
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setDefaultSuffix(QStringLiteral("txt"));
+    dialogo.selectFile(QStringLiteral("Diagnostico.txt"));
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return;
+    SalvaDiagnostico(dialogo.selectedFiles().constFirst());
+}
+
+bool Comunicacao::SalvaDiagnostico(const QString& arquivo) {
+    const QString nome = QDir::toNativeSeparators(arquivo);
+    MostraSituacao(QStringLiteral("Diagnóstico em andamento…"), false);
+    const std::optional<Diagnostico> feito = Sala::Instancia().Executa(this, [] { return Diagnostica(); });
+    if (!feito) {
+        MostraSituacao(QStringLiteral("A impressora está ocupada com outro comando; o diagnóstico não foi feito"), true);
+        return false;
+    }
+#if defined(Q_OS_WIN)
+    const std::filesystem::path caminho(arquivo.toStdWString());
+#else
+    const std::filesystem::path caminho(QFile::encodeName(arquivo).toStdString());
+#endif
+    const std::string erro = GravaRelatorio(caminho, feito->relatorio);
+    if (!erro.empty()) {
+        MostraSituacao(QStringLiteral("Não foi possível salvar o diagnóstico em %1: %2").arg(nome, QString::fromStdString(erro)),
+                       true);
+        return false;
+    }
+    MostraSituacao(QStringLiteral("Diagnóstico salvo em %1 (%2)").arg(nome, QString::fromStdString(feito->resumo)), false);
     return true;
 }
 

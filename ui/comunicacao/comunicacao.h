@@ -31,10 +31,17 @@ public:
     // place of the previous file only once it is complete. Says in the
     // window whether it was saved; false when it was not.
     bool Salva(const QString& arquivo);
+    // Runs the technician's diagnostic on the link's thread and writes its
+    // report to `arquivo`, in place of the previous file only once it is
+    // complete. Says in the window where it was saved, or why not (the
+    // printer busy with another command: nothing is sent); false when it
+    // was not.
+    bool SalvaDiagnostico(const QString& arquivo);
 
 public slots:
     void Salvar_Click();  // Salvar…
     void Limpar_Click();  // Limpar
+    void SalvarDiagnostico_Click();  // Salvar diagnóstico…
 
 private:
     // Runs on the thread that made the exchange.
@@ -49,6 +56,7 @@ private:
     QTreeView* Lista;
     QPushButton* Salvar;
     QPushButton* Limpar;
+    QPushButton* SalvarDiagnostico;
     QLabel* Situacao;
     QLabel* Biblioteca;
     // The lines Biblioteca shows, for the head of a saved record, and
