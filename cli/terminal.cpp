@@ -1,6 +1,7 @@
 #include "terminal.h"
 
 #include "cp1252.h"
+#include "registro.h"
 #include "texto_windows.h"
 
 #if defined(_WIN32)
@@ -99,5 +100,10 @@ bool EhTerminal(std::FILE* saida) { return isatty(fileno(saida)) != 0; }
 std::vector<std::string> ArgumentosDoPrograma(int argc, char* argv[]) { return {argv, argv + argc}; }
 
 #endif
+
+std::string Aspas(const std::string& argumento) { return "\"" + Utf8DoArgumento(argumento) + "\""; }
+
+std::string Visivel(const std::string& bytes) { return Utf8DoDriver(ControlesVisiveis(bytes)); }
+std::string Texto(const std::string& bytes) { return Utf8DoDriver(bytes); }
 
 }  // namespace tavorin::cli

@@ -33,4 +33,13 @@ bool EhTerminal(std::FILE* saida);
 // convert typed text ("?" for a character it lacks); elsewhere as given.
 std::vector<std::string> ArgumentosDoPrograma(int argc, char* argv[]);
 
+// What the operator typed, quoted, for a message.
+std::string Aspas(const std::string& argumento);
+
+// The printer's bytes for the terminal and for JSON alike: its 8-bit text
+// as the windows show it, control bytes spelled out as the exchange log
+// spells them.
+std::string Visivel(const std::string& bytes);
+std::string Texto(const std::string& bytes);
+
 }  // namespace tavorin::cli
