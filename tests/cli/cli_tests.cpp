@@ -4,6 +4,7 @@
 // anything reaches the printer.
 #include "ambiente.h"
 #include "arquivo_resposta.h"
+#include "codigos.h"
 #include "driver.h"
 #include "driver_library.h"
 #include "identidade.h"
@@ -541,6 +542,41 @@ TEST_F(Cli, VersionNamesTheLibrary) {
         EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
     }
 }
+
+#if !defined(_WIN32)
+// The README and the manual page list every exit status the program has,
+// and no other. (The same documents on every platform: read once, where
+// the sources are.)
+TEST(CliDocumentos, ExitStatusesAsTheProgramHasThem) {
+    std::vector<int> codigos;
+    for (const cli::CodigoDeRetorno& c : cli::kCodigosDeRetorno) codigos.insert(codigos.end(), c.codigos.begin(), c.codigos.end());
+    std::sort(codigos.begin(), codigos.end());
+    const struct {
+        const char* arquivo;
+        const char* inicio;  // of the section
+        const char* fim;
+        const char* rotulo;  // a status's label, the statuses in its first group
+    } documentos[] = {
+        {"README.md", "\nExit statuses:\n\n", "\n\n", R"(\n\| ([0-9, ]+) \|)"},
+        {"packaging/linux/tavorin-cli.1", "\n.SH EXIT STATUS\n", "\n.SH ", R"(\n\.TP\n\.BR? ([0-9", ]+)\n)"},
+    };
+    for (const auto& d : documentos) {
+        const std::string texto = LeArquivo(fs::path(TAVORIN_FONTES) / d.arquivo);
+        const std::size_t inicio = texto.find(d.inicio);
+        ASSERT_NE(inicio, std::string::npos) << d.arquivo;
+        const std::string secao = texto.substr(inicio, texto.find(d.fim, inicio + std::strlen(d.inicio)) - inicio) + "\n";
+        std::vector<int> listados;
+        const std::regex rotulo(d.rotulo), numero("[0-9]+");
+        for (auto r = std::sregex_iterator(secao.begin(), secao.end(), rotulo); r != std::sregex_iterator(); ++r) {
+            const std::string estados = (*r)[1];
+            for (auto n = std::sregex_iterator(estados.begin(), estados.end(), numero); n != std::sregex_iterator(); ++n)
+                listados.push_back(std::stoi(n->str()));
+        }
+        std::sort(listados.begin(), listados.end());
+        EXPECT_EQ(listados, codigos) << d.arquivo;
+    }
+}
+#endif
 
 }  // namespace
 }  // namespace tavorin
