@@ -9,6 +9,7 @@
 #include "terminal.h"
 
 #include <exception>
+#include <functional>
 #include <iostream>
 #include <string>
 #include <utility>
@@ -186,13 +187,23 @@ const std::vector<Operacao>& Operacoes() {
     return tabela;
 }
 
-}  // namespace
-
 // --- the command line ---------------------------------------------------------
 
-// The parser's errors by their kind. The usual mistakes (an unknown operation or option, an argument too many or
-// missing) never reach it: they are told apart before, with the text the
-// operator typed.
+// What the parser left unread: an unknown operation or option, or an
+// argument too many.
+void SemSobras(const std::vector<std::string>& sobras, bool temOperacao) {
+    if (sobras.empty()) return;
+    const std::string& primeiro = sobras.front();
+    if (primeiro.size() > 1 && primeiro[0] == '-')
+        throw UsoInvalido{"opção desconhecida: " + Utf8DoArgumento(primeiro)};
+    throw UsoInvalido{(temOperacao ? "argumento a mais: " : "operação desconhecida: ") + Utf8DoArgumento(primeiro)};
+}
+
+}  // namespace
+
+// By the error's kind. The usual mistakes (an unknown operation or option,
+// an argument too many or missing) never reach it: they are told apart
+// before, with the text the operator typed.
 std::string EmPortugues(const CLI::ParseError& erro, const std::vector<std::string>& argumentos) {
     switch (static_cast<CLI::ExitCodes>(erro.get_exit_code())) {
         case CLI::ExitCodes::ArgumentMismatch:
@@ -211,20 +222,6 @@ std::string EmPortugues(const CLI::ParseError& erro, const std::vector<std::stri
             return "argumentos inválidos";
     }
 }
-
-namespace {
-
-// What the parser left unread: an unknown operation or option, or an
-// argument too many.
-void SemSobras(const std::vector<std::string>& sobras, bool temOperacao) {
-    if (sobras.empty()) return;
-    const std::string& primeiro = sobras.front();
-    if (primeiro.size() > 1 && primeiro[0] == '-')
-        throw UsoInvalido{"opção desconhecida: " + Utf8DoArgumento(primeiro)};
-    throw UsoInvalido{(temOperacao ? "argumento a mais: " : "operação desconhecida: ") + Utf8DoArgumento(primeiro)};
-}
-
-}  // namespace
 
 void MontaLinhaDeComando(CLI::App& app, Argumentos& a, Pedido& pedido) {
     app.footer(Rodape());
