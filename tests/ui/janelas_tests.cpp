@@ -557,6 +557,9 @@ private slots:
         QPointer<QWidget> cupom = Mostra("Command6");
         if (fechar) Clica(cupom, "Command1");
         QPointer<QWidget> relogio = Mostra("Command7");
+        // No tick of its own between here and the close: on a slow machine
+        // one came and opened the port the coupon had closed.
+        relogio->findChild<QTimer*>()->stop();
         driver->Limpa();
         QTimer::singleShot(0, principal, [this] { principal->close(); });
         QTimer::singleShot(120000, principal, [] { QCoreApplication::exit(99); });  // should it hang
