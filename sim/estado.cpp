@@ -1,7 +1,6 @@
 #include "estado.h"
 
 #include <charconv>
-#include <cstdio>
 #include <iterator>
 #include <map>
 #include <sstream>
@@ -335,19 +334,11 @@ std::string TextoDaPosicao(const LeituraEmCurso& l) {
 }  // namespace
 
 int PosicaoGuardada(const fs::path& pasta, const LeituraEmCurso& leitura) {
-    // Read at every command while a reading goes on: the plain C calls
-    // cost a fraction of a stream's.
-    const fs::path caminho = pasta / kArquivoLeitura;
-#if defined(_WIN32)
-    std::FILE* arquivo = _wfopen(caminho.c_str(), L"rb");
-#else
-    std::FILE* arquivo = std::fopen(caminho.c_str(), "rb");
-#endif
-    if (!arquivo) return -1;
-    std::string texto(kTamanhoPosicao + 1, '\0');
-    texto.resize(std::fread(texto.data(), 1, texto.size(), arquivo));
-    std::fclose(arquivo);
-    if (texto.size() != kTamanhoPosicao) return -1;
+    // Read at every command while a reading goes on: no more than its one
+    // length and a byte, to tell a longer one.
+    comum::Arquivo arquivo(pasta / kArquivoLeitura, comum::Abertura::Le);
+    std::string texto;
+    if (!arquivo.Regular() || !arquivo.Le(texto, kTamanhoPosicao + 1) || texto.size() != kTamanhoPosicao) return -1;
     std::istringstream campos(texto.substr(8));
     LeituraEmCurso guardada;
     if (texto.compare(0, 8, "leitura=") != 0 ||
@@ -366,9 +357,8 @@ bool SalvaEstado(const fs::path& pasta, bool duravel, Gravado& gravado) {
     const Estado& estado = gravado.estado;
     std::error_code erro;
     fs::create_directories(pasta, erro);
-    // Under the lock no other save is under way: a temporary file of ours
-    // is what a killed process left behind.
-    comum::RemoveTemporarios(pasta / kArquivoEstado);
+    // What a process killed while saving left behind.
+    comum::RemoveAbandonados(pasta / kArquivoEstado);
     Memoria memoria = gravado.memoria;
     if (estado.reducoes.size() != memoria.registros) {
         // The fiscal memory only grows: the new records go after the bytes
