@@ -1,5 +1,6 @@
 #include "comunicacao.h"
 
+#include "arquivo_atomico.h"
 #include "driver.h"
 #include "identidade.h"
 #include "janela.h"
@@ -9,6 +10,7 @@
 #include <QApplication>
 #include <QDateTime>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -16,12 +18,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include <deque>
+#include <filesystem>
 
 namespace tavorin {
 
@@ -245,30 +247,24 @@ void Comunicacao::Salvar_Click() {
 
 bool Comunicacao::Salva(const QString& arquivo) {
     const QString nome = QDir::toNativeSeparators(arquivo);
-    QSaveFile saida(arquivo);
-    // Text mode: the platform's line ends, CR LF on Windows.
-    bool gravou = saida.open(QIODevice::WriteOnly | QIODevice::Text);
-    if (gravou) {
-        // Which library answered, before what it answered.
-        AtualizaBiblioteca();
-        for (const std::string& linha : linhasBiblioteca_) {
-            const QByteArray texto = QByteArray::fromStdString(linha) + '\n';
-            if (saida.write(texto) != texto.size()) gravou = false;
-        }
-    }
-    if (gravou) {
-        for (const Troca& troca : Trocas()) {
-            const QByteArray linha = DoDriver(DescreveTroca(troca)).toUtf8() + '\n';
-            if (saida.write(linha) != linha.size()) {
-                gravou = false;
-                break;
-            }
-        }
-    }
-    if (gravou) gravou = saida.commit();
-    if (!gravou) {
-        saida.cancelWriting();
-        MostraSituacao(QStringLiteral("Não foi possível salvar %1: %2").arg(nome, saida.errorString()), true);
+    // As text: the platform's line ends, CR LF on Windows.
+#if defined(Q_OS_WIN)
+    const std::string fimDeLinha = "\r\n";
+    const std::filesystem::path caminho(arquivo.toStdWString());
+#else
+    const std::string fimDeLinha = "\n";
+    const std::filesystem::path caminho(QFile::encodeName(arquivo).toStdString());
+#endif
+    std::string texto;
+    // Which library answered, before what it answered.
+    AtualizaBiblioteca();
+    for (const std::string& linha : linhasBiblioteca_) texto += linha + fimDeLinha;
+    for (const Troca& troca : Trocas()) texto += DoDriver(DescreveTroca(troca)).toUtf8().toStdString() + fimDeLinha;
+    comum::ArquivoAtomico saida(caminho);
+    if (!(saida.Abre() && saida.Escreve(texto) && saida.Conclui())) {
+        // The system's reason, in its own 8-bit text.
+        const QString motivo = QString::fromLocal8Bit(saida.Erro().c_str());
+        MostraSituacao(QStringLiteral("Não foi possível salvar %1: %2").arg(nome, motivo), true);
         return false;
     }
     MostraSituacao(QStringLiteral("Salvo em %1").arg(nome), false);
