@@ -44,7 +44,9 @@ std::string Bloco(const std::string& dados, char status = '+') { return std::str
 
 // Each block's data to its "}" as one CR LF line, bytes as they came; the
 // new file replaces the old only when the printer ends with "]". On any
-// other end the old file stays byte for byte and nothing else is left.
+// other end (or asked to stop before the next block) the old file stays
+// byte for byte and nothing else is left, not even what a killed reading
+// had left beside it.
 TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
     const std::string velho = "velho\r\n\xC7\r\n";
     const std::string fim = Linha(']');
@@ -53,22 +55,26 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         std::optional<Gravacao> gravacao;
         std::string arquivo;
         int blocos;
+        bool para = false;  // asked to stop before the next block
     } casos[] = {
         {{{Bloco("REDU\xC7\xC3O")}, {Bloco("")}, {fim}}, Gravacao::Gravada, "REDU\xC7\xC3O\r\n\r\n", 2},
         {{{Bloco("\xDANICO", ']')}}, Gravacao::Gravada, "\xDANICO\r\n", 1},
         {{{Bloco("A")}, {Bloco("B")}, {Erro("07")}}, Gravacao::Interrompida, velho, 2},
         {{{Bloco("A")}, {std::nullopt, -2}}, Gravacao::Interrompida, velho, 1},
+        {{{Bloco("A")}}, Gravacao::Interrompida, velho, 1, true},
         {{{Erro("22")}}, std::nullopt, velho, 0},
         {{{Bloco("A"), -2}}, std::nullopt, velho, 0},
     };
     for (const Caso& caso : casos) {
         GravaArquivo("saida.txt", velho);
+        if (caso.gravacao) GravaArquivo("saida.txt.123.tmp", "x");
         driver.Limpa();
         for (std::size_t i = 0; i < caso.respostas.size(); ++i)
             driver.Enfileira(i ? ".++" : ".1500011000#", caso.respostas[i]);
         std::vector<int> vistos;
         AoLer ao;
         ao.aposBloco = [&](int blocos, const Desfecho&) { vistos.push_back(blocos); };
+        ao.interromper = [&caso] { return caso.para; };
         const LeituraMemoria leitura =
             LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
         EXPECT_EQ(leitura.gravacao, caso.gravacao);
@@ -95,23 +101,11 @@ TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
 }
 
 // A reading of one block, "A", to `arquivo`.
-LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo, const AoLer& ao = {}) {
+LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo) {
     driver.Limpa();
     driver.Enfileira(".1500011000#", Bloco("A"));
     driver.Enfileira(".++", Linha(']'));
-    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo, ao);
-}
-
-// A reading asked to stop before its next block keeps the old file; what
-// a killed reading left beside the same file is removed.
-TEST_F(Ops, ReadingRespectsTheFolder) {
-    GravaArquivo("saida.txt", "velho");
-    GravaArquivo("saida.txt.123.tmp", "x");
-    AoLer para;
-    para.interromper = [] { return true; };
-    EXPECT_EQ(LeUmBloco(driver, "saida.txt", para).gravacao, Gravacao::Interrompida);
-    EXPECT_EQ(LeArquivo("saida.txt"), "velho");
-    EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
+    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo);
 }
 
 // The driver's answer file and lock, and the simulated printer's files in
