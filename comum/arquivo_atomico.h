@@ -10,6 +10,8 @@
 // write given up. Anything else (a folder, a socket, a disk) is refused.
 #pragma once
 
+#include "entrada_saida.h"
+
 #include <filesystem>
 #include <string>
 
@@ -42,6 +44,8 @@ public:
 
 private:
     bool AbreNoLugar(int descritor);  // POSIX: one of this process's, or -1
+    bool CriaTemporario();            // beside destino_
+    static std::filesystem::path NomeTemporario(const std::filesystem::path& destino);
     bool Descarrega();
     void Falhou(int codigo);
 
@@ -49,11 +53,7 @@ private:
     bool duravel_;
     bool noLugar_ = false;  // a device or a pipe, written where it stands
     std::string pendente_, erro_;
-#if defined(_WIN32)
-    void* arquivo_ = nullptr;
-#else
-    int arquivo_ = -1;
-#endif
+    Arquivo arquivo_;
 };
 
 // The name a write to `caminho` replaces: through symbolic links, the
@@ -68,12 +68,8 @@ bool NomeDeDispositivo(const std::filesystem::path& caminho);
 bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes, bool duravel = true);
 
 // Removes the temporary files that a process killed while writing
-// `caminho` left beside it (regular files of that naming only). Only safe
-// where no other writer of `caminho` can be at work.
-void RemoveTemporarios(const std::filesystem::path& caminho);
-// The same where another writer may be at work: a temporary file still
-// being written is held (locked on POSIX, open without sharing on
-// Windows) and is left alone; one whose writer died is removed.
+// `caminho` left beside it (regular files of that naming only). One still
+// being written is held by its writer (a comum::Trava) and is left alone.
 void RemoveAbandonados(const std::filesystem::path& caminho);
 
 // Flushes the folder holding `caminho`, so that a new or renamed entry

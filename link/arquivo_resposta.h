@@ -4,6 +4,8 @@
 // an answer line can be).
 #pragma once
 
+#include "trava.h"
+
 #include <chrono>
 #include <cstdint>
 #include <functional>
@@ -19,10 +21,11 @@ constexpr std::size_t kMaxResposta = 4096;
 // The lock beside the answer file, in the working directory.
 inline constexpr const char* kArquivoTrava = "RespZub.txt.trava";
 
-// An exclusive lock on a file that every process honours, waited for up
-// to `limite` (0: tried once). It is an operating system lock: a process
-// that dies lets go of it. Made here, the file is readable by every user
-// whatever the umask, so that each can open it to lock it.
+// The lock of a folder's exchanges (comum::Trava) as the link takes it:
+// waited for up to `limite` (0: tried once). Made here, the file is
+// readable by every user whatever the umask, so that each can open it to
+// lock it; in a folder that takes no new file nobody can lock it, nor
+// answer in it.
 class TravaDePasta {
 public:
     enum class Estado {
@@ -35,7 +38,6 @@ public:
     // `interromper`, when given, is asked while waiting; true gives up at once.
     TravaDePasta(const char* arquivo, std::chrono::milliseconds limite,
                  const std::function<bool()>& interromper = {});
-    ~TravaDePasta();
     TravaDePasta(const TravaDePasta&) = delete;
     TravaDePasta& operator=(const TravaDePasta&) = delete;
     Estado Situacao() const { return estado_; }
@@ -45,13 +47,9 @@ public:
     const std::string& Motivo() const { return motivo_; }
 
 private:
+    comum::Trava trava_;
     Estado estado_ = Estado::Obtida;
     std::string motivo_;
-#if defined(_WIN32)
-    void* alca_ = nullptr;
-#else
-    int descritor_ = -1;
-#endif
 };
 
 // What stood at the answer file's name, to tell whether the driver

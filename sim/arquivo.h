@@ -1,7 +1,11 @@
 // File access for the state, the fiscal memory, the paper roll and the
-// answer file, and the lock that makes one printer of many processes.
-// The state file is replaced through comum::GravaAtomico.
+// answer file, and the lock that makes one printer of many processes,
+// all through comum's files and lock. The state file is replaced through
+// comum::GravaAtomico.
 #pragma once
+
+#include "entrada_saida.h"
+#include "trava.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -31,28 +35,16 @@ bool SobrescreveNoLugar(const std::filesystem::path& caminho, const std::string&
 // Appends to the end of the file, creating it if needed.
 bool Acrescenta(const std::filesystem::path& caminho, const std::string& bytes);
 
-// An exclusive lock on `caminho` (created if missing) that every process
+// An exclusive lock on `caminho` (made if missing) that every process
 // honours, held from construction until destruction; waits for it, or
-// with `espera` false gives up at once when another holder has it.
-class Trava {
+// with `espera` false gives up at once when another holder has it. A lock
+// that is never waited for (a port's) is held on Windows as the file kept
+// open without sharing (comum::Trava::Forma::SemPartilha).
+class Trava : public comum::Trava {
 public:
     explicit Trava(const std::filesystem::path& caminho, bool espera = true);
-    ~Trava();
-    Trava(const Trava&) = delete;
-    Trava& operator=(const Trava&) = delete;
-    bool Obtida() const { return obtida_; }
     // Another holder has it (only without waiting).
-    bool Ocupada() const { return ocupada_; }
-
-private:
-    bool obtida_ = false;
-    bool ocupada_ = false;
-#if defined(_WIN32)
-    void* alca_ = nullptr;
-    bool exclusivo_ = false;
-#else
-    int descritor_ = -1;
-#endif
+    bool Ocupada() const { return Situacao() == Estado::Ocupada; }
 };
 
 // The answer file, made ready before the printer does anything: created
@@ -61,7 +53,6 @@ private:
 class ArquivoDeResposta {
 public:
     explicit ArquivoDeResposta(const std::filesystem::path& caminho);
-    ~ArquivoDeResposta();
     ArquivoDeResposta(const ArquivoDeResposta&) = delete;
     ArquivoDeResposta& operator=(const ArquivoDeResposta&) = delete;
     bool Pronto() const { return pronto_; }
@@ -71,12 +62,8 @@ public:
     static constexpr std::size_t kReserva = 256;
 
 private:
+    comum::Arquivo arquivo_;
     bool pronto_ = false;
-#if defined(_WIN32)
-    void* alca_ = nullptr;
-#else
-    int descritor_ = -1;
-#endif
 };
 
 }  // namespace zubsim

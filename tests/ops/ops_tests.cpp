@@ -15,20 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstring>
 #include <functional>
-#include <thread>
-
-#if defined(_WIN32)
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/socket.h>
-#include <sys/stat.h>
-#include <sys/sysmacros.h>
-#include <sys/un.h>
-#include <unistd.h>
-#endif
 
 namespace tavorin {
 namespace {
@@ -57,7 +44,9 @@ std::string Bloco(const std::string& dados, char status = '+') { return std::str
 
 // Each block's data to its "}" as one CR LF line, bytes as they came; the
 // new file replaces the old only when the printer ends with "]". On any
-// other end the old file stays byte for byte and nothing else is left.
+// other end (or asked to stop before the next block) the old file stays
+// byte for byte and nothing else is left, not even what a killed reading
+// had left beside it.
 TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
     const std::string velho = "velho\r\n\xC7\r\n";
     const std::string fim = Linha(']');
@@ -66,22 +55,26 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         std::optional<Gravacao> gravacao;
         std::string arquivo;
         int blocos;
+        bool para = false;  // asked to stop before the next block
     } casos[] = {
         {{{Bloco("REDU\xC7\xC3O")}, {Bloco("")}, {fim}}, Gravacao::Gravada, "REDU\xC7\xC3O\r\n\r\n", 2},
         {{{Bloco("\xDANICO", ']')}}, Gravacao::Gravada, "\xDANICO\r\n", 1},
         {{{Bloco("A")}, {Bloco("B")}, {Erro("07")}}, Gravacao::Interrompida, velho, 2},
         {{{Bloco("A")}, {std::nullopt, -2}}, Gravacao::Interrompida, velho, 1},
+        {{{Bloco("A")}}, Gravacao::Interrompida, velho, 1, true},
         {{{Erro("22")}}, std::nullopt, velho, 0},
         {{{Bloco("A"), -2}}, std::nullopt, velho, 0},
     };
     for (const Caso& caso : casos) {
         GravaArquivo("saida.txt", velho);
+        if (caso.gravacao) GravaArquivo("saida.txt.123.tmp", "x");
         driver.Limpa();
         for (std::size_t i = 0; i < caso.respostas.size(); ++i)
             driver.Enfileira(i ? ".++" : ".1500011000#", caso.respostas[i]);
         std::vector<int> vistos;
         AoLer ao;
         ao.aposBloco = [&](int blocos, const Desfecho&) { vistos.push_back(blocos); };
+        ao.interromper = [&caso] { return caso.para; };
         const LeituraMemoria leitura =
             LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
         EXPECT_EQ(leitura.gravacao, caso.gravacao);
@@ -96,32 +89,6 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
     }
 }
 
-// A reading leaves what it must alone: a read-only file (root included)
-// is not replaced; temporary files of the same target that a killed
-// reading left are removed, others kept; a reading asked to stop before
-// its next block keeps the old file.
-TEST_F(Ops, ReadingRespectsTheFolder) {
-    const auto le = [this](const AoLer& ao = {}) {
-        driver.Enfileira(".1500011000#", Bloco("A"));
-        driver.Enfileira(".++", Linha(']'));
-        return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
-    };
-    GravaArquivo("saida.txt", "velho");
-    fs::permissions("saida.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    LeituraMemoria leitura = le();
-    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
-    EXPECT_NE(leitura.erroArquivo.find("somente para leitura"), std::string::npos) << leitura.erroArquivo;
-    EXPECT_EQ(LeArquivo("saida.txt"), "velho");
-    fs::permissions("saida.txt", fs::perms::owner_write, fs::perm_options::add);
-
-    for (const char* nome : {"saida.txt.123.tmp", "saida.txt.x1.tmp", "outra.txt.5.tmp"}) GravaArquivo(nome, "x");
-    AoLer para;
-    para.interromper = [] { return true; };
-    EXPECT_EQ(le(para).gravacao, Gravacao::Interrompida);
-    EXPECT_EQ(LeArquivo("saida.txt"), "velho");
-    EXPECT_EQ(Nomes(), (std::vector<std::string>{"outra.txt.5.tmp", "saida.txt", "saida.txt.x1.tmp"}));
-}
-
 // A file that cannot be made is known before any block is asked for.
 TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
     fs::create_directory("saida.txt");
@@ -134,73 +101,11 @@ TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
 }
 
 // A reading of one block, "A", to `arquivo`.
-LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo, const AoLer& ao = {}) {
+LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo) {
     driver.Limpa();
     driver.Enfileira(".1500011000#", Bloco("A"));
     driver.Enfileira(".++", Linha(']'));
-    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo, ao);
-}
-
-// Only a regular file is replaced. A device or a pipe takes the whole
-// reading where it stands; a pipe with no reader, or whose reader left, is
-// an error, not a wait or the end of the program; a socket is refused.
-// Through links the file they lead to is replaced, with its permissions,
-// even one that does not exist yet, and the links stay.
-TEST_F(Ops, OnlyARegularFileIsReplaced) {
-#if defined(_WIN32)
-    EXPECT_EQ(LeUmBloco(driver, "NUL").gravacao, Gravacao::Gravada);
-    EXPECT_EQ(LeUmBloco(driver, "nul").gravacao, Gravacao::Gravada);
-    EXPECT_EQ(Nomes(), std::vector<std::string>{});
-#else
-    const auto tipo = [](const char* nome) { return fs::symlink_status(nome).type(); };
-    ASSERT_EQ(mkfifo("tubo", 0600), 0);
-    const int leitor = open("tubo", O_RDONLY | O_NONBLOCK);
-    EXPECT_EQ(LeUmBloco(driver, "tubo").gravacao, Gravacao::Gravada);
-    char lido[16];
-    EXPECT_EQ(std::string(lido, static_cast<std::size_t>(std::max<ssize_t>(0, read(leitor, lido, sizeof lido)))),
-              "A\r\n");
-    AoLer saiNoMeio;
-    saiNoMeio.aposBloco = [leitor](int, const Desfecho&) { close(leitor); };
-    EXPECT_EQ(LeUmBloco(driver, "tubo", saiNoMeio).gravacao, Gravacao::FalhaNoArquivo);
-    const LeituraMemoria semLeitor = LeUmBloco(driver, "tubo");
-    EXPECT_EQ(semLeitor.gravacao, Gravacao::FalhaNoArquivo);
-    EXPECT_NE(semLeitor.erroArquivo.find("pipe"), std::string::npos) << semLeitor.erroArquivo;
-    EXPECT_EQ(tipo("tubo"), fs::file_type::fifo);
-
-    sockaddr_un endereco{};
-    endereco.sun_family = AF_UNIX;
-    std::strcpy(endereco.sun_path, "tomada");
-    const int tomada = socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(bind(tomada, reinterpret_cast<const sockaddr*>(&endereco), sizeof endereco), 0);
-    const LeituraMemoria socket = LeUmBloco(driver, "tomada");
-    close(tomada);
-    EXPECT_EQ(socket.gravacao, Gravacao::FalhaNoArquivo);
-    EXPECT_NE(socket.erroArquivo.find("socket"), std::string::npos) << socket.erroArquivo;
-    EXPECT_EQ(tipo("tomada"), fs::file_type::socket);
-
-    // As root, where device files can be made: the null device and the
-    // full one (no room), each still a device afterwards.
-    if (mknod("nulo", S_IFCHR | 0666, makedev(1, 3)) == 0 && mknod("cheio", S_IFCHR | 0666, makedev(1, 7)) == 0 &&
-        close(open("nulo", O_WRONLY | O_CLOEXEC)) == 0) {
-        EXPECT_EQ(LeUmBloco(driver, "nulo").gravacao, Gravacao::Gravada);
-        EXPECT_EQ(LeUmBloco(driver, "cheio").gravacao, Gravacao::FalhaNoArquivo);
-        EXPECT_EQ(tipo("nulo"), fs::file_type::character);
-        EXPECT_EQ(tipo("cheio"), fs::file_type::character);
-    }
-
-    GravaArquivo("real.txt", "velho");
-    fs::permissions("real.txt", fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    fs::create_directory("sub");
-    fs::create_symlink("../real.txt", "sub/ligacao");
-    fs::create_symlink("sub/ligacao", "ligacao");
-    fs::create_symlink("nova.txt", "solta");
-    EXPECT_EQ(LeUmBloco(driver, "ligacao").gravacao, Gravacao::Gravada);
-    EXPECT_EQ(LeUmBloco(driver, "solta").gravacao, Gravacao::Gravada);
-    EXPECT_EQ(LeArquivo("real.txt") + LeArquivo("nova.txt"), "A\r\nA\r\n");
-    EXPECT_EQ(fs::status("real.txt").permissions(),
-              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
-    for (const char* ligacao : {"ligacao", "sub/ligacao", "solta"}) EXPECT_EQ(tipo(ligacao), fs::file_type::symlink);
-#endif
+    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo);
 }
 
 // The driver's answer file and lock, and the simulated printer's files in
@@ -269,53 +174,6 @@ TEST_F(Ops, AReadingStopsPastWhatAFiscalMemoryHolds) {
         EXPECT_EQ(driver.chamadas.back(), ChFecha(2));
     }
 }
-
-#if defined(_WIN32)
-// Another program holding the old file open: with delete sharing the new
-// file takes its place; without it the reading waits a moment for it to
-// let go, and reports failure, old file and no temporary file left, when
-// it does not.
-TEST_F(Ops, AnotherProgramHoldingTheOldFile) {
-    const struct {
-        DWORD partilha;
-        int soltaDepoisDeMs;  // -1: never
-        bool gravada;
-    } casos[] = {
-        {FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, -1, true},
-        {FILE_SHARE_READ, 200, true},
-        {FILE_SHARE_READ, -1, false},
-    };
-    for (const auto& caso : casos) {
-        SCOPED_TRACE(std::to_string(caso.partilha) + " " + std::to_string(caso.soltaDepoisDeMs));
-        GravaArquivo("saida.txt", "velho\r\n");
-        HANDLE aberto = CreateFileW(L"saida.txt", GENERIC_READ, caso.partilha, nullptr, OPEN_EXISTING, 0, nullptr);
-        ASSERT_NE(aberto, INVALID_HANDLE_VALUE);
-        std::thread solta;
-        if (caso.soltaDepoisDeMs >= 0)
-            solta = std::thread([&] {
-                std::this_thread::sleep_for(std::chrono::milliseconds(caso.soltaDepoisDeMs));
-                CloseHandle(aberto);
-            });
-        driver.Enfileira(".1500011000#", Bloco("NOVO", ']'));
-        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
-        if (solta.joinable())
-            solta.join();
-        else
-            CloseHandle(aberto);
-        EXPECT_EQ(leitura.gravacao, caso.gravada ? Gravacao::Gravada : Gravacao::FalhaNoArquivo);
-        EXPECT_EQ(LeArquivo("saida.txt"), caso.gravada ? "NOVO\r\n" : "velho\r\n");
-        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
-    }
-    // A read-only file is not replaced, nor moved aside and left there.
-    SetFileAttributesW(L"saida.txt", FILE_ATTRIBUTE_READONLY);
-    driver.Enfileira(".1500011000#", Bloco("NOVO", ']'));
-    const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
-    SetFileAttributesW(L"saida.txt", FILE_ATTRIBUTE_NORMAL);
-    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
-    EXPECT_EQ(LeArquivo("saida.txt"), "velho\r\n");
-    EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
-}
-#endif
 
 // "typed=becomes"; a text without "=" does not read as the rule's kind.
 // One case per branch and boundary of each rule.

@@ -1,5 +1,6 @@
 #include "comunicacao.h"
 
+#include "arquivo_atomico.h"
 #include "diagnostico.h"
 #include "driver.h"
 #include "identidade.h"
@@ -18,12 +19,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
 #include <deque>
+#include <filesystem>
 
 namespace tavorin {
 
@@ -33,6 +34,14 @@ enum Coluna { kHora, kPorta, kEspera, kEnviado, kResultado, kDuracao, kResposta,
 
 const char* const kTitulos[kColunas] = {"Hora", "Porta", "Espera", "Enviado", "Resultado", "Duração", "Resposta"};
 
+// A name the file dialog gave, as the writer takes it.
+std::filesystem::path Caminho(const QString& arquivo) {
+#if defined(Q_OS_WIN)
+    return std::filesystem::path(arquivo.toStdWString());
+#else
+    return std::filesystem::path(QFile::encodeName(arquivo).toStdString());
+#endif
+}
 
 }  // namespace
 
@@ -244,30 +253,22 @@ void Comunicacao::Salvar_Click() {
 
 bool Comunicacao::Salva(const QString& arquivo) {
     const QString nome = QDir::toNativeSeparators(arquivo);
-    QSaveFile saida(arquivo);
-    // Text mode: the platform's line ends, CR LF on Windows.
-    bool gravou = saida.open(QIODevice::WriteOnly | QIODevice::Text);
-    if (gravou) {
-        // Which library answered, before what it answered.
-        AtualizaBiblioteca();
-        for (const std::string& linha : linhasBiblioteca_) {
-            const QByteArray texto = QByteArray::fromStdString(linha) + '\n';
-            if (saida.write(texto) != texto.size()) gravou = false;
-        }
-    }
-    if (gravou) {
-        for (const Troca& troca : Trocas()) {
-            const QByteArray linha = DoDriver(DescreveTroca(troca)).toUtf8() + '\n';
-            if (saida.write(linha) != linha.size()) {
-                gravou = false;
-                break;
-            }
-        }
-    }
-    if (gravou) gravou = saida.commit();
-    if (!gravou) {
-        saida.cancelWriting();
-        MostraSituacao(QStringLiteral("Não foi possível salvar %1: %2").arg(nome, saida.errorString()), true);
+    // As text: the platform's line ends, CR LF on Windows.
+#if defined(Q_OS_WIN)
+    const std::string fimDeLinha = "\r\n";
+#else
+    const std::string fimDeLinha = "\n";
+#endif
+    std::string texto;
+    // Which library answered, before what it answered.
+    AtualizaBiblioteca();
+    for (const std::string& linha : linhasBiblioteca_) texto += linha + fimDeLinha;
+    for (const Troca& troca : Trocas()) texto += DoDriver(DescreveTroca(troca)).toUtf8().toStdString() + fimDeLinha;
+    comum::ArquivoAtomico saida(Caminho(arquivo));
+    if (!(saida.Abre() && saida.Escreve(texto) && saida.Conclui())) {
+        // The system's reason, in its own 8-bit text.
+        const QString motivo = QString::fromLocal8Bit(saida.Erro().c_str());
+        MostraSituacao(QStringLiteral("Não foi possível salvar %1: %2").arg(nome, motivo), true);
         return false;
     }
     MostraSituacao(QStringLiteral("Salvo em %1").arg(nome), false);
@@ -293,12 +294,7 @@ bool Comunicacao::SalvaDiagnostico(const QString& arquivo) {
         MostraSituacao(QStringLiteral("A impressora está ocupada com outro comando; o diagnóstico não foi feito"), true);
         return false;
     }
-#if defined(Q_OS_WIN)
-    const std::filesystem::path caminho(arquivo.toStdWString());
-#else
-    const std::filesystem::path caminho(QFile::encodeName(arquivo).toStdString());
-#endif
-    const std::string erro = GravaRelatorio(caminho, feito->relatorio);
+    const std::string erro = GravaRelatorio(Caminho(arquivo), feito->relatorio);
     if (!erro.empty()) {
         MostraSituacao(QStringLiteral("Não foi possível salvar o diagnóstico em %1: %2").arg(nome, QString::fromStdString(erro)),
                        true);
