@@ -8,6 +8,7 @@
 #include "driver_library.h"
 #include "identidade.h"
 #include "link.h"
+#include "operacoes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -219,7 +220,7 @@ TEST_F(Cli, ReadingToFileByteForByte) {
     Abre(1);
     for (EnviaComando(1, 100, ".1500019999#");; EnviaComando(1, 100, ".++")) {
         if (blocos && Status == "]") break;
-        esperado += Resposta.substr(6, Resposta.find('}') - 6) + "\r\n";
+        esperado += DadosBloco(Resposta) + "\r\n";
         ++blocos;
         if (Status != "+") break;
     }
