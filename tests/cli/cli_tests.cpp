@@ -2,7 +2,7 @@
 // exit statuses, what goes to standard output and error, --json read
 // back, a reading to a file byte for byte, and bad input refused before
 // anything reaches the printer.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "driver.h"
 #include "driver_library.h"

@@ -1,6 +1,6 @@
 // The link against a fake driver (the answer file it reads, the state it
 // keeps, the probe, the clock text) and the loader against real libraries.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "driver_library.h"
 #include "fake_driver.h"

@@ -1,7 +1,7 @@
 // The simulated printer driven through its three exported functions, as
 // the program drives it, in a fresh working directory per test with every
 // ZUBSIM_* setting cleared.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "calendario.h"
 #include "impressora.h"
 #include "link.h"

@@ -2,7 +2,7 @@
 // answer through its own handle, sharing the file in each of the ways a
 // Windows program may: the link takes that driver's new answers where it
 // can tell them apart, and never the answer that was there before.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "driver.h"
 #include "link.h"
