@@ -6,6 +6,8 @@
 // sends one.
 //
 //   bench_cli [runs]     (default 50)
+#include "ambiente_teste.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -52,12 +54,8 @@ double Mediana(std::vector<double> v) {
 int main(int argc, char* argv[]) {
     const int rodadas = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 50;
     const std::string pasta = std::filesystem::canonical("/proc/self/exe").parent_path().string() + "/";
-    const auto trabalho = std::filesystem::temp_directory_path() / ("bench_cli-" + std::to_string(getpid()));
-    std::filesystem::create_directories(trabalho);
-    std::filesystem::current_path(trabalho);
-    setenv("ZUBSIM_DIR", trabalho.c_str(), 1);
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD"})
-        unsetenv(nome);
+    const tavorin::teste::DiretorioTemporario trabalho("bench-cli");
+    tavorin::teste::AmbienteDoSimulador(trabalho.Caminho());
 
     std::printf("bench_cli: start to exit on the simulated printer, %d runs each, alternating\n", rodadas);
     std::vector<double> cli, nu;
@@ -78,7 +76,5 @@ int main(int argc, char* argv[]) {
     std::printf("bare program, one .28:        median %.2f ms (best %.2f ms)\n", mn * 1e3,
                 *std::min_element(nu.begin(), nu.end()) * 1e3);
     std::printf("ratio (median cli / median bare): %.2f\n", mc / mn);
-    std::filesystem::current_path("/");
-    std::filesystem::remove_all(trabalho);
     return 0;
 }

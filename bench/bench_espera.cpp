@@ -5,12 +5,12 @@
 // key. The printer is the simulated one, beside this program.
 //
 //   bench_espera [seconds]     (default 10)
+#include "ambiente_teste.h"
 #include "form1.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -22,12 +22,8 @@ int main(int argc, char* argv[]) {
     const double segundos = argc > 1 && std::atof(argv[1]) > 0 ? std::atof(argv[1]) : 10;
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication aplicacao(argc, argv);
-    QTemporaryDir pasta;
-    QDir::setCurrent(pasta.path());
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
-                             "ZUBSIM_LINHAS_POR_SEGUNDO"})
-        qunsetenv(nome);
-    qputenv("ZUBSIM_DIR", pasta.path().toLocal8Bit());
+    const tavorin::teste::DiretorioTemporario pasta("bench-espera");
+    tavorin::teste::AmbienteDoSimulador(pasta.Caminho());
 
     tavorin::Form1 janela;
     janela.show();

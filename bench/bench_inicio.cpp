@@ -5,6 +5,8 @@
 // X display (xdotool, asked every 10 ms), then ended. Needs an X display:
 //
 //   xvfb-run -a bench_inicio [runs] [--programa PATH]   (default 5 runs; PATH: another tavorin)
+#include "ambiente_teste.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -95,14 +97,9 @@ int main(int argc, char* argv[]) {
         std::fprintf(stderr, "bench_inicio: no X display; run it as xvfb-run -a bench_inicio\n");
         return 2;
     }
-    const auto trabalho = std::filesystem::temp_directory_path() / ("bench_inicio-" + std::to_string(getpid()));
-    std::filesystem::create_directories(trabalho);
-    std::filesystem::current_path(trabalho);
-    setenv("ZUBSIM_DIR", trabalho.c_str(), 1);
+    const tavorin::teste::DiretorioTemporario trabalho("bench-inicio");
+    tavorin::teste::AmbienteDoSimulador(trabalho.Caminho());
     setenv("QT_QPA_PLATFORM", "xcb", 1);
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
-                             "ZUBSIM_LINHAS_POR_SEGUNDO"})
-        unsetenv(nome);
 
     std::printf("bench_inicio: start to a visible window, %d runs each (%s)\n", rodadas, tavorin.c_str());
     std::vector<double> nua, pronta, desligada;
@@ -124,7 +121,5 @@ int main(int argc, char* argv[]) {
     std::printf("bare Qt window:                     median %7.0f ms\n", n * 1e3);
     std::printf("tavorin, printer ready:             median %7.0f ms  (%.2f x bare)\n", p * 1e3, p / n);
     std::printf("tavorin, printer switched off:      median %7.0f ms  (%.2f x bare)\n", d * 1e3, d / n);
-    std::filesystem::current_path("/");
-    std::filesystem::remove_all(trabalho);
     return 0;
 }

@@ -11,68 +11,48 @@
 // driver might write it.
 //
 //   bench_leitura [blocks [runs]] [--comunicacao] [--megabyte]   (default 10000 blocks, 5 runs)
+#include "ambiente_teste.h"
 #include "comunicacao.h"
-#include "driver.h"
+#include "fake_driver.h"
 #include "form1.h"
 #include "link.h"
-#include "zub_dll3.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QEvent>
 #include <QKeyEvent>
 #include <QFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 namespace {
 
-// Hands out `blocos` blocks: the first in answer to the reading command,
-// the rest one per ".++", then "]".
 bool respostaGrande = false;
 
-class DriverInstantaneo : public tavorin::Driver {
-public:
-    explicit DriverInstantaneo(int blocos) : blocos_(blocos) {}
-
-    void Reinicia() { entregues_ = 0; }
-
-    int16_t Abre(int16_t) override { return 0; }
-    int16_t Fecha(int16_t) override { return 0; }
-    int16_t TXRX(int16_t, int16_t, const char* comando) override {
-        std::string linha;
-        if (comando[1] != '+') entregues_ = 0;
-        if (entregues_ >= blocos_) {
-            linha = "@]++ 000000000000000000";
-        } else {
-            ++entregues_;
-            char numero[8];
-            std::snprintf(numero, sizeof numero, "%04d", entregues_ % 10000);
-            // A block as long as a real one, with 8-bit characters.
-            linha = std::string("@+") + numero + "REDU\xC7\xC3O " + numero + "  MOVIMENTO 01/01/09  COO 000123" +
-                    (respostaGrande ? std::string(1 << 20, 'X') : std::string()) + "}";
-        }
-        linha += "\r\n";
-        std::FILE* arquivo = std::fopen(tavorin::kArquivoResposta, "wb");
-        if (!arquivo) return -3;
-        std::fwrite(linha.data(), 1, linha.size(), arquivo);
-        std::fclose(arquivo);
-        return 0;
-    }
-
-private:
-    int blocos_;
-    int entregues_ = 0;
-};
+// The reading's answers: `blocos` blocks, the first in answer to the
+// reading command, the rest one per ".++", then "]".
+std::function<std::optional<tavorin::teste::Atendimento>(int16_t, const std::string&)> Leitura(int blocos) {
+    return [blocos, entregues = 0](int16_t, const std::string& comando) mutable {
+        if (comando[1] != '+') entregues = 0;
+        if (entregues >= blocos) return std::optional<tavorin::teste::Atendimento>({"@]++ 000000000000000000"});
+        ++entregues;
+        char numero[8];
+        std::snprintf(numero, sizeof numero, "%04d", entregues % 10000);
+        // A block as long as a real one, with 8-bit characters.
+        return std::optional<tavorin::teste::Atendimento>(
+            {std::string("@+") + numero + "REDU\xC7\xC3O " + numero + "  MOVIMENTO 01/01/09  COO 000123" +
+             (respostaGrande ? std::string(1 << 20, 'X') : std::string()) + "}"});
+    };
+}
 
 // Counts the paint events that reach a control.
 class ContaPinturas : public QObject {
@@ -114,13 +94,9 @@ int main(int argc, char* argv[]) {
     const int blocos = Argumento(static_cast<int>(posicionais.size()), posicionais.data(), 1, 10000);
     const int rodadas = Argumento(static_cast<int>(posicionais.size()), posicionais.data(), 2, 5);
 
-    QTemporaryDir pasta;
-    if (!pasta.isValid() || !QDir::setCurrent(pasta.path())) {
-        std::fprintf(stderr, "bench_leitura: no scratch folder\n");
-        return 1;
-    }
-    DriverInstantaneo driver(blocos);
-    tavorin::InstalaDriver(&driver);
+    const tavorin::teste::DiretorioTemporario pasta("bench-leitura");
+    tavorin::teste::FakeDriver driver;
+    driver.porComando = Leitura(blocos);
     tavorin::Porta = 1;
 
     tavorin::Form1 janela;
@@ -154,7 +130,7 @@ int main(int argc, char* argv[]) {
                 blocos, comunicacao ? ", the Comunica\xC3\xA7\xC3\xA3o window open" : "", rodadas);
     std::vector<double> segundos;
     for (int rodada = 1; rodada <= rodadas; ++rodada) {
-        driver.Reinicia();
+        driver.Limpa();
         contador.pinturas = 0;
         pinturasLista.pinturas = 0;
         QFile::remove(QStringLiteral("LeitM.txt"));
@@ -189,6 +165,5 @@ int main(int argc, char* argv[]) {
     const double mediana = segundos[segundos.size() / 2];
     std::printf("median: %.0f blocks/s, %.1f us/block (best %.0f blocks/s, %.1f us/block)\n", blocos / mediana,
                 mediana * 1e6 / blocos, blocos / segundos.front(), segundos.front() * 1e6 / blocos);
-    tavorin::InstalaDriver(nullptr);
     return 0;
 }

@@ -7,6 +7,7 @@
 //
 //   bench_simulador [folder [runs]]   (default: a new folder under the
 //                                      system's temporary one; 3 runs)
+#include "ambiente_teste.h"
 #include "zubsim.h"
 
 #include <algorithm>
@@ -15,7 +16,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <random>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,14 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using Relogio = std::chrono::steady_clock;
-
-void PoeAmbiente(const char* nome, const std::string& valor) {
-#if defined(_WIN32)
-    _putenv_s(nome, valor.c_str());
-#else
-    setenv(nome, valor.c_str(), 1);
-#endif
-}
 
 // A printer with `reducoes` reductions already in its fiscal memory, in the
 // state file's plain form (the one every version reads).
@@ -92,13 +85,14 @@ double Custo(const fs::path& pasta, int reducoes, const char* comando, int vezes
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    std::random_device aleatorio;
-    const fs::path pasta = argc > 1 ? fs::path(argv[1]) : fs::temp_directory_path() / ("bench-zubsim-" + std::to_string(aleatorio()));
+    std::optional<tavorin::teste::DiretorioTemporario> temporaria;
+    if (argc <= 1) temporaria.emplace("bench-simulador");
+    const fs::path pasta = argc > 1 ? fs::path(argv[1]) : temporaria->Caminho();
     const int rodadas = argc > 2 && std::atoi(argv[2]) > 0 ? std::atoi(argv[2]) : 3;
     const fs::path trabalho = pasta / "trabalho", impressora = pasta / "impressora";
     fs::create_directories(trabalho);
     fs::current_path(trabalho);
-    PoeAmbiente("ZUBSIM_DIR", impressora.string());
+    tavorin::teste::PoeAmbiente("ZUBSIM_DIR", impressora.string().c_str());
     std::printf("bench_simulador: files in %s, median of %d runs\n", pasta.string().c_str(), rodadas);
 
     // 333 reductions make a report of 1,005 lines, one block each.
@@ -125,8 +119,5 @@ int main(int argc, char* argv[]) {
     const double salvaCheia = Custo(impressora, 2500, ".13", 100, rodadas);
     std::printf("saving .13: empty %.1f us, 2,500 reductions %.1f us (%.2fx)\n", salvaVazia, salvaCheia,
                 salvaCheia / salvaVazia);
-    fs::current_path(pasta.parent_path());
-    std::error_code erro;
-    if (argc <= 1) fs::remove_all(pasta, erro);
     return 0;
 }

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "ambiente.h"
+#include "ambiente_teste.h"
 #include "estado.h"
 #include "impressora.h"
-#include "pasta.h"
 
 namespace {
 
@@ -52,7 +52,8 @@ bool Ilegivel(const std::string& resposta) { return resposta.size() == 128 && re
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    pasta = tavorin::fuzz::PastaDeTrabalho("comandos");
+    static const tavorin::teste::DiretorioTemporario trabalho("fuzz-comandos", true);
+    pasta = trabalho.Caminho();
     return 0;
 }
 

@@ -11,9 +11,9 @@
 #include <string>
 
 #include "ambiente.h"
+#include "ambiente_teste.h"
 #include "estado.h"
 #include "impressora.h"
-#include "pasta.h"
 
 #include <zlib.h>
 
@@ -57,7 +57,8 @@ std::string Sela(std::string texto, const std::string& registros) {
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    pasta = tavorin::fuzz::PastaDeTrabalho("estado");
+    static const tavorin::teste::DiretorioTemporario trabalho("fuzz-estado", true);
+    pasta = trabalho.Caminho();
     return 0;
 }
 

@@ -2,13 +2,14 @@
 // exit statuses, what goes to standard output and error, --json read
 // back, a reading to a file byte for byte, and bad input refused before
 // anything reaches the printer.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "codigos.h"
 #include "driver.h"
 #include "driver_library.h"
 #include "identidade.h"
 #include "link.h"
+#include "operacoes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -220,7 +221,7 @@ TEST_F(Cli, ReadingToFileByteForByte) {
     Abre(1);
     for (EnviaComando(1, 100, ".1500019999#");; EnviaComando(1, 100, ".++")) {
         if (blocos && Status == "]") break;
-        esperado += Resposta.substr(6, Resposta.find('}') - 6) + "\r\n";
+        esperado += DadosBloco(Resposta) + "\r\n";
         ++blocos;
         if (Status != "+") break;
     }

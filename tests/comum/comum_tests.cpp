@@ -1,5 +1,5 @@
 // comum's writer and lock, directly.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_atomico.h"
 #include "trava.h"
 

@@ -2,7 +2,7 @@
 // it stands after each command, byte for byte; an answer the driver left
 // in another folder, named; a port a window keeps open and a folder another
 // process holds, left alone.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "diagnostico.h"
 #include "fake_driver.h"

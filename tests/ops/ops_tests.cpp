@@ -3,7 +3,7 @@
 // and its atomic replacement on every platform, Windows' sharing rules
 // included, and the printer test held to the one port the command line
 // names.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "destino.h"
 #include "entrada.h"

@@ -1,9 +1,10 @@
 // The simulated printer driven through its three exported functions, as
 // the program drives it, in a fresh working directory per test with every
 // ZUBSIM_* setting cleared.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "calendario.h"
 #include "impressora.h"
+#include "link.h"
 #include "respostas.h"
 #include "zubsim.h"
 
@@ -29,6 +30,7 @@ namespace zubsim {
 namespace {
 
 using namespace tavorin::teste;
+using tavorin::Mid;
 namespace fs = std::filesystem;
 
 // Run as a child of OnePrinterManyProcesses (ZUBSIM_TESTE_FILHO set to a
@@ -47,7 +49,7 @@ const int kFilho = [] {
             const int16_t resultado = TXRX(1, 10, ".13");
             Fecha(1);
             const std::string linha = LeArquivo(tavorin::kArquivoResposta);
-            saida += resultado != 0 ? "sem-resposta" : Campo(linha, 2, 1) == "+" ? Campo(linha, 5, 4) : "-" + Campo(linha, 21, 2);
+            saida += resultado != 0 ? "sem-resposta" : Mid(linha, 2, 1) == "+" ? Mid(linha, 5, 4) : "-" + Mid(linha, 21, 2);
             saida += "\n";
         }
     }
@@ -93,8 +95,8 @@ protected:
     // turn, each closed by its only "}", where the program stops reading.
     std::string LeBlocos() {
         std::string dados;
-        for (int numero = 1; Campo(resposta_, 2, 1) == "+" && numero < 1000; ++numero) {
-            EXPECT_EQ(Campo(resposta_, 1, 6), "@+" + std::to_string(10000 + numero).substr(1));
+        for (int numero = 1; Mid(resposta_, 2, 1) == "+" && numero < 1000; ++numero) {
+            EXPECT_EQ(Mid(resposta_, 1, 6), "@+" + std::to_string(10000 + numero).substr(1));
             EXPECT_EQ(resposta_.find('}', 6), resposta_.size() - 1) << resposta_;
             dados += resposta_.substr(6, resposta_.size() - 7) + "\n";
             Envia(".++");
@@ -125,11 +127,11 @@ protected:
             const std::string bobina = Bobina();
             std::string texto = bobina.compare(0, antes.size(), antes) ? "(rewritten)" : bobina.substr(antes.size());
             if (status == "]" && comando.back() == '#') texto = LeBlocos();
-            const std::string visto = Campo(resposta_, 2, 1);
-            EXPECT_EQ(visto + (visto == "-" ? Campo(resposta_, 21, 2) : ""), status) << resposta_;
+            const std::string visto = Mid(resposta_, 2, 1);
+            EXPECT_EQ(visto + (visto == "-" ? Mid(resposta_, 21, 2) : ""), status) << resposta_;
             while (campos >> campo) {
                 const std::size_t posicao = std::stoul(campo), tamanho = campo.size() - campo.find('=') - 1;
-                EXPECT_EQ(Campo(resposta_, posicao, tamanho), campo.substr(campo.size() - tamanho)) << resposta_;
+                EXPECT_EQ(Mid(resposta_, posicao, tamanho), campo.substr(campo.size() - tamanho)) << resposta_;
             }
             for (std::size_t fim, i = esperado.find('|'); i != std::string::npos; i = fim) {
                 fim = esperado.find('|', i + 1);
@@ -256,7 +258,7 @@ TEST_F(Simulador, HeldCommand) {
         EXPECT_EQ(Bobina().find("LEITURA X"), std::string::npos);
         segura.Solta();
         envia.join();
-        EXPECT_EQ(Campo(resposta_, 1, 4), "@+13");
+        EXPECT_EQ(Mid(resposta_, 1, 4), "@+13");
     }
     GravaArquivo(pasta / "ZubSim-segura", "");
     Roteiro({{".13", "+"}});
@@ -325,7 +327,7 @@ TEST_F(Simulador, StateFile) {
         GravaArquivo(Estado(), estado);
         GravaArquivo(memoria, memoria2);
         EXPECT_EQ(Envia(".13"), 0);
-        ASSERT_EQ(Campo(resposta_, 1, 2) + Campo(resposta_, 21, 2), "@-06") << estado << memoria2;
+        ASSERT_EQ(Mid(resposta_, 1, 2) + Mid(resposta_, 21, 2), "@-06") << estado << memoria2;
         EXPECT_EQ(LeArquivo(Estado()), estado);
         EXPECT_EQ(LeArquivo(memoria), memoria2);
     }
@@ -444,8 +446,8 @@ TEST_F(Simulador, ReadingSharedByProcesses) {
     };
     EXPECT_EQ(outro(".++"), "@+0003");
     Roteiro({{".++", "+ 3=0004"}});
-    while (Campo(resposta_, 2, 1) == "+") Envia(".++");
-    EXPECT_EQ(Campo(resposta_, 1, 6), "@]++  ");
+    while (Mid(resposta_, 2, 1) == "+") Envia(".++");
+    EXPECT_EQ(Mid(resposta_, 1, 6), "@]++  ");
     EXPECT_EQ(outro(".++"), "@-23");
     // Without a position that names the reading no one knows the next
     // block: over for every process, not block 0002 over and over.

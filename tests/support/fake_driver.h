@@ -1,7 +1,8 @@
-// A driver for tests, in place of the library while it exists: records
-// every call with its port, wait limit and command, and answers from a
-// script. It writes each answer into the answer file as a real driver
-// does, so the link's own reading is exercised too.
+// A driver for tests, benchmarks and fuzz targets, in place of the library
+// while it exists: records every call with its port, wait limit and
+// command, and answers from a script. It writes each answer into the
+// answer file as a real driver does, so the link's own reading is
+// exercised too.
 #pragma once
 
 #include "driver.h"
@@ -53,6 +54,7 @@ inline std::string Descreve(const std::vector<Chamada>& chamadas) {
 struct Atendimento {
     std::optional<std::string> linha;  // nullopt: writes no answer file at all
     int16_t resultado = 0;
+    bool semFimDeLinha = false;  // the line's bytes alone, no CR LF after them
 };
 
 class FakeDriver : public Driver {
@@ -83,7 +85,13 @@ public:
             atendimento = porComando(porta, comando);
         }
         const Atendimento escolhido = atendimento.value_or(respostaPadrao);
-        if (escolhido.linha) std::ofstream(pastaDaResposta / kArquivoResposta, std::ios::binary) << *escolhido.linha << "\r\n";
+        if (escolhido.linha) {
+            const std::string bytes = *escolhido.linha + (escolhido.semFimDeLinha ? "" : "\r\n");
+            if (grava)
+                grava(bytes);
+            else
+                std::ofstream(pastaDaResposta / kArquivoResposta, std::ios::binary) << bytes;
+        }
         return escolhido.resultado;
     }
 
@@ -91,6 +99,9 @@ public:
     // Where the answer file is written: the working folder, or elsewhere,
     // as a driver that keeps its own folder would.
     std::filesystem::path pastaDaResposta;
+    // Writes the answer in place of the above, as a driver that keeps the
+    // file open between commands does.
+    std::function<void(const std::string& bytes)> grava;
 
     // Answers queued per command text; a command with an empty queue gets
     // `porComando` (if set and it answers), then `respostaPadrao`.

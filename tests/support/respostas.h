@@ -41,10 +41,4 @@ inline std::string Status28(const std::string& relogio = "0512031430", char vera
     return Linha('+', {{18, {reducao}}, {44, relogio}, {54, {verao}}, {124, {leituraX}}}, 130);
 }
 
-// `tamanho` characters from `posicao`; empty past the end, cut at it.
-inline std::string Campo(const std::string& linha, std::size_t posicao, std::size_t tamanho) {
-    if (posicao == 0 || posicao > linha.size()) return {};
-    return linha.substr(posicao - 1, tamanho);
-}
-
 }  // namespace tavorin::teste

@@ -2,7 +2,7 @@
 // reading what they show, and the ground every window test stands on.
 #pragma once
 
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "caixa_texto.h"
 #include "driver.h"
 #include "fake_driver.h"

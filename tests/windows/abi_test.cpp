@@ -11,7 +11,7 @@
 // Runs in a fresh temporary folder, where the driver writes RespZub.txt.
 // (A library that needs the mingw runtime's DLLs does not even load.)
 
-#include "../support/ambiente.h"
+#include "../support/ambiente_teste.h"
 
 #include <windows.h>
 

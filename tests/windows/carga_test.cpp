@@ -3,7 +3,7 @@
 // leave one (a Downloads folder, a USB stick), but in the system folder,
 // where a maker's installer may put it. And what each call into it does
 // to the stack.
-#include "ambiente.h"
+#include "ambiente_teste.h"
 #include "driver_library.h"
 #include "link.h"
 #include "registro.h"

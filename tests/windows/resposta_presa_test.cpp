@@ -2,42 +2,38 @@
 // answer through its own handle, sharing the file in each of the ways a
 // Windows program may: the link takes that driver's new answers where it
 // can tell them apart, and never the answer that was there before.
-#include "ambiente.h"
-#include "arquivo_resposta.h"
-#include "driver.h"
+#include "ambiente_teste.h"
+#include "fake_driver.h"
 #include "link.h"
 #include "registro.h"
-#include "zub_dll3.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <algorithm>
+#include <optional>
 
 namespace tavorin {
 namespace {
 
 using namespace teste;
 
-class DriverQueSegura : public Driver {
+// The fake driver, writing through a handle on RespZub.txt held open from
+// before the first command.
+class DriverQueSegura {
 public:
-    explicit DriverQueSegura(DWORD partilha) {
-        alca_ = CreateFileA(kArquivoResposta, GENERIC_READ | GENERIC_WRITE, partilha, nullptr, CREATE_ALWAYS,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+    explicit DriverQueSegura(DWORD partilha)
+        : alca_(CreateFileA(kArquivoResposta, GENERIC_READ | GENERIC_WRITE, partilha, nullptr, CREATE_ALWAYS,
+                            FILE_ATTRIBUTE_NORMAL, nullptr)) {
         Escreve("{+28 stale\r\n");
-        anterior_ = InstalaDriver(this);
+        driver_.grava = [this](const std::string& bytes) { Escreve(bytes); };
+        driver_.porComando = [this](int16_t, const std::string& comando) {
+            return std::optional<Atendimento>({responde ? std::optional<std::string>("{+" + comando.substr(1) + " new")
+                                                        : std::nullopt});
+        };
     }
-    ~DriverQueSegura() override {
-        InstalaDriver(anterior_);
-        CloseHandle(alca_);
-    }
-    int16_t Abre(int16_t) override { return 0; }
-    int16_t Fecha(int16_t) override { return 0; }
-    int16_t TXRX(int16_t, int16_t, const char* comando) override {
-        if (responde) Escreve(std::string("{+") + (comando + 1) + " new\r\n");
-        return 0;
-    }
+    ~DriverQueSegura() { CloseHandle(alca_); }
     bool Aberto() const { return alca_ != INVALID_HANDLE_VALUE; }
     bool responde = true;
 
@@ -51,7 +47,7 @@ private:
         FlushFileBuffers(alca_);
     }
     HANDLE alca_;
-    Driver* anterior_;
+    FakeDriver driver_;
 };
 
 TEST(RespostaPresa, DriverHoldingTheAnswerFile) {

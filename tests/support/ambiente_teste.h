@@ -32,13 +32,17 @@ inline void AmbienteDoSimulador(const std::filesystem::path& pasta) {
     PoeAmbiente("ZUBSIM_DIR", pasta.string().c_str());
 }
 
-// A fresh empty directory as the working directory while it exists.
+// A fresh empty directory as the working directory while it exists, for
+// the tests, the benchmarks and the fuzz targets; `naMemoria` puts it on
+// tmpfs where there is one, for a target that writes files by the million.
 class DiretorioTemporario {
 public:
-    DiretorioTemporario() {
+    explicit DiretorioTemporario(const std::string& nome = "teste", bool naMemoria = false) {
+        namespace fs = std::filesystem;
+        const fs::path base = naMemoria && fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
         std::random_device aleatorio;
-        do caminho_ = std::filesystem::temp_directory_path() / ("tavorin-teste-" + std::to_string(aleatorio()));
-        while (!std::filesystem::create_directory(caminho_));
+        do caminho_ = base / ("tavorin-" + nome + "-" + std::to_string(aleatorio()));
+        while (!fs::create_directory(caminho_));
         std::filesystem::current_path(caminho_);
     }
     ~DiretorioTemporario() {
