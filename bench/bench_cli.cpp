@@ -6,6 +6,8 @@
 // sends one.
 //
 //   bench_cli [runs]     (default 50)
+#include "variaveis.h"
+
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -55,9 +57,8 @@ int main(int argc, char* argv[]) {
     const auto trabalho = std::filesystem::temp_directory_path() / ("bench_cli-" + std::to_string(getpid()));
     std::filesystem::create_directories(trabalho);
     std::filesystem::current_path(trabalho);
-    setenv("ZUBSIM_DIR", trabalho.c_str(), 1);
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD"})
-        unsetenv(nome);
+    setenv(zubsim::kVariavelPasta, trabalho.c_str(), 1);
+    for (const char* nome : zubsim::kAjustes) unsetenv(nome);
 
     std::printf("bench_cli: start to exit on the simulated printer, %d runs each, alternating\n", rodadas);
     std::vector<double> cli, nu;

@@ -6,6 +6,7 @@
 //
 //   bench_espera [seconds]     (default 10)
 #include "form1.h"
+#include "variaveis.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -24,17 +25,15 @@ int main(int argc, char* argv[]) {
     QApplication aplicacao(argc, argv);
     QTemporaryDir pasta;
     QDir::setCurrent(pasta.path());
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
-                             "ZUBSIM_LINHAS_POR_SEGUNDO"})
-        qunsetenv(nome);
-    qputenv("ZUBSIM_DIR", pasta.path().toLocal8Bit());
+    for (const char* nome : zubsim::kAjustes) qunsetenv(nome);
+    qputenv(zubsim::kVariavelPasta, pasta.path().toLocal8Bit());
 
     tavorin::Form1 janela;
     janela.show();
     janela.Form_Load();
     // A Leitura X prints 19 lines; the first document also starts the roll.
     janela.findChild<QPushButton*>(QStringLiteral("Command4"))->click();
-    qputenv("ZUBSIM_LINHAS_POR_SEGUNDO", QByteArray::number(19.0 / segundos, 'f', 3).replace('.', ','));
+    qputenv(zubsim::kVariavelLinhasPorSegundo, QByteArray::number(19.0 / segundos, 'f', 3).replace('.', ','));
 
     QElapsedTimer relogio, comando;
     qint64 ultimo = 0, maior = 0, chamadas = 0, quando = 0;

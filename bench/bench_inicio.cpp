@@ -5,6 +5,8 @@
 // X display (xdotool, asked every 10 ms), then ended. Needs an X display:
 //
 //   xvfb-run -a bench_inicio [runs] [--programa PATH]   (default 5 runs; PATH: another tavorin)
+#include "variaveis.h"
+
 #include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
@@ -98,22 +100,20 @@ int main(int argc, char* argv[]) {
     const auto trabalho = std::filesystem::temp_directory_path() / ("bench_inicio-" + std::to_string(getpid()));
     std::filesystem::create_directories(trabalho);
     std::filesystem::current_path(trabalho);
-    setenv("ZUBSIM_DIR", trabalho.c_str(), 1);
+    setenv(zubsim::kVariavelPasta, trabalho.c_str(), 1);
     setenv("QT_QPA_PLATFORM", "xcb", 1);
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
-                             "ZUBSIM_LINHAS_POR_SEGUNDO"})
-        unsetenv(nome);
+    for (const char* nome : zubsim::kAjustes) unsetenv(nome);
 
     std::printf("bench_inicio: start to a visible window, %d runs each (%s)\n", rodadas, tavorin.c_str());
     std::vector<double> nua, pronta, desligada;
     for (int i = 0; i < rodadas; ++i) {
         nua.push_back(Inicio(pasta + "bench_janela_nua", "NUA"));
         pronta.push_back(Inicio(tavorin, "TAVORIN"));
-        setenv("ZUBSIM_MUDA", "1", 1);
-        setenv("ZUBSIM_BAUD", "9600", 1);
+        setenv(zubsim::kVariavelMuda, "1", 1);
+        setenv(zubsim::kVariavelBaud, "9600", 1);
         desligada.push_back(Inicio(tavorin, "TAVORIN"));
-        unsetenv("ZUBSIM_MUDA");
-        unsetenv("ZUBSIM_BAUD");
+        unsetenv(zubsim::kVariavelMuda);
+        unsetenv(zubsim::kVariavelBaud);
         if (std::min({nua.back(), pronta.back(), desligada.back()}) < 0) {
             std::fprintf(stderr, "bench_inicio: a window did not show within 30 s (%.3f %.3f %.3f)\n", nua.back(),
                          pronta.back(), desligada.back());

@@ -7,6 +7,7 @@
 //
 //   bench_simulador [folder [runs]]   (default: a new folder under the
 //                                      system's temporary one; 3 runs)
+#include "variaveis.h"
 #include "zubsim.h"
 
 #include <algorithm>
@@ -98,7 +99,7 @@ int main(int argc, char* argv[]) {
     const fs::path trabalho = pasta / "trabalho", impressora = pasta / "impressora";
     fs::create_directories(trabalho);
     fs::current_path(trabalho);
-    PoeAmbiente("ZUBSIM_DIR", impressora.string());
+    PoeAmbiente(zubsim::kVariavelPasta, impressora.string());
     std::printf("bench_simulador: files in %s, median of %d runs\n", pasta.string().c_str(), rodadas);
 
     // 333 reductions make a report of 1,005 lines, one block each.
