@@ -18,14 +18,13 @@ int64_t VendaDoDia(const Estado& e) {
     return soma;
 }
 
-// Two-digit years of the printer's clock are 2000-2099.
+// "ddmmyy" at `posicao`, as the number yyyymmdd.
 bool LeData(const std::string& texto, std::size_t posicao, int& numero) {
     if (!SaoDigitos(texto, posicao, 6)) return false;
-    int dia = static_cast<int>(Numero(texto, posicao, 2));
-    int mes = static_cast<int>(Numero(texto, posicao + 2, 2));
-    int ano = 2000 + static_cast<int>(Numero(texto, posicao + 4, 2));
-    if (!DataValida(ano, mes, dia)) return false;
-    numero = NumeroDaData(Data{ano, mes, dia});
+    const Data data{comum::AnoDoSeculo(static_cast<int>(Numero(texto, posicao + 4, 2))),
+                    static_cast<int>(Numero(texto, posicao + 2, 2)), static_cast<int>(Numero(texto, posicao, 2))};
+    if (!comum::DataDoSeculo(data)) return false;
+    numero = NumeroDaData(data);
     return true;
 }
 
