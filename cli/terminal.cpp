@@ -57,20 +57,7 @@ std::vector<std::string> ArgumentosDoPrograma(int, char*[]) {
 
 #else
 
-std::string DriverDoArgumento(const std::string& argumento) {
-    std::string bytes;
-    for (std::size_t i = 0; i < argumento.size();) {
-        const std::size_t antes = i;
-        const long c = ProximoUtf8(argumento, i);
-        if (c < 0) {
-            bytes += argumento[antes];
-        } else {
-            const int byte = ParaCp1252(static_cast<char32_t>(c));
-            bytes += byte < 0 ? '?' : static_cast<char>(byte);
-        }
-    }
-    return bytes;
-}
+std::string DriverDoArgumento(const std::string& argumento) { return Cp1252DoUtf8(argumento, NaoUtf8::Mantem); }
 
 std::string Utf8DoArgumento(const std::string& argumento) {
     // A name that is not UTF-8 keeps each stray byte visible as \xHH, so
@@ -81,9 +68,7 @@ std::string Utf8DoArgumento(const std::string& argumento) {
         if (ProximoUtf8(argumento, i) >= 0) {
             texto.append(argumento, antes, i - antes);
         } else {
-            char hexa[5];
-            std::snprintf(hexa, sizeof hexa, "\\x%02X", static_cast<unsigned char>(argumento[antes]));
-            texto += hexa;
+            texto += ByteEscapado(static_cast<unsigned char>(argumento[antes]));
         }
     }
     return texto;

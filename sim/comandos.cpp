@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "calendario.h"
+#include "cp1252.h"
 #include "relatorios.h"
 #include "resposta.h"
 #include "texto.h"
@@ -11,6 +12,10 @@
 namespace zubsim {
 
 namespace {
+
+// Text a command carries, as the paper shows it: the bytes the code page
+// leaves undefined print as "?".
+std::string NaBobina(const std::string& bytes) { return tavorin::Utf8DoCp1252(bytes, tavorin::Indefinido::Interrogacao); }
 
 int64_t VendaDoDia(const Estado& e) {
     int64_t soma = 0;
@@ -253,7 +258,7 @@ std::string Execucao::LeituraMemoria() {
         pedido.proximo = 1;
         e_.leitura = pedido;
         alterou = true;
-        return Bloco(1, ParaCp1252(relatorio.Linha(0)));
+        return Bloco(1, tavorin::Cp1252DoUtf8(relatorio.Linha(0)));
     }
     if (e_.cupom.aberto) return Recusa(Erro::CupomAberto);
     if (e_.coo >= kLimiteContador) return Recusa(Erro::MemoriaEsgotada);
@@ -278,7 +283,7 @@ std::string Execucao::ProximoBloco() {
         return Resposta(comando_, ']').Linha();
     }
     ++e_.leitura.proximo;
-    return Bloco(static_cast<int>(proximo) + 1, ParaCp1252(relatorio.Linha(proximo)));
+    return Bloco(static_cast<int>(proximo) + 1, tavorin::Cp1252DoUtf8(relatorio.Linha(proximo)));
 }
 
 std::string Execucao::AbreCupom() {
@@ -336,9 +341,9 @@ std::string Execucao::VendeItem() {
     e_.totaisDia[indice] += valor;
     e_.grandeTotal += valor;
     alterou = true;
-    bobina += Digitos(e_.cupom.itens, 3) + " " + c.substr(3, 13) + " " + DeCp1252(descricao) + "\n";
+    bobina += Digitos(e_.cupom.itens, 3) + " " + c.substr(3, 13) + " " + NaBobina(descricao) + "\n";
     bobina += Coluna("     " + Quantidade(quantidade) + " " +
-                         (unidade.empty() ? std::string("UN") : DeCp1252(unidade)) + " x " +
+                         (unidade.empty() ? std::string("UN") : NaBobina(unidade)) + " x " +
                          Dinheiro(preco) + "  " + tributo,
                      Dinheiro(valor)) +
               "\n";
