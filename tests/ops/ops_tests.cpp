@@ -359,7 +359,6 @@ TEST(Texto, Windows1252BothWays) {
     EXPECT_EQ(Utf8DoCp1252("\xC7\x80\x81", Indefinido::Interrogacao), "\xC3\x87\xE2\x82\xAC?");
     EXPECT_EQ(Cp1252DoUtf8("a\xE2\x86\x92" "b \xF0\x9F\x98\x80 \xFF"), "a?b ? ?");
     EXPECT_EQ(Cp1252DoUtf8("a\xE2\x86\x92\xFF", NaoUtf8::Mantem), "a?\xFF");
-    EXPECT_EQ(ByteEscapado(0x0A) + ByteEscapado(0xFF), "\\x0A\\xFF");
 }
 
 // The command line's --porta: the printer test probes that port only and
