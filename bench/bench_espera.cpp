@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     janela.Form_Load();
     // A Leitura X prints 19 lines; the first document also starts the roll.
     janela.findChild<QPushButton*>(QStringLiteral("Command4"))->click();
-    qputenv("ZUBSIM_LINHAS_POR_SEGUNDO", QByteArray::number(19.0 / segundos, 'f', 3).replace('.', ','));
+    qputenv(zubsim::kVariavelLinhasPorSegundo, QByteArray::number(19.0 / segundos, 'f', 3).replace('.', ','));
 
     QElapsedTimer relogio, comando;
     qint64 ultimo = 0, maior = 0, chamadas = 0, quando = 0;

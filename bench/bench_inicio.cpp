@@ -106,11 +106,11 @@ int main(int argc, char* argv[]) {
     for (int i = 0; i < rodadas; ++i) {
         nua.push_back(Inicio(pasta + "bench_janela_nua", "NUA"));
         pronta.push_back(Inicio(tavorin, "TAVORIN"));
-        setenv("ZUBSIM_MUDA", "1", 1);
-        setenv("ZUBSIM_BAUD", "9600", 1);
+        setenv(zubsim::kVariavelMuda, "1", 1);
+        setenv(zubsim::kVariavelBaud, "9600", 1);
         desligada.push_back(Inicio(tavorin, "TAVORIN"));
-        unsetenv("ZUBSIM_MUDA");
-        unsetenv("ZUBSIM_BAUD");
+        unsetenv(zubsim::kVariavelMuda);
+        unsetenv(zubsim::kVariavelBaud);
         if (std::min({nua.back(), pronta.back(), desligada.back()}) < 0) {
             std::fprintf(stderr, "bench_inicio: a window did not show within 30 s (%.3f %.3f %.3f)\n", nua.back(),
                          pronta.back(), desligada.back());

@@ -92,7 +92,7 @@ int main(int argc, char* argv[]) {
     const fs::path trabalho = pasta / "trabalho", impressora = pasta / "impressora";
     fs::create_directories(trabalho);
     fs::current_path(trabalho);
-    tavorin::teste::PoeAmbiente("ZUBSIM_DIR", impressora.string().c_str());
+    tavorin::teste::PoeAmbiente(zubsim::kVariavelPasta, impressora.string().c_str());
     std::printf("bench_simulador: files in %s, median of %d runs\n", pasta.string().c_str(), rodadas);
 
     // 333 reductions make a report of 1,005 lines, one block each.

@@ -61,13 +61,6 @@ void Decide(Relato& r, const Desfecho& d) {
     if (d.troca.bloqueio == Troca::Bloqueio::Interrompido) r.interrompido = true;
 }
 
-std::string ListaDePortas(const std::vector<int32_t>& portas) {
-    std::string texto = portas.size() == 1 ? "na porta " : "nas portas ";
-    for (std::size_t i = 0; i < portas.size(); ++i)
-        texto += (i == 0 ? "" : i + 1 == portas.size() ? " e " : ", ") + std::to_string(portas[i]);
-    return texto;
-}
-
 // No printer found: a cause that holds for every port, or what each port
 // gave.
 void NaoEncontrada(const Procura& procura, const std::vector<int32_t>& portas, Relato& r) {

@@ -90,16 +90,18 @@ void PreparaMemoria(const Argumentos& a, Pedido& p) {
     const std::string faixa = a.faixa.empty() ? "reducoes" : a.faixa;
     if (faixa != "reducoes" && faixa != "datas")
         throw UsoInvalido{"memoria pede \"reducoes\" ou \"datas\", não " + Aspas(faixa)};
-    if (a.comArquivo->count() > 0) p.arquivo = a.arquivo.empty() ? "LeitM.txt" : a.arquivo;
+    if (a.comArquivo->count() > 0) p.arquivo = a.arquivo.empty() ? kArquivoLeitura : a.arquivo;
     RecusaProtegido(p.arquivo);
     if (faixa == "reducoes") {
         p.faixa = Faixa::Reducoes;
-        p.inicio = Reducao(a.inicio.empty() ? "0001" : a.inicio, "início");
-        p.fim = Reducao(a.fim.empty() ? "1000" : a.fim, "fim");
+        const Limites padrao = LimitesPadrao(Faixa::Reducoes);
+        p.inicio = Reducao(a.inicio.empty() ? padrao.inicio : a.inicio, "início");
+        p.fim = Reducao(a.fim.empty() ? padrao.fim : a.fim, "fim");
         if (p.fim < p.inicio) throw UsoInvalido{"a faixa começa depois de terminar: " + p.inicio + " a " + p.fim};
     } else {
         p.faixa = Faixa::Datas;
-        const std::string inicio = a.inicio.empty() ? "01/01/00" : a.inicio, fim = a.fim.empty() ? "30/12/10" : a.fim;
+        const Limites padrao = LimitesPadrao(Faixa::Datas);
+        const std::string inicio = a.inicio.empty() ? padrao.inicio : a.inicio, fim = a.fim.empty() ? padrao.fim : a.fim;
         const Data primeira = DataValida(inicio, "data inicial"), ultima = DataValida(fim, "data final");
         if (ultima < primeira)
             throw UsoInvalido{"a faixa começa depois de terminar: " + Aspas(inicio) + " a " + Aspas(fim)};
@@ -116,9 +118,12 @@ void PreparaDiagnostico(const Argumentos& a, Pedido& p) {
 
 void DeclaraMemoria(CLI::App& op, Argumentos& a) {
     op.add_option("faixa", a.faixa, "reducoes (padrão) ou datas");
-    op.add_option("inicio", a.inicio, "Início: redução (padrão 0001) ou data dd/mm/aa (padrão 01/01/00)");
-    op.add_option("fim", a.fim, "Fim: redução (padrão 1000) ou data dd/mm/aa (padrão 30/12/10)");
-    a.comArquivo = op.add_option("--arquivo", a.arquivo, "Grava a leitura no arquivo (padrão LeitM.txt)")
+    const Limites reducoes = LimitesPadrao(Faixa::Reducoes), datas = LimitesPadrao(Faixa::Datas);
+    op.add_option("inicio", a.inicio,
+                  std::string("Início: redução (padrão ") + reducoes.inicio + ") ou data dd/mm/aa (padrão " + datas.inicio + ")");
+    op.add_option("fim", a.fim,
+                  std::string("Fim: redução (padrão ") + reducoes.fim + ") ou data dd/mm/aa (padrão " + datas.fim + ")");
+    a.comArquivo = op.add_option("--arquivo", a.arquivo, std::string("Grava a leitura no arquivo (padrão ") + kArquivoLeitura + ")")
                        ->expected(0, 1)
                        ->type_name("[ARQUIVO]");
 }
@@ -236,7 +241,8 @@ void MontaLinhaDeComando(CLI::App& app, Argumentos& a, Pedido& pedido) {
     app.set_help_flag("-h,--help", "Mostra esta ajuda e sai");
     app.set_version_flag("--version", std::function<std::string()>([] { return std::string(); }),
                          "Mostra a versão do Tavorin e a biblioteca do driver que ele carregaria");
-    app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la nas portas 1 e 2")->type_name("N");
+    app.add_option("--porta", a.porta, "Porta da impressora, de 1 a 8, em vez de procurá-la " + ListaDePortas(kPortasProcuradas))
+        ->type_name("N");
     app.add_flag("--json", pedido.json, "Um objeto JSON por operação na saída padrão");
     app.add_flag("--registro", pedido.registro, "Mostra cada troca com o driver na saída de erro, quando acontece");
     for (const Operacao& op : Operacoes()) {

@@ -58,20 +58,7 @@ std::vector<std::string> ArgumentosDoPrograma(int, char*[]) {
 
 #else
 
-std::string DriverDoArgumento(const std::string& argumento) {
-    std::string bytes;
-    for (std::size_t i = 0; i < argumento.size();) {
-        const std::size_t antes = i;
-        const long c = ProximoUtf8(argumento, i);
-        if (c < 0) {
-            bytes += argumento[antes];
-        } else {
-            const int byte = ParaCp1252(static_cast<char32_t>(c));
-            bytes += byte < 0 ? '?' : static_cast<char>(byte);
-        }
-    }
-    return bytes;
-}
+std::string DriverDoArgumento(const std::string& argumento) { return Cp1252DoUtf8(argumento, NaoUtf8::Mantem); }
 
 std::string Utf8DoArgumento(const std::string& argumento) {
     // A name that is not UTF-8 keeps each stray byte visible as \xHH, so
@@ -82,9 +69,7 @@ std::string Utf8DoArgumento(const std::string& argumento) {
         if (ProximoUtf8(argumento, i) >= 0) {
             texto.append(argumento, antes, i - antes);
         } else {
-            char hexa[5];
-            std::snprintf(hexa, sizeof hexa, "\\x%02X", static_cast<unsigned char>(argumento[antes]));
-            texto += hexa;
+            texto += ByteEscapado(static_cast<unsigned char>(argumento[antes]));
         }
     }
     return texto;
@@ -102,6 +87,13 @@ std::vector<std::string> ArgumentosDoPrograma(int argc, char* argv[]) { return {
 #endif
 
 std::string Aspas(const std::string& argumento) { return "\"" + Utf8DoArgumento(argumento) + "\""; }
+
+std::string ListaDePortas(const std::vector<int32_t>& portas) {
+    std::string texto = portas.size() == 1 ? "na porta " : "nas portas ";
+    for (std::size_t i = 0; i < portas.size(); ++i)
+        texto += (i == 0 ? "" : i + 1 == portas.size() ? " e " : ", ") + std::to_string(portas[i]);
+    return texto;
+}
 
 std::string Visivel(const std::string& bytes) { return Utf8DoDriver(ControlesVisiveis(bytes)); }
 std::string Texto(const std::string& bytes) { return Utf8DoDriver(bytes); }

@@ -6,6 +6,7 @@
 
 #include "conversao.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -35,6 +36,9 @@ std::vector<std::string> ArgumentosDoPrograma(int argc, char* argv[]);
 
 // What the operator typed, quoted, for a message.
 std::string Aspas(const std::string& argumento);
+
+// "na porta 2", "nas portas 1 e 2".
+std::string ListaDePortas(const std::vector<int32_t>& portas);
 
 // The printer's bytes for the terminal and for JSON alike: its 8-bit text
 // as the windows show it, control bytes spelled out as the exchange log

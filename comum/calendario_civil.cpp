@@ -9,6 +9,11 @@ int DiasNoMes(int mes, int ano) {
     return mes == 2 && Bissexto(ano) ? 29 : dias[mes - 1];
 }
 
+bool DataValida(const Data& data) {
+    return data.ano >= 1 && data.ano <= 9999 && data.mes >= 1 && data.mes <= 12 && data.dia >= 1 &&
+           data.dia <= DiasNoMes(data.mes, data.ano);
+}
+
 std::tm HoraLocal(std::time_t segundos) {
     std::tm local{};
 #if defined(_WIN32)

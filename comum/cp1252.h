@@ -1,5 +1,6 @@
-// Windows-1252, the printer's 8-bit code page: the one table that both the
-// windows and the simulated printer convert with. It differs from Latin-1
+// Windows-1252, the printer's 8-bit code page: the one conversion the
+// windows, the command line, the link's log and the simulated printer all
+// use, each choosing what becomes of text that does not fit. It differs from Latin-1
 // only in 0x80-0x9F.
 #pragma once
 
@@ -69,12 +70,48 @@ inline long ProximoUtf8(const std::string& t, std::size_t& i) {
     return valor;
 }
 
-// Windows-1252 bytes as UTF-8, every byte kept.
-inline std::string Utf8DoCp1252(const std::string& bytes) {
+// What becomes of bytes that are not UTF-8 on their way to Windows-1252:
+// "?", as for a character the code page lacks, or the byte itself (the
+// system's own 8-bit text, passed on as it came).
+enum class NaoUtf8 { Interrogacao, Mantem };
+
+// UTF-8 as Windows-1252; a character the code page lacks becomes one "?".
+inline std::string Cp1252DoUtf8(const std::string& utf8, NaoUtf8 naoUtf8 = NaoUtf8::Interrogacao) {
+    std::string bytes;
+    bytes.reserve(utf8.size());
+    for (std::size_t i = 0; i < utf8.size();) {
+        const std::size_t antes = i;
+        const long c = ProximoUtf8(utf8, i);
+        const int byte = c < 0 ? -1 : ParaCp1252(static_cast<char32_t>(c));
+        if (c < 0 && naoUtf8 == NaoUtf8::Mantem)
+            bytes += utf8[antes];
+        else
+            bytes += byte < 0 ? '?' : static_cast<char>(byte);
+    }
+    return bytes;
+}
+
+// What the five bytes the code page leaves undefined become: their control
+// character, so every byte survives a round trip, or "?" where they would
+// be printed.
+enum class Indefinido { Controle, Interrogacao };
+
+// Windows-1252 bytes as UTF-8, one character each.
+inline std::string Utf8DoCp1252(const std::string& bytes, Indefinido indefinido = Indefinido::Controle) {
     std::string texto;
     texto.reserve(bytes.size());
-    for (unsigned char c : bytes) PoeUtf8(texto, DoCp1252(c));
+    for (unsigned char c : bytes) {
+        const char32_t ponto = DoCp1252(c);
+        const bool semNome = ponto >= 0x80 && ponto < 0xA0;
+        PoeUtf8(texto, semNome && indefinido == Indefinido::Interrogacao ? U'?' : ponto);
+    }
     return texto;
+}
+
+// A byte shown as "\xHH" where it cannot be shown as itself.
+inline std::string ByteEscapado(unsigned char byte) {
+    static const char kHexa[] = "0123456789ABCDEF";
+    return {'\\', 'x', kHexa[byte >> 4], kHexa[byte & 0xF]};
 }
 
 }  // namespace tavorin

@@ -36,17 +36,6 @@ bool Visivel(unsigned char byte) {
     return !(c < 0x20 || (c >= 0x7F && c <= 0xA0) || c == 0xB7);
 }
 
-// The link's notes are UTF-8; the line is 8-bit like the bytes it shows.
-std::string Em8Bits(const std::string& utf8) {
-    std::string bytes;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const long c = ProximoUtf8(utf8, i);
-        const int byte = c < 0 ? -1 : ParaCp1252(static_cast<char32_t>(c));
-        bytes += byte < 0 ? '?' : static_cast<char>(byte);
-    }
-    return bytes;
-}
-
 }  // namespace
 
 std::vector<Troca> Trocas() {
@@ -121,9 +110,7 @@ std::string Visiveis(const std::string& bytes, bool marcaBrancos) {
         } else if (Visivel(byte) || (!marcaBrancos && byte == 0xB7)) {
             texto += static_cast<char>(byte);
         } else {
-            char hexa[5];
-            std::snprintf(hexa, sizeof hexa, "\\x%02X", byte);
-            texto += hexa;
+            texto += ByteEscapado(byte);
         }
     }
     return texto;
@@ -177,7 +164,7 @@ std::string DescreveTroca(const Troca& troca) {
     return HoraDaTroca(troca, true) + "  porta " + std::to_string(troca.porta) + "  espera " +
            std::to_string(troca.espera) + "  enviado " + EntreAspas(troca.comando) + "  resultado " +
            std::to_string(troca.resultado) + "  resposta " + EntreAspas(troca.resposta) + "  " +
-           DuracaoDaTroca(troca) + (troca.nota.empty() ? std::string() : "  (" + Em8Bits(troca.nota) + ")");
+           DuracaoDaTroca(troca) + (troca.nota.empty() ? std::string() : "  (" + Cp1252DoUtf8(troca.nota) + ")");
 }
 
 }  // namespace tavorin

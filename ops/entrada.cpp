@@ -42,9 +42,9 @@ int AnoCompleto(int ano, std::size_t digitos) { return digitos <= 2 ? comum::Ano
 // A fiscal printer keeps two digits of the year, 2000-2099: a date outside
 // them is none it can hold, and never another century's in disguise.
 std::optional<Data> Valida(int dia, int mes, int ano) {
-    if (ano < 2000 || ano > 2099) return std::nullopt;
-    if (mes < 1 || mes > 12 || dia < 1 || dia > comum::DiasNoMes(mes, ano)) return std::nullopt;
-    return Data{dia, mes, ano};
+    const Data data{ano, mes, dia};
+    if (!comum::DataDoSeculo(data)) return std::nullopt;
+    return data;
 }
 
 std::string DoisDigitos(int valor) {

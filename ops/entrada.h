@@ -26,14 +26,11 @@
 #include <optional>
 #include <string>
 
+#include "calendario_civil.h"
+
 namespace tavorin {
 
-struct Data {
-    int dia = 0, mes = 0, ano = 0;  // the year in full
-    bool operator<(const Data& o) const {
-        return ano != o.ano ? ano < o.ano : mes != o.mes ? mes < o.mes : dia < o.dia;
-    }
-};
+using comum::Data;
 
 std::optional<Data> LeData(const std::string& texto);
 // "dd/mm/yy".

@@ -69,6 +69,17 @@ enum class Faixa { Reducoes, Datas };
 // ".15" (reductions) or ".16" (dates, each as "ddmmyy") with the start and
 // the end as given; to a file with "#" after them.
 Comando ComandoLeitura(Faixa faixa, const std::string& inicio, const std::string& fim, bool noArquivo);
+// The range a reading covers unless told otherwise: the main window's
+// boxes as they first show, the command line's defaults.
+struct Limites {
+    const char* inicio;
+    const char* fim;
+};
+constexpr Limites LimitesPadrao(Faixa faixa) {
+    return faixa == Faixa::Datas ? Limites{"01/01/00", "30/12/10"} : Limites{"0001", "1000"};
+}
+// The file a reading is saved to unless another is named.
+inline constexpr const char* kArquivoLeitura = "LeitM.txt";
 
 // What an exchange came to, decided once from the facts the link gathered,
 // in this order: nothing was sent; the printer answered, accepting or

@@ -1,6 +1,7 @@
 #include "ambiente.h"
 
 #include "texto.h"
+#include "variaveis.h"
 
 #include <system_error>
 
@@ -57,7 +58,7 @@ double Velocidade(const std::string& texto) {
 
 Ambiente LeAmbiente() {
     Ambiente ambiente;
-    std::string porta = VariavelDeAmbiente("ZUBSIM_PORTA");
+    std::string porta = VariavelDeAmbiente(kVariavelPorta);
     if (porta.empty())
         ambiente.portaImpressora = 1;
     else if (porta.size() == 1 && porta[0] >= '1' && porta[0] <= '8')
@@ -68,19 +69,19 @@ Ambiente LeAmbiente() {
         // that was not asked for.
         ambiente.portaImpressora = 0;
 
-    ambiente.semPapel = Ligado("ZUBSIM_SEM_PAPEL");
-    ambiente.foraDeLinha = Ligado("ZUBSIM_FORA_DE_LINHA");
-    ambiente.muda = Ligado("ZUBSIM_MUDA");
+    ambiente.semPapel = Ligado(kVariavelSemPapel);
+    ambiente.foraDeLinha = Ligado(kVariavelForaDeLinha);
+    ambiente.muda = Ligado(kVariavelMuda);
 
-    std::string baud = VariavelDeAmbiente("ZUBSIM_BAUD");
+    std::string baud = VariavelDeAmbiente(kVariavelBaud);
     // Up to nine digits: any rate a serial line has, and no overflow.
     ambiente.baud = !baud.empty() && baud.size() <= 9 && SaoDigitos(baud, 0, baud.size()) ? std::stol(baud) : 0;
 
-    ambiente.linhasPorSegundo = Velocidade(VariavelDeAmbiente("ZUBSIM_LINHAS_POR_SEGUNDO"));
-    ambiente.segura = VariavelDeAmbiente("ZUBSIM_SEGURA");
+    ambiente.linhasPorSegundo = Velocidade(VariavelDeAmbiente(kVariavelLinhasPorSegundo));
+    ambiente.segura = VariavelDeAmbiente(kVariavelSegura);
 
     std::error_code erro;
-    std::string pasta = VariavelDeAmbiente("ZUBSIM_DIR");
+    std::string pasta = VariavelDeAmbiente(kVariavelPasta);
     std::filesystem::path diretorio = pasta.empty() ? std::filesystem::current_path(erro)
                                                     : std::filesystem::path(pasta);
     std::filesystem::path absoluto = std::filesystem::absolute(diretorio, erro);

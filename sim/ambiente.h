@@ -1,6 +1,6 @@
-// The tester's settings, read from ZUBSIM_* environment variables at
-// every Abre, so a test can change the printer between two runs of the
-// same process. The program itself reads none of them.
+// The tester's settings, read from the ZUBSIM_* environment variables
+// (variaveis.h) at every Abre, so a test can change the printer between
+// two runs of the same process. The program itself reads none of them.
 #pragma once
 
 #include <filesystem>

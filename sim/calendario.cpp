@@ -16,10 +16,6 @@ int64_t DivisaoPiso(int64_t a, int64_t b) {
 
 }  // namespace
 
-bool DataValida(int ano, int mes, int dia) {
-    return ano >= 1 && ano <= 9999 && mes >= 1 && mes <= 12 && dia >= 1 && dia <= comum::DiasNoMes(mes, ano);
-}
-
 bool HoraValida(int hora, int minuto, int segundo) {
     return hora >= 0 && hora < 24 && minuto >= 0 && minuto < 60 && segundo >= 0 && segundo < 60;
 }
@@ -71,7 +67,7 @@ Data DataDoNumero(int numero) { return Data{numero / 10000, numero / 100 % 100, 
 
 bool NumeroDeDataValido(int numero) {
     Data data = DataDoNumero(numero);
-    return numero > 0 && DataValida(data.ano, data.mes, data.dia);
+    return numero > 0 && comum::DataValida(data);
 }
 
 int64_t AgoraNoHost() {

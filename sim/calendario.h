@@ -5,13 +5,11 @@
 
 #include <cstdint>
 
+#include "calendario_civil.h"
+
 namespace zubsim {
 
-struct Data {
-    int ano = 0;
-    int mes = 0;
-    int dia = 0;
-};
+using comum::Data;
 
 struct Momento {
     Data data;
@@ -20,7 +18,6 @@ struct Momento {
     int segundo = 0;
 };
 
-bool DataValida(int ano, int mes, int dia);
 bool HoraValida(int hora, int minuto, int segundo);
 
 // Days since 01/01/1970 (negative before it).

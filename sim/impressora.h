@@ -1,4 +1,5 @@
-// The fiscal printer itself: takes one command, answers one line.
+// The fiscal printer's side of one exchange: the command run on the state
+// kept in its folder (comandos.h), as one step that every process honours.
 #pragma once
 
 #include <cstddef>

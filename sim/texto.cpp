@@ -73,25 +73,4 @@ std::string Centro(const std::string& texto) {
     return std::string((kColunas - largura) / 2, ' ') + texto;
 }
 
-std::string ParaCp1252(const std::string& utf8) {
-    std::string saida;
-    for (std::size_t i = 0; i < utf8.size();) {
-        // A byte that is not UTF-8 gives "?".
-        const long ponto = tavorin::ProximoUtf8(utf8, i);
-        const int byte = ponto < 0 ? -1 : tavorin::ParaCp1252(static_cast<char32_t>(ponto));
-        saida += byte < 0 ? '?' : static_cast<char>(byte);
-    }
-    return saida;
-}
-
-std::string DeCp1252(const std::string& bytes) {
-    std::string saida;
-    for (char c : bytes) {
-        const char32_t ponto = tavorin::DoCp1252(static_cast<unsigned char>(c));
-        // The bytes the code page leaves undefined print as "?".
-        tavorin::PoeUtf8(saida, ponto >= 0x80 && ponto < 0xA0 ? U'?' : ponto);
-    }
-    return saida;
-}
-
 }  // namespace zubsim

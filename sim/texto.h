@@ -1,5 +1,5 @@
-// Small text helpers: fixed-width digits, money in the Brazilian form,
-// the printer's 8-bit code page and the paper's column layout.
+// Small text helpers: fixed-width digits, money in the Brazilian form and
+// the paper's column layout.
 #pragma once
 
 #include <cstddef>
@@ -38,13 +38,6 @@ std::string TextoHora(const Momento& momento);
 std::string Coluna(const std::string& esquerda, const std::string& direita);
 // Centred on a paper line.
 std::string Centro(const std::string& texto);
-
-// UTF-8 (as the sources and the paper roll are written) to Windows-1252,
-// the printer's code page; a character it lacks becomes "?".
-std::string ParaCp1252(const std::string& utf8);
-
-// Windows-1252 bytes (as a command may carry them) to UTF-8.
-std::string DeCp1252(const std::string& bytes);
 
 // Length in characters of UTF-8 text.
 std::size_t Largura(const std::string& utf8);

@@ -5,6 +5,7 @@
 // names.
 #include "ambiente_teste.h"
 #include "arquivo_resposta.h"
+#include "cp1252.h"
 #include "destino.h"
 #include "entrada.h"
 #include "fake_driver.h"
@@ -203,6 +204,19 @@ TEST(EntryRules, WhatATypedTextBecomes) {
     // Two-digit years from 30 on are after 29's, not seventy years before.
     EXPECT_LT(*LeData("01/12/29"), *LeData("31/01/30"));
     EXPECT_EQ(LeData("1/1/99")->ano, 2099);
+}
+
+// Windows-1252 both ways, with each choice for what does not fit: every
+// byte survives a round trip; a missing character or a stray byte is one
+// "?" unless the bytes are kept; undefined bytes print as "?".
+TEST(Texto, Windows1252BothWays) {
+    std::string todos;
+    for (int c = 0; c < 256; ++c) todos.push_back(static_cast<char>(c));
+    EXPECT_EQ(Cp1252DoUtf8(Utf8DoCp1252(todos)), todos);
+    EXPECT_EQ(Utf8DoCp1252("\xC7\x80\x81"), "\xC3\x87\xE2\x82\xAC\xC2\x81");
+    EXPECT_EQ(Utf8DoCp1252("\xC7\x80\x81", Indefinido::Interrogacao), "\xC3\x87\xE2\x82\xAC?");
+    EXPECT_EQ(Cp1252DoUtf8("a\xE2\x86\x92" "b \xF0\x9F\x98\x80 \xFF"), "a?b ? ?");
+    EXPECT_EQ(Cp1252DoUtf8("a\xE2\x86\x92\xFF", NaoUtf8::Mantem), "a?\xFF");
 }
 
 // The command line's --porta: the printer test probes that port only and

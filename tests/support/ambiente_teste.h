@@ -3,6 +3,8 @@
 // settings, which it reads from the environment.
 #pragma once
 
+#include "variaveis.h"
+
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -26,10 +28,8 @@ inline void PoeAmbiente(const char* nome, const char* valor) {
 // Every setting of the simulated printer cleared (port 1, ready, no wire
 // or printing time), its state and paper roll kept in `pasta`.
 inline void AmbienteDoSimulador(const std::filesystem::path& pasta) {
-    for (const char* nome : {"ZUBSIM_PORTA", "ZUBSIM_SEM_PAPEL", "ZUBSIM_FORA_DE_LINHA", "ZUBSIM_MUDA", "ZUBSIM_BAUD",
-                             "ZUBSIM_LINHAS_POR_SEGUNDO", "ZUBSIM_SEGURA"})
-        PoeAmbiente(nome, nullptr);
-    PoeAmbiente("ZUBSIM_DIR", pasta.string().c_str());
+    for (const char* nome : zubsim::kAjustes) PoeAmbiente(nome, nullptr);
+    PoeAmbiente(zubsim::kVariavelPasta, pasta.string().c_str());
 }
 
 // A fresh empty directory as the working directory while it exists, for
@@ -77,13 +77,13 @@ public:
         std::filesystem::create_directories(pasta, erro);
         std::filesystem::remove(chegou_, erro);
         GravaArquivo(pausa_, "");
-        PoeAmbiente("ZUBSIM_SEGURA", comando);
+        PoeAmbiente(zubsim::kVariavelSegura, comando);
     }
     SeguraNoSimulador(const SeguraNoSimulador&) = delete;
     SeguraNoSimulador& operator=(const SeguraNoSimulador&) = delete;
     ~SeguraNoSimulador() {
         Solta();
-        PoeAmbiente("ZUBSIM_SEGURA", nullptr);
+        PoeAmbiente(zubsim::kVariavelSegura, nullptr);
     }
     bool Chegou() const {
         std::error_code erro;

@@ -27,28 +27,10 @@ std::string ParaDriver(const QString& texto) {
 
 #else
 
-QString DoDriver(const std::string& bytes) {
-    QString texto;
-    texto.reserve(static_cast<int>(bytes.size()));
-    for (unsigned char c : bytes) texto.append(QChar(static_cast<char16_t>(DoCp1252(c))));
-    return texto;
-}
+QString DoDriver(const std::string& bytes) { return QString::fromStdString(Utf8DoCp1252(bytes)); }
 
-std::string ParaDriver(const QString& texto) {
-    std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(texto.size()));
-    for (int i = 0; i < texto.size(); ++i) {
-        char32_t caractere = texto[i].unicode();
-        // A character outside the BMP is one character: one "?".
-        if (texto[i].isHighSurrogate() && i + 1 < texto.size() && texto[i + 1].isLowSurrogate()) {
-            caractere = QChar::surrogateToUcs4(texto[i], texto[i + 1]);
-            ++i;
-        }
-        const int byte = ParaCp1252(caractere);
-        bytes.push_back(byte < 0 ? '?' : static_cast<char>(byte));
-    }
-    return bytes;
-}
+// A lone surrogate reaches the conversion as one character it cannot hold.
+std::string ParaDriver(const QString& texto) { return Cp1252DoUtf8(texto.toStdString()); }
 
 #endif
 

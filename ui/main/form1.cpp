@@ -84,10 +84,10 @@ void Form1::MontaJanela() {
     NaImp->setChecked(true);
     Label13 = CriaRotulo(Frame1, "Label13", QStringLiteral("Início:"), {120, 1320, 855, 255});
     Ini = CriaCaixa(Frame1, "Ini", {720, 1320, 1215, 375});
-    Ini->setText(QStringLiteral("0001"));
+    Ini->setText(QLatin1String(LimitesPadrao(Faixa::Reducoes).inicio));
     Label14 = CriaRotulo(Frame1, "Label14", QStringLiteral("Fim:"), {2160, 1320, 615, 255});
     Fim = CriaCaixa(Frame1, "Fim", {2520, 1320, 1215, 375});
-    Fim->setText(QStringLiteral("1000"));
+    Fim->setText(QLatin1String(LimitesPadrao(Faixa::Reducoes).fim));
     LMF = CriaBotao(Frame1, "LMF", QStringLiteral("Executa"), {3960, 1320, 1215, 375});
 
     Command4 = CriaBotao(this, "Command4", QStringLiteral("Leitura X"), {360, 4320, 1215, 375});

@@ -16,8 +16,6 @@ namespace tavorin {
 
 namespace {
 
-const char* const kArquivoLeitura = "LeitM.txt";
-
 // Writes the program's own text into a range box, whole even past the
 // typing limit ("-7" becomes "-0007"); an unchanged text is left alone so
 // the operator's cursor stays where it was.
@@ -28,15 +26,15 @@ void Reescreve(CaixaTexto* caixa, const QString& texto) {
 }  // namespace
 
 void Form1::Porredu_Click() {
-    Reescreve(Ini, QStringLiteral("0001"));
-    Reescreve(Fim, QStringLiteral("1000"));
+    Reescreve(Ini, QLatin1String(LimitesPadrao(Faixa::Reducoes).inicio));
+    Reescreve(Fim, QLatin1String(LimitesPadrao(Faixa::Reducoes).fim));
 }
 
 void Form1::Pordata_Click() {
     Ini->PoeLimite(10);
     Fim->PoeLimite(10);
-    Reescreve(Ini, QStringLiteral("01/01/00"));
-    Reescreve(Fim, QStringLiteral("30/12/10"));
+    Reescreve(Ini, QLatin1String(LimitesPadrao(Faixa::Datas).inicio));
+    Reescreve(Fim, QLatin1String(LimitesPadrao(Faixa::Datas).fim));
 }
 
 void Form1::Ini_GotFocus() {
