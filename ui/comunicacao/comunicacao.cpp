@@ -34,6 +34,18 @@ enum Coluna { kHora, kPorta, kEspera, kEnviado, kResultado, kDuracao, kResposta,
 
 const char* const kTitulos[kColunas] = {"Hora", "Porta", "Espera", "Enviado", "Resultado", "Duração", "Resposta"};
 
+// A text file's name asked for, in the working folder at first; empty
+// when the operator cancels.
+QString PedeArquivo(QWidget* pai, const QString& titulo, const QString& nomeDoDialogo, const QString& sugerido) {
+    QFileDialog dialogo(pai, titulo, QDir::currentPath(), QStringLiteral("Texto (*.txt);;Todos os arquivos (*)"));
+    dialogo.setObjectName(nomeDoDialogo);
+    dialogo.setAcceptMode(QFileDialog::AcceptSave);
+    dialogo.setDefaultSuffix(QStringLiteral("txt"));
+    dialogo.selectFile(sugerido);
+    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return {};
+    return dialogo.selectedFiles().constFirst();
+}
+
 // A name the file dialog gave, as the writer takes it.
 std::filesystem::path Caminho(const QString& arquivo) {
 #if defined(Q_OS_WIN)
@@ -241,14 +253,9 @@ void Comunicacao::Limpar_Click() {
 }
 
 void Comunicacao::Salvar_Click() {
-    QFileDialog dialogo(this, QStringLiteral("Salvar registro da comunicação"), QDir::currentPath(),
-                        QStringLiteral("Texto (*.txt);;Todos os arquivos (*)"));
-    dialogo.setObjectName(QStringLiteral("SalvarComo"));
-    dialogo.setAcceptMode(QFileDialog::AcceptSave);
-    dialogo.setDefaultSuffix(QStringLiteral("txt"));
-    dialogo.selectFile(QStringLiteral("Comunicacao.txt"));
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return;
-    Salva(dialogo.selectedFiles().constFirst());
+    const QString arquivo = PedeArquivo(this, QStringLiteral("Salvar registro da comunicação"), QStringLiteral("SalvarComo"),
+                                        QStringLiteral("Comunicacao.txt"));
+    if (!arquivo.isEmpty()) Salva(arquivo);
 }
 
 bool Comunicacao::Salva(const QString& arquivo) {
@@ -276,14 +283,9 @@ bool Comunicacao::Salva(const QString& arquivo) {
 }
 
 void Comunicacao::SalvarDiagnostico_Click() {
-    QFileDialog dialogo(this, QStringLiteral("Salvar diagnóstico"), QDir::currentPath(),
-                        QStringLiteral("Texto (*.txt);;Todos os arquivos (*)"));
-    dialogo.setObjectName(QStringLiteral("SalvarDiagnosticoComo"));
-    dialogo.setAcceptMode(QFileDialog::AcceptSave);
-    dialogo.setDefaultSuffix(QStringLiteral("txt"));
-    dialogo.selectFile(QStringLiteral("Diagnostico.txt"));
-    if (dialogo.exec() != QDialog::Accepted || dialogo.selectedFiles().isEmpty()) return;
-    SalvaDiagnostico(dialogo.selectedFiles().constFirst());
+    const QString arquivo = PedeArquivo(this, QStringLiteral("Salvar diagnóstico"), QStringLiteral("SalvarDiagnosticoComo"),
+                                        QStringLiteral("Diagnostico.txt"));
+    if (!arquivo.isEmpty()) SalvaDiagnostico(arquivo);
 }
 
 bool Comunicacao::SalvaDiagnostico(const QString& arquivo) {
