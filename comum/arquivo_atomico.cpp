@@ -110,6 +110,21 @@ bool ArquivoAtomico::Descarrega() {
     return true;
 }
 
+std::optional<bool> ArquivoAtomico::AntesDeTrocar() {
+    if (!arquivo_.Aberto() || !Descarrega()) return false;
+    if (noLugar_) {
+        arquivo_.Fecha();
+        noLugar_ = false;
+        return true;
+    }
+    if (duravel_ && !arquivo_.Sincroniza()) {
+        Falhou(arquivo_.Erro());
+        Descarta();
+        return false;
+    }
+    return std::nullopt;
+}
+
 void ArquivoAtomico::Descarta() {
     pendente_.clear();
     noLugar_ = false;

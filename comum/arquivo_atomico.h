@@ -13,6 +13,7 @@
 #include "entrada_saida.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace comum {
@@ -47,6 +48,9 @@ private:
     bool CriaTemporario();            // beside destino_
     static std::filesystem::path NomeTemporario(const std::filesystem::path& destino);
     bool Descarrega();
+    // Conclui's part that is the same on every system; empty while the
+    // temporary file is still to take the final name.
+    std::optional<bool> AntesDeTrocar();
     void Falhou(int codigo);
 
     std::filesystem::path caminho_, destino_, temporario_;

@@ -148,17 +148,7 @@ bool ArquivoAtomico::Abre() {
 }
 
 bool ArquivoAtomico::Conclui() {
-    if (!arquivo_.Aberto() || !Descarrega()) return false;
-    if (noLugar_) {
-        arquivo_.Fecha();
-        noLugar_ = false;
-        return true;
-    }
-    if (duravel_ && !arquivo_.Sincroniza()) {
-        Falhou(arquivo_.Erro());
-        Descarta();
-        return false;
-    }
+    if (const std::optional<bool> feito = AntesDeTrocar()) return *feito;
     if (Protegido(destino_)) {
         erro_ = kProtegido;
         Descarta();

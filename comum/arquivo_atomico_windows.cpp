@@ -130,17 +130,7 @@ bool ArquivoAtomico::Abre() {
 }
 
 bool ArquivoAtomico::Conclui() {
-    if (!arquivo_.Aberto() || !Descarrega()) return false;
-    if (noLugar_) {
-        arquivo_.Fecha();
-        noLugar_ = false;
-        return true;
-    }
-    if (duravel_ && !arquivo_.Sincroniza()) {
-        Falhou(arquivo_.Erro());
-        Descarta();
-        return false;
-    }
+    if (const std::optional<bool> feito = AntesDeTrocar()) return *feito;
     arquivo_.Fecha();
     const std::wstring de = temporario_.wstring(), para = destino_.wstring();
     // A read-only file stays: Windows itself refuses to replace it, and
