@@ -555,11 +555,11 @@ private slots:
         QFETCH(bool, fechar);
         QFETCH(Chamadas, chamadas);
         QPointer<QWidget> cupom = Mostra("Command6");
-        if (fechar) Clica(cupom, "Command1");
         QPointer<QWidget> relogio = Mostra("Command7");
-        // No tick of its own between here and the close: on a slow machine
-        // one came and opened the port the coupon had closed.
+        // The clock's own tick stopped before "Fechar": on a slow machine a
+        // tick came while the clock was being shown and opened the port again.
         relogio->findChild<QTimer*>()->stop();
+        if (fechar) Clica(cupom, "Command1");
         driver->Limpa();
         QTimer::singleShot(0, principal, [this] { principal->close(); });
         QTimer::singleShot(120000, principal, [] { QCoreApplication::exit(99); });  // should it hang
