@@ -2,6 +2,7 @@
 // layer, the exchanges watched as they happen, and a signal's stop.
 #include "execucao.h"
 
+#include "arquivo_atomico.h"
 #include "diagnostico.h"
 #include "driver.h"
 #include "link.h"
@@ -186,9 +187,9 @@ void RelatorioDeDiagnostico(const Pedido& p, Relato& r) {
     }
     const std::string nome = Utf8DoArgumento(p.arquivo);
 #if defined(_WIN32)
-    const std::string erro = GravaRelatorio(std::filesystem::path(Largo(p.arquivo, CP_ACP)), d.relatorio);
+    const std::string erro = comum::GravaTexto(std::filesystem::path(Largo(p.arquivo, CP_ACP)), d.relatorio);
 #else
-    const std::string erro = GravaRelatorio(p.arquivo, d.relatorio);
+    const std::string erro = comum::GravaTexto(p.arquivo, d.relatorio);
 #endif
     if (!erro.empty()) {
         r.saida = kSemArquivo;

@@ -1,5 +1,6 @@
 #include "arquivo_atomico.h"
 
+#include "conversao.h"
 #include "trava.h"
 
 #include <optional>
@@ -137,6 +138,23 @@ void ArquivoAtomico::Descarta() {
 bool GravaAtomico(const fs::path& caminho, const std::string& bytes, bool duravel) {
     ArquivoAtomico arquivo(caminho, duravel);
     return arquivo.Abre() && arquivo.Escreve(bytes) && arquivo.Conclui();
+}
+
+std::string GravaTexto(const fs::path& caminho, const std::string& texto) {
+    std::string bytes;
+#if defined(_WIN32)
+    for (char c : texto) bytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
+#else
+    bytes = texto;
+#endif
+    ArquivoAtomico arquivo(caminho);
+    if (arquivo.Abre() && arquivo.Escreve(bytes) && arquivo.Conclui()) return {};
+#if defined(_WIN32)
+    // The system's messages come in the ANSI code page.
+    return tavorin::Utf8DoDriver(arquivo.Erro());
+#else
+    return arquivo.Erro();
+#endif
 }
 
 void RemoveAbandonados(const fs::path& caminho) {

@@ -71,6 +71,11 @@ bool NomeDeDispositivo(const std::filesystem::path& caminho);
 // The whole of `bytes` as the new content of `caminho`, as above.
 bool GravaAtomico(const std::filesystem::path& caminho, const std::string& bytes, bool duravel = true);
 
+// A text of lines ended by '\n' saved as the operator's text files are (CR
+// LF on Windows, for Notepad), as above. Empty when saved; otherwise the
+// system's reason, as UTF-8.
+std::string GravaTexto(const std::filesystem::path& caminho, const std::string& texto);
+
 // Removes the temporary files that a process killed while writing
 // `caminho` left beside it (regular files of that naming only). One still
 // being written is held by its writer (a comum::Trava) and is left alone.

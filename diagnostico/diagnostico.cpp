@@ -285,21 +285,4 @@ Diagnostico Diagnostica(const std::vector<int32_t>& portas) {
     return diagnostico;
 }
 
-std::string GravaRelatorio(const std::filesystem::path& arquivo, const std::string& relatorio) {
-    std::string bytes;
-#if defined(_WIN32)
-    // Lines as Notepad expects them.
-    for (char c : relatorio) bytes += c == '\n' ? std::string("\r\n") : std::string(1, c);
-#else
-    bytes = relatorio;
-#endif
-    comum::ArquivoAtomico saida(arquivo);
-    if (saida.Abre() && saida.Escreve(bytes) && saida.Conclui()) return {};
-#if defined(_WIN32)
-    return Utf8DoDriver(saida.Erro());
-#else
-    return saida.Erro();
-#endif
-}
-
 }  // namespace tavorin

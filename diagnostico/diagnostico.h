@@ -31,9 +31,4 @@ struct Diagnostico {
 // the program holds open is neither opened nor closed.
 Diagnostico Diagnostica(const std::vector<int32_t>& portas = kPortasProcuradas);
 
-// The report in place of `arquivo`'s previous content, never half
-// written; its lines end CR LF on Windows. Empty when written, otherwise
-// why not (UTF-8).
-std::string GravaRelatorio(const std::filesystem::path& arquivo, const std::string& relatorio);
-
 }  // namespace tavorin

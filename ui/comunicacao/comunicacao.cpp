@@ -259,26 +259,27 @@ void Comunicacao::Salvar_Click() {
 }
 
 bool Comunicacao::Salva(const QString& arquivo) {
-    const QString nome = QDir::toNativeSeparators(arquivo);
-    // As text: the platform's line ends, CR LF on Windows.
-#if defined(Q_OS_WIN)
-    const std::string fimDeLinha = "\r\n";
-#else
-    const std::string fimDeLinha = "\n";
-#endif
     std::string texto;
     // Which library answered, before what it answered.
     AtualizaBiblioteca();
-    for (const std::string& linha : linhasBiblioteca_) texto += linha + fimDeLinha;
-    for (const Troca& troca : Trocas()) texto += DoDriver(DescreveTroca(troca)).toUtf8().toStdString() + fimDeLinha;
-    comum::ArquivoAtomico saida(Caminho(arquivo));
-    if (!(saida.Abre() && saida.Escreve(texto) && saida.Conclui())) {
-        // The system's reason, in its own 8-bit text.
-        const QString motivo = QString::fromLocal8Bit(saida.Erro().c_str());
-        MostraSituacao(QStringLiteral("Não foi possível salvar %1: %2").arg(nome, motivo), true);
+    for (const std::string& linha : linhasBiblioteca_) texto += linha + '\n';
+    for (const Troca& troca : Trocas()) texto += DoDriver(DescreveTroca(troca)).toUtf8().toStdString() + '\n';
+    return SalvaTexto(arquivo, texto, QStringLiteral("Não foi possível salvar %1: %2"),
+                      QStringLiteral("Salvo em %1").arg(QDir::toNativeSeparators(arquivo)));
+}
+
+// Saves `texto` in place of the file, never half written, and says how it
+// went in the status line: `salvo`, or `falhou` with the file's name and
+// the system's reason.
+bool Comunicacao::SalvaTexto(const QString& arquivo, const std::string& texto, const QString& falhou,
+                             const QString& salvo) {
+    const QString nome = QDir::toNativeSeparators(arquivo);
+    const std::string erro = comum::GravaTexto(Caminho(arquivo), texto);
+    if (!erro.empty()) {
+        MostraSituacao(falhou.arg(nome, QString::fromStdString(erro)), true);
         return false;
     }
-    MostraSituacao(QStringLiteral("Salvo em %1").arg(nome), false);
+    MostraSituacao(salvo, false);
     return true;
 }
 
@@ -289,21 +290,15 @@ void Comunicacao::SalvarDiagnostico_Click() {
 }
 
 bool Comunicacao::SalvaDiagnostico(const QString& arquivo) {
-    const QString nome = QDir::toNativeSeparators(arquivo);
     MostraSituacao(QStringLiteral("Diagnóstico em andamento…"), false);
     const std::optional<Diagnostico> feito = Sala::Instancia().Executa(this, [] { return Diagnostica(); });
     if (!feito) {
         MostraSituacao(QStringLiteral("A impressora está ocupada com outro comando; o diagnóstico não foi feito"), true);
         return false;
     }
-    const std::string erro = GravaRelatorio(Caminho(arquivo), feito->relatorio);
-    if (!erro.empty()) {
-        MostraSituacao(QStringLiteral("Não foi possível salvar o diagnóstico em %1: %2").arg(nome, QString::fromStdString(erro)),
-                       true);
-        return false;
-    }
-    MostraSituacao(QStringLiteral("Diagnóstico salvo em %1 (%2)").arg(nome, QString::fromStdString(feito->resumo)), false);
-    return true;
+    return SalvaTexto(arquivo, feito->relatorio, QStringLiteral("Não foi possível salvar o diagnóstico em %1: %2"),
+                      QStringLiteral("Diagnóstico salvo em %1 (%2)")
+                          .arg(QDir::toNativeSeparators(arquivo), QString::fromStdString(feito->resumo)));
 }
 
 void Comunicacao::MostraSituacao(const QString& texto, bool alerta) {

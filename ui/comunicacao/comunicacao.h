@@ -49,6 +49,7 @@ private:
     // Brings the list up to what the record holds.
     void Descarrega();
     void MostraSituacao(const QString& texto, bool alerta);
+    bool SalvaTexto(const QString& arquivo, const std::string& texto, const QString& falhou, const QString& salvo);
     // Shows which driver library is loaded, once more when that changes.
     void AtualizaBiblioteca();
 
