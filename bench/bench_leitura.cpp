@@ -16,6 +16,7 @@
 #include "fake_driver.h"
 #include "form1.h"
 #include "link.h"
+#include "operacoes.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -133,7 +134,7 @@ int main(int argc, char* argv[]) {
         driver.Limpa();
         contador.pinturas = 0;
         pinturasLista.pinturas = 0;
-        QFile::remove(QStringLiteral("LeitM.txt"));
+        QFile::remove(QString::fromLatin1(tavorin::kArquivoLeitura));
         const auto inicio = std::chrono::steady_clock::now();
         executa->click();
         const auto fim = std::chrono::steady_clock::now();
@@ -144,7 +145,7 @@ int main(int argc, char* argv[]) {
         const double recupera =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - antesDeRecuperar).count();
 
-        QFile arquivo(QStringLiteral("LeitM.txt"));
+        QFile arquivo(QString::fromLatin1(tavorin::kArquivoLeitura));
         int linhas = 0;
         if (arquivo.open(QIODevice::ReadOnly))
             while (!arquivo.readLine().isEmpty()) ++linhas;

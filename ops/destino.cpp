@@ -2,6 +2,7 @@
 
 #include "arquivo_atomico.h"
 #include "arquivo_resposta.h"
+#include "variaveis.h"
 #include "zub_dll3.h"
 
 #include <cstdlib>
@@ -86,9 +87,10 @@ std::optional<Identidade> IdentidadeDe(const fs::path& caminho) {
 std::vector<fs::path> Pastas() {
     std::vector<fs::path> pastas = {"."};
 #if defined(_WIN32)
-    const wchar_t* simulador = _wgetenv(L"ZUBSIM_DIR");
+    // Wide, so that a folder name outside the code page survives.
+    const wchar_t* simulador = _wgetenv(Largo(zubsim::kVariavelPasta, CP_UTF8).c_str());
 #else
-    const char* simulador = std::getenv("ZUBSIM_DIR");
+    const char* simulador = std::getenv(zubsim::kVariavelPasta);
 #endif
     if (simulador && *simulador) pastas.emplace_back(simulador);
     return pastas;

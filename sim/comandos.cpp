@@ -24,7 +24,7 @@ int64_t VendaDoDia(const Estado& e) {
 }
 
 // "ddmmyy" at `posicao`, as the number yyyymmdd.
-bool LeData(const std::string& texto, std::size_t posicao, int& numero) {
+bool LeDataDoComando(const std::string& texto, std::size_t posicao, int& numero) {
     if (!SaoDigitos(texto, posicao, 6)) return false;
     const Data data{comum::AnoDoSeculo(static_cast<int>(Numero(texto, posicao + 4, 2))),
                     static_cast<int>(Numero(texto, posicao + 2, 2)), static_cast<int>(Numero(texto, posicao, 2))};
@@ -247,7 +247,7 @@ std::string Execucao::LeituraMemoria() {
         pedido.fim = static_cast<int>(Numero(comando_, 7, 4));
     } else {
         pedido.tipo = 16;
-        if (!LeData(comando_, 3, pedido.inicio) || !LeData(comando_, 9, pedido.fim))
+        if (!LeDataDoComando(comando_, 3, pedido.inicio) || !LeDataDoComando(comando_, 9, pedido.fim))
             return Recusa(Erro::IntervaloInvalido);
     }
     if (pedido.inicio > pedido.fim) return Recusa(Erro::IntervaloInvalido);
@@ -404,7 +404,7 @@ std::string Execucao::AcertaRelogio() {
     novo.minuto = static_cast<int>(Numero(comando_, 5, 2));
     novo.segundo = static_cast<int>(Numero(comando_, 7, 2));
     int data = 0;
-    if (!HoraValida(novo.hora, novo.minuto, novo.segundo) || !LeData(comando_, 9, data))
+    if (!HoraValida(novo.hora, novo.minuto, novo.segundo) || !LeDataDoComando(comando_, 9, data))
         return Recusa(Erro::DataHoraInvalida);
     if (data < DataMinima()) return Recusa(Erro::DataAnterior);
     novo.data = DataDoNumero(data);

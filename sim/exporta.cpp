@@ -12,6 +12,7 @@
 #include "arquivo_atomico.h"
 #include "calendario.h"
 #include "impressora.h"
+#include "variaveis.h"
 #include "zubsim.h"
 
 namespace {
@@ -62,9 +63,9 @@ int16_t SemResposta(int16_t espera) {
 void SeguraSePedido(const std::string& comando) {
     if (ambiente.segura.empty() || comando != ambiente.segura) return;
     std::error_code erro;
-    const std::filesystem::path pausa = ambiente.diretorio / "ZubSim-segura";
+    const std::filesystem::path pausa = ambiente.diretorio / kArquivoPausa;
     if (!std::filesystem::exists(pausa, erro)) return;
-    comum::GravaAtomico(ambiente.diretorio / "ZubSim-chegou", comando + "\n", false);
+    comum::GravaAtomico(ambiente.diretorio / kArquivoChegou, comando + "\n", false);
     const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(10);
     while (std::filesystem::exists(pausa, erro) && std::chrono::steady_clock::now() < limite)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));

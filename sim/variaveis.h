@@ -19,4 +19,10 @@ inline constexpr const char* kVariavelPasta = "ZUBSIM_DIR";
 inline constexpr const char* kAjustes[] = {kVariavelPorta, kVariavelSemPapel, kVariavelForaDeLinha, kVariavelMuda,
                                            kVariavelBaud,  kVariavelLinhasPorSegundo, kVariavelSegura};
 
+// A test's latch on the command named by ZUBSIM_SEGURA, in ZUBSIM_DIR: the
+// pause file the test makes and removes, and the printer's word that the
+// command arrived.
+inline constexpr const char* kArquivoPausa = "ZubSim-segura";
+inline constexpr const char* kArquivoChegou = "ZubSim-chegou";
+
 }  // namespace zubsim

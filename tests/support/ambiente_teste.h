@@ -72,7 +72,7 @@ inline void GravaArquivo(const std::filesystem::path& caminho, const std::string
 class SeguraNoSimulador {
 public:
     SeguraNoSimulador(const std::filesystem::path& pasta, const char* comando)
-        : pausa_(pasta / "ZubSim-segura"), chegou_(pasta / "ZubSim-chegou") {
+        : pausa_(pasta / zubsim::kArquivoPausa), chegou_(pasta / zubsim::kArquivoChegou) {
         std::error_code erro;
         std::filesystem::create_directories(pasta, erro);
         std::filesystem::remove(chegou_, erro);
