@@ -5,11 +5,8 @@
 #include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "codigos.h"
-#include "driver.h"
 #include "driver_library.h"
 #include "identidade.h"
-#include "link.h"
-#include "operacoes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -24,9 +21,12 @@
 #else
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
+#include <unistd.h>
 extern char** environ;
 #endif
 
@@ -41,17 +41,16 @@ struct Execucao {
     std::string padrao, erros;
 };
 
+// The program, standard input with no terminal behind it, and text output
+// redirected to a file as UTF-8 (on Windows it is in the ANSI code page).
 #if defined(_WIN32)
 const char* const kPrograma = "tavorin-cli.exe";
+const char* const kSemTerminal = "NUL";
+std::string DoTexto(const std::string& saida) { return Estreito(Largo(saida, CP_ACP), CP_UTF8); }
 #else
 const char* const kPrograma = "tavorin-cli";
-#endif
-
-// Standard input with no terminal behind it.
-#if defined(_WIN32)
-const char* const kSemTerminal = "NUL";
-#else
 const char* const kSemTerminal = "/dev/null";
+std::string DoTexto(const std::string& saida) { return saida; }
 #endif
 
 class Cli : public ::testing::Test {
@@ -81,24 +80,45 @@ protected:
         // are in the ANSI code page.
         for (std::string* texto : {&e.padrao, &e.erros})
             for (std::size_t i; (i = texto->find("\r\n")) != std::string::npos;) texto->erase(i, 1);
-        e.erros = Estreito(Largo(e.erros, CP_ACP), CP_UTF8);
+        e.erros = DoTexto(e.erros);
 #endif
-        fs::remove(padrao);
-        fs::remove(erros);
         return e;
     }
     DiretorioTemporario pasta;
 };
 
-// Text output redirected to a file as UTF-8: on Windows it is written in
-// the ANSI code page.
-std::string DoTexto(const std::string& saida) {
-#if defined(_WIN32)
-    return Estreito(Largo(saida, CP_ACP), CP_UTF8);
-#else
-    return saida;
-#endif
+#if !defined(_WIN32)
+// tavorin-cli started with Ctrl+C's default action (a background shell
+// would ignore it), its output in saida.txt and erros.txt.
+pid_t Lanca(std::vector<const char*> argumentos) {
+    const std::string programa = PastaDoPrograma() + kPrograma;
+    argumentos.insert(argumentos.begin(), programa.c_str());
+    argumentos.push_back(nullptr);
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&acoes, 2, "erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawnattr_t atributos;
+    posix_spawnattr_init(&atributos);
+    sigset_t padrao;
+    sigemptyset(&padrao);
+    sigaddset(&padrao, SIGINT);
+    posix_spawnattr_setsigdefault(&atributos, &padrao);
+    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&acoes);
+    posix_spawnattr_destroy(&atributos);
+    return pid;
 }
+
+int Termina(pid_t pid) {
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+}
+#endif
 
 // Exit statuses in turn on one printer: 0 with the result alone on
 // standard output, 1 with the printer's "ERRO nn", 2 with no printer or no
@@ -169,76 +189,43 @@ TEST_F(Cli, WhatEachPortAnswered) {
 #endif
 }
 
-// One object per operation, 8-bit answers as UTF-8.
-TEST_F(Cli, JsonReadBack) {
-    const auto json = [this](const std::string& argumentos, const std::string& variaveis = "") {
-        const Execucao e = Roda("--json " + argumentos, variaveis);
-        return nlohmann::json::parse(e.padrao);
+// One object per operation, 8-bit answers as UTF-8; a failed operation's
+// own fields are null, not made of an empty answer. A reading to the file
+// holds each block's data as the printer sent it (its code page, no "}"),
+// one CR LF line each; one that fails leaves the previous file as it was.
+TEST_F(Cli, JsonAndReadingToFile) {
+    const struct {
+        const char *variaveis, *argumentos, *campos;  // the fields that must be so
+    } casos[] = {
+        {"", "testa", R"({"saida":0,"comando":".28","espera":10,"resultado":0,"status":"+","reducao":"Não Efetuada","papel":"Com Papel"})"},
+        {"", "envia \".1500011000#\" --espera 100", R"({"resposta":"@+0001LEITURA DA MEMÓRIA FISCAL}","espera":100,"erro":null})"},
+        {"ZUBSIM_MUDA=1", "--porta 1 relogio", R"({"saida":2,"relogio":null,"erro":null})"},
+        {"ZUBSIM_PORTA=0", "testa", R"({"papel":null})"},
+        {"", "verao sai", R"({"saida":1,"comando":".36N","erro":"11","falha":"recusado pela impressora: ERRO 11"})"},
     };
-    const nlohmann::json teste = json("testa");
-    EXPECT_EQ(teste["saida"], 0);
-    EXPECT_EQ(teste["comando"], ".28");
-    EXPECT_EQ(teste["espera"], 10);
-    EXPECT_EQ(teste["resultado"], 0);
-    EXPECT_EQ(teste["status"], "+");
-    EXPECT_EQ(teste["reducao"], "Não Efetuada");
-    EXPECT_EQ(teste["papel"], "Com Papel");
-    EXPECT_TRUE(teste["ms"].is_number_integer());
-    EXPECT_EQ(teste["relogio"].get<std::string>().rfind("Horario Normal ", 0), 0u);
-    const nlohmann::json bloco = json("envia \".1500011000#\" --espera 100");
-    EXPECT_EQ(bloco["resposta"], "@+0001LEITURA DA MEMÓRIA FISCAL}");
-    EXPECT_EQ(bloco["espera"], 100);
-    EXPECT_TRUE(bloco["erro"].is_null());
-    // A failed operation's own fields are null, not made of an empty answer.
-    const nlohmann::json mudo = json("--porta 1 relogio", "ZUBSIM_MUDA=1");
-    EXPECT_EQ(mudo["saida"], 2);
-    EXPECT_TRUE(mudo["relogio"].is_null());
-    EXPECT_TRUE(mudo["erro"].is_null());
-    EXPECT_EQ(json("testa", "ZUBSIM_PORTA=0")["papel"], nullptr);
-    const nlohmann::json recusa = json("verao sai");
-    EXPECT_EQ(recusa["saida"], 1);
-    EXPECT_EQ(recusa["comando"], ".36N");
-    EXPECT_EQ(recusa["erro"], "11");
-    EXPECT_EQ(recusa["falha"], "recusado pela impressora: ERRO 11");
-}
-
-// The file holds each block's data as the printer sent it, CR LF after
-// each: the same bytes as the answers read here straight from the
-// printer (the time of issue aside). A reading that fails leaves the
-// previous file as it was and nothing beside it.
-TEST_F(Cli, ReadingToFileByteForByte) {
+    for (const auto& caso : casos) {
+        nlohmann::json json = nlohmann::json::parse(Roda(std::string("--json ") + caso.argumentos, caso.variaveis).padrao);
+        const nlohmann::json campos = nlohmann::json::parse(caso.campos);
+        for (const auto& campo : campos.items()) EXPECT_EQ(json[campo.key()], campo.value()) << caso.argumentos << ": " << campo.key();
+        if (json["saida"] == 0 && json.contains("relogio")) {  // testa's, read from the printer
+            EXPECT_TRUE(json["ms"].is_number_integer());
+            EXPECT_EQ(json["relogio"].get<std::string>().rfind("Horario Normal ", 0), 0u);
+        }
+    }
     GravaArquivo("LeitM.txt", "anterior\r\n");
-    const Execucao falha = Roda("--porta 1 memoria reducoes --arquivo", "ZUBSIM_MUDA=1");
-    EXPECT_EQ(falha.saida, 2) << falha.erros;
+    EXPECT_EQ(Roda("--porta 1 memoria reducoes --arquivo", "ZUBSIM_MUDA=1").saida, 2);
     EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
-
     const Execucao e = Roda("memoria reducoes 1 9999 --arquivo");
     ASSERT_EQ(e.saida, 0) << e.erros;
     const std::string arquivo = LeArquivo("LeitM.txt");
-
-    std::string esperado;
-    int blocos = 0;
-    Abre(1);
-    for (EnviaComando(1, 100, ".1500019999#");; EnviaComando(1, 100, ".++")) {
-        if (blocos && Status == "]") break;
-        esperado += DadosBloco(Resposta) + "\r\n";
-        ++blocos;
-        if (Status != "+") break;
-    }
-    FechaPortasAbertas();
-    InstalaDriver(nullptr);
-    const std::regex hora("\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d");
-    EXPECT_EQ(std::regex_replace(arquivo, hora, "#"), std::regex_replace(esperado, hora, "#"));
-    EXPECT_NE(arquivo.find("MEM\xD3RIA"), std::string::npos);
-    EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(blocos) + " blocos)\n");
-    // The reading ended for every process, not just the one that read it.
-    const Execucao depois = Roda("envia .++ --espera 100");
-    EXPECT_EQ(depois.saida, 1);
-    EXPECT_NE(depois.erros.find("ERRO 23"), std::string::npos) << depois.erros;
-    for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
-        EXPECT_TRUE(entrada.path().filename().string().find("LeitM") == std::string::npos ||
-                    entrada.path().filename() == "LeitM.txt")
-            << entrada.path();
+    EXPECT_EQ(arquivo.rfind("LEITURA DA MEM\xD3RIA FISCAL\r\n", 0), 0u) << arquivo;
+    EXPECT_EQ(arquivo.substr(arquivo.size() - 16), "FIM DA LEITURA\r\n") << arquivo;
+    const auto linhas = std::count(arquivo.begin(), arquivo.end(), '\n');
+    std::ptrdiff_t pares = 0;
+    for (std::size_t i = 0; (i = arquivo.find("\r\n", i)) != std::string::npos; i += 2) ++pares;
+    EXPECT_EQ(pares, linhas) << arquivo;
+    EXPECT_EQ(arquivo.find('}'), std::string::npos) << arquivo;
+    EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(linhas) + " blocos)\n");
 }
 
 // A reading to a file never leaves anything false behind: a read-only
@@ -268,19 +255,13 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
     };
     {
         SeguraNoSimulador segura(pasta.Caminho(), ".++");
-        const std::string programa = PastaDoPrograma() + kPrograma;
-        const std::string linha = "\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $!; wait $!; echo $?";
-        FILE* filho = popen(linha.c_str(), "r");
-        ASSERT_TRUE(filho);
-        char pid[32] = "", rc[32] = "";
-        ASSERT_TRUE(std::fgets(pid, sizeof pid, filho));
+        const pid_t pid = Lanca({"--porta", "1", "memoria", "--arquivo"});
+        ASSERT_GT(pid, 0);
         ASSERT_TRUE(segura.EsperaChegar());
         EXPECT_TRUE(temporario());
-        kill(std::atoi(pid), SIGTERM);
+        kill(pid, SIGTERM);
         segura.Solta();
-        EXPECT_TRUE(std::fgets(rc, sizeof rc, filho));
-        pclose(filho);
-        EXPECT_STREQ(rc, "143\n");
+        EXPECT_EQ(Termina(pid), 143) << LeArquivo("erros.txt");
     }
     EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
     EXPECT_FALSE(temporario());
@@ -290,37 +271,6 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
 }
 
 #if !defined(_WIN32)
-// tavorin-cli started with Ctrl+C's default action (a background shell
-// would ignore it), its output in saida.txt and erros.txt.
-pid_t Lanca(std::vector<const char*> argumentos) {
-    const std::string programa = PastaDoPrograma() + kPrograma;
-    argumentos.insert(argumentos.begin(), programa.c_str());
-    argumentos.push_back(nullptr);
-    posix_spawn_file_actions_t acoes;
-    posix_spawn_file_actions_init(&acoes);
-    posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&acoes, 2, "erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawnattr_t atributos;
-    posix_spawnattr_init(&atributos);
-    sigset_t padrao;
-    sigemptyset(&padrao);
-    sigaddset(&padrao, SIGINT);
-    posix_spawnattr_setsigdefault(&atributos, &padrao);
-    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&acoes);
-    posix_spawnattr_destroy(&atributos);
-    return pid;
-}
-
-int Termina(pid_t pid) {
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-
 // Beside another program's exchange a command waits for the folder, and
 // that program's answer in the file is never taken as its own; the first
 // Ctrl+C ends the wait at once: nothing sent, exit 130, and the message
@@ -329,12 +279,15 @@ TEST_F(Cli, FolderWaitStoppedByCtrlC) {
     GravaArquivo(kArquivoResposta, "@+28 another program's answer\r\n");
     TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
     ASSERT_TRUE(outra.Obtida());
+    // Signalled once it opens the lock to wait for it (the first open since
+    // this test's own; a minute at most, should it never come).
+    const int aberturas = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(aberturas, kArquivoTrava, IN_OPEN), 0);
     const pid_t pid = Lanca({"--json", "--porta", "1", "envia", ".28"});
     ASSERT_GT(pid, 0);
-    // Signalled once the system lists it waiting for the lock.
-    const std::string esperando = "-> FLOCK  ADVISORY  WRITE " + std::to_string(pid) + " ";
-    for (int i = 0; i < 6000 && LeArquivo("/proc/locks").find(esperando) == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pollfd aberto{aberturas, POLLIN, 0};
+    EXPECT_EQ(poll(&aberto, 1, 60000), 1);
+    close(aberturas);
     kill(pid, SIGINT);
     EXPECT_EQ(Termina(pid), 130) << LeArquivo("erros.txt");
     const nlohmann::json json = nlohmann::json::parse(LeArquivo("saida.txt"));
@@ -410,10 +363,6 @@ TEST_F(Cli, BadInputAndNoLibrary) {
     GravaArquivo("impressora/ZubSim-memoria.txt", "memoria");
     fs::create_hard_link("impressora/ZubSim-memoria.txt", "copia.txt");
     PoeAmbiente("ZUBSIM_DIR", (pasta.Caminho() / "impressora").string().c_str());
-#if !defined(_WIN32)
-    fs::create_symlink("impressora/ZubSim-memoria.txt", "lmem");
-    fs::create_symlink(kArquivoResposta, "lresp");
-#endif
     const struct {
         std::string argumentos, mensagem;
     } casos[] = {
@@ -426,8 +375,6 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"--json=talvez testa", "valor que a opção não aceita"},
         {"acerta 31/02/24 10:00", "data inválida"},
         {"acerta 01/02/24 24:00", "hora inválida"},
-        {"acerta 31/12/1999 10:00:00", "data inválida"},
-        {"acerta 01/01/2100 10:00:00", "data inválida"},
         {"memoria datas 01/01/1999 31/12/2005", "data inicial inválida"},
         {"memoria datas 02/01/24 01/01/24", "a faixa começa depois de terminar"},
         {"memoria reducoes 0010 0005", "a faixa começa depois de terminar"},
@@ -438,15 +385,9 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"verao talvez", "verao pede"},
         {"envia ." + std::string(255, '9'), "comando com 256 caracteres; o driver aceita até 255"},
         {"envia .28 --espera 40000", "espera inválida"},
-        {"memoria --arquivo RespZub.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"memoria --arquivo sub/ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
-        {"memoria --arquivo respzub.TXT.trava", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"memoria --arquivo copia.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: "
                                         "\"copia.txt\" (leva a ZubSim-memoria.txt)"},
-#if !defined(_WIN32)
-        {"memoria --arquivo lmem", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lmem\" (leva"},
-        {"memoria --arquivo lresp", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lresp\" (leva"},
-#endif
         {std::string("reducao-z <") + kSemTerminal, "reducao-z sem terminal para confirmar: use --confirma"},
         {"--json diagnostico", "diagnostico não tem saída JSON"},
         {"diagnostico --arquivo ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
