@@ -101,14 +101,6 @@ TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
     EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(2), ChTXRX(2, 100, ".1500011000#"), ChFecha(2)}));
 }
 
-// A reading of one block, "A", to `arquivo`.
-LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo) {
-    driver.Limpa();
-    driver.Enfileira(".1500011000#", Bloco("A"));
-    driver.Enfileira(".++", Linha(']'));
-    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo);
-}
-
 // The driver's answer file and lock, and the simulated printer's files in
 // the working folder or its own, are never written over, whatever name
 // leads to them: nothing is sent, and the reason names the file.
@@ -133,7 +125,7 @@ TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
 #endif
     for (const auto& [arquivo, protegido] : casos) {
         EXPECT_EQ(ArquivoProtegido(arquivo), protegido) << arquivo;
-        const LeituraMemoria leitura = LeUmBloco(driver, arquivo);
+        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo);
         EXPECT_FALSE(leitura.gravacao) << arquivo;
         EXPECT_NE(leitura.motivo.find("(" + protegido + ")"), std::string::npos) << leitura.motivo;
         EXPECT_EQ(driver.chamadas, Chamadas{}) << arquivo;
@@ -226,10 +218,9 @@ TEST_F(Ops, PrinterTestOnOnePort) {
     const std::pair<Atendimento, const char*> papeis[] = {
         {{Status23('5'), -2}, "Sem Resposta|Sem Resposta"}, {{"", 0}, "Sem Resposta|Sem Resposta"},
         {{std::nullopt, 0}, "Sem Resposta|Sem Resposta"}, {{"x", 0}, "Com Papel|Conectada"}};
+    driver.respostaPadrao = {Status28("0512031430", 'S', 'F', 'S'), 0};
     for (const auto& [papel, palavras] : papeis) {
         driver.Limpa();
-        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
-        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
         driver.Enfileira(".23", papel);
         const TesteImpressora teste = TestaImpressora({5});
         EXPECT_TRUE(teste.encontrada);
@@ -246,12 +237,6 @@ TEST_F(Ops, PrinterTestOnOnePort) {
 // One order for every outcome: what the printer answered first, then what
 // the link knows of why nothing came, and what each means.
 TEST(Outcomes, DecidedOnceInOneOrder) {
-    const auto troca = [](const std::function<void(Troca&)>& ajusta) {
-        Troca t;
-        t.porta = 2;
-        ajusta(t);
-        return Decide(t);
-    };
     const struct {
         std::function<void(Troca&)> ajusta;
         Classe classe;
@@ -277,7 +262,10 @@ TEST(Outcomes, DecidedOnceInOneOrder) {
         {[](Troca& t) { t.pastaSemGravacao = "z"; }, Classe::PastaSemGravacao, "não aceita gravação (z)"},
     };
     for (const auto& caso : casos) {
-        const Desfecho d = troca(caso.ajusta);
+        Troca t;
+        t.porta = 2;
+        caso.ajusta(t);
+        const Desfecho d = Decide(t);
         EXPECT_EQ(d.classe, caso.classe) << Explica(d);
         EXPECT_NE(Explica(d).find(caso.explica), std::string::npos) << Explica(d);
         EXPECT_EQ(Explica(d).empty(), caso.explica.empty()) << Explica(d);

@@ -258,7 +258,6 @@ TEST_F(Simulador, HeldCommand) {
         Roteiro({{".23", "+"}});
         std::thread envia([this] { Envia(".13"); });
         EXPECT_TRUE(segura.EsperaChegar());
-        EXPECT_EQ(LeArquivo(pasta / "ZubSim-chegou"), ".13\n");
         EXPECT_EQ(Bobina().find("LEITURA X"), std::string::npos);
         segura.Solta();
         envia.join();
@@ -487,11 +486,9 @@ TEST_F(Simulador, OnePrinterManyProcesses) {
             std::istringstream linhas(LeArquivo(arquivo.path()));
             for (std::string linha; std::getline(linhas, linha);) coos.insert(linha);
         }
-        EXPECT_EQ(coos.size(), 2u * vezes);
-        EXPECT_EQ(std::set<std::string>(coos.begin(), coos.end()).size(), coos.size());
-        // Sorted, "-" (refused) would come first and "sem-resposta" last.
-        EXPECT_EQ(*coos.begin(), "0001");
-        EXPECT_EQ(*coos.rbegin(), std::to_string(10000 + 2 * vezes).substr(1));
+        std::multiset<std::string> todos;
+        for (int coo = 1; coo <= 2 * vezes; ++coo) todos.insert(std::to_string(10000 + coo).substr(1));
+        EXPECT_EQ(coos, todos);
         Roteiro({{".5609", "+ 23=" + std::to_string(1000000 + 2 * vezes).substr(1)}});
         if (pasta.string().rfind("/dev/shm/", 0) == 0) fs::remove_all(pasta);
     }

@@ -17,6 +17,7 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 namespace tavorin::teste {
@@ -29,7 +30,7 @@ struct Chamada {
     std::string comando;  // TXRX only
 
     bool operator==(const Chamada& o) const {
-        return funcao == o.funcao && porta == o.porta && espera == o.espera && comando == o.comando;
+        return std::tie(funcao, porta, espera, comando) == std::tie(o.funcao, o.porta, o.espera, o.comando);
     }
 };
 
