@@ -17,7 +17,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <tuple>
 #include <vector>
 
 namespace tavorin::teste {
@@ -30,7 +29,7 @@ struct Chamada {
     std::string comando;  // TXRX only
 
     bool operator==(const Chamada& o) const {
-        return std::tie(funcao, porta, espera, comando) == std::tie(o.funcao, o.porta, o.espera, o.comando);
+        return funcao == o.funcao && porta == o.porta && espera == o.espera && comando == o.comando;
     }
 };
 
