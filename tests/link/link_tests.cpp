@@ -475,9 +475,7 @@ TEST_F(Link, LibraryDescription) {
     linhas.push_back("SHA-256: cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     EXPECT_EQ(DescreveBiblioteca(identidade, "x"), linhas);
 
-    const IdentidadeArquivo ausente = IdentificaArquivo(arquivo + ".ausente");
-    EXPECT_FALSE(ausente.tamanho);
-    EXPECT_EQ(DescreveBiblioteca(ausente, "x").back(), "Arquivo ilegível: tamanho e SHA-256 desconhecidos");
+    EXPECT_EQ(DescreveBiblioteca(IdentificaArquivo(arquivo + ".ausente"), "x").back(), "Arquivo ilegível: tamanho e SHA-256 desconhecidos");
     EXPECT_EQ(DescreveBiblioteca(std::nullopt, "Zub_Dll3.dll"),
               std::vector<std::string>{"Biblioteca do driver não encontrada: Zub_Dll3.dll"});
 
