@@ -5,11 +5,8 @@
 #include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "codigos.h"
-#include "driver.h"
 #include "driver_library.h"
 #include "identidade.h"
-#include "link.h"
-#include "operacoes.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -17,16 +14,19 @@
 #include <algorithm>
 #include <cstring>
 #include <regex>
-#include <sstream>
+#include <set>
 
 #if defined(_WIN32)
 #include "texto_windows.h"
 #else
 #include <csignal>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
+#include <unistd.h>
 extern char** environ;
 #endif
 
@@ -41,32 +41,27 @@ struct Execucao {
     std::string padrao, erros;
 };
 
+// The program, standard input with no terminal behind it, and text output
+// redirected to a file as UTF-8 (on Windows it is in the ANSI code page).
 #if defined(_WIN32)
 const char* const kPrograma = "tavorin-cli.exe";
+const char* const kSemTerminal = "NUL";
+std::string DoTexto(const std::string& saida) { return Estreito(Largo(saida, CP_ACP), CP_UTF8); }
 #else
 const char* const kPrograma = "tavorin-cli";
-#endif
-
-// Standard input with no terminal behind it.
-#if defined(_WIN32)
-const char* const kSemTerminal = "NUL";
-#else
 const char* const kSemTerminal = "/dev/null";
+std::string DoTexto(const std::string& saida) { return saida; }
 #endif
 
 class Cli : public ::testing::Test {
 protected:
     void SetUp() override { AmbienteDoSimulador(pasta.Caminho()); }
 
-    // `variaveis` as NAME=value, blank-separated, for this run only.
-    Execucao Roda(const std::string& argumentos, const std::string& variaveis = "",
+    // `variavel` as NAME=value, for this run only.
+    Execucao Roda(const std::string& argumentos, const std::string& variavel = "",
                   const std::string& programa = PastaDoPrograma() + kPrograma) {
-        std::vector<std::string> nomes;
-        std::istringstream lista(variaveis);
-        for (std::string par; lista >> par;) {
-            nomes.push_back(par.substr(0, par.find('=')));
-            PoeAmbiente(nomes.back().c_str(), par.substr(par.find('=') + 1).c_str());
-        }
+        const std::string nome = variavel.substr(0, variavel.find('='));
+        if (!variavel.empty()) PoeAmbiente(nome.c_str(), variavel.substr(nome.size() + 1).c_str());
         const std::string citado = programa.find(' ') == std::string::npos ? programa : '"' + programa + '"';
         // Beside the test's folder, wherever the program runs.
         const fs::path padrao = pasta.Caminho() / "cli-saida.txt", erros = pasta.Caminho() / "cli-erros.txt";
@@ -74,31 +69,52 @@ protected:
 #if !defined(_WIN32)
         saida = WIFEXITED(saida) ? WEXITSTATUS(saida) : -1;
 #endif
-        for (const std::string& nome : nomes) PoeAmbiente(nome.c_str(), nullptr);
+        if (!variavel.empty()) PoeAmbiente(nome.c_str(), nullptr);
         Execucao e{saida, LeArquivo(padrao), LeArquivo(erros)};
 #if defined(_WIN32)
         // Text written to a Windows file ends its lines CR LF; messages
         // are in the ANSI code page.
         for (std::string* texto : {&e.padrao, &e.erros})
             for (std::size_t i; (i = texto->find("\r\n")) != std::string::npos;) texto->erase(i, 1);
-        e.erros = Estreito(Largo(e.erros, CP_ACP), CP_UTF8);
+        e.erros = DoTexto(e.erros);
 #endif
-        fs::remove(padrao);
-        fs::remove(erros);
         return e;
     }
     DiretorioTemporario pasta;
 };
 
-// Text output redirected to a file as UTF-8: on Windows it is written in
-// the ANSI code page.
-std::string DoTexto(const std::string& saida) {
-#if defined(_WIN32)
-    return Estreito(Largo(saida, CP_ACP), CP_UTF8);
-#else
-    return saida;
-#endif
+#if !defined(_WIN32)
+// tavorin-cli started with Ctrl+C's default action (a background shell
+// would ignore it), its output in saida.txt and erros.txt.
+pid_t Lanca(std::vector<const char*> argumentos) {
+    const std::string programa = PastaDoPrograma() + kPrograma;
+    argumentos.insert(argumentos.begin(), programa.c_str());
+    argumentos.push_back(nullptr);
+    posix_spawn_file_actions_t acoes;
+    posix_spawn_file_actions_init(&acoes);
+    posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawn_file_actions_addopen(&acoes, 2, "erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    posix_spawnattr_t atributos;
+    posix_spawnattr_init(&atributos);
+    sigset_t padrao;
+    sigemptyset(&padrao);
+    sigaddset(&padrao, SIGINT);
+    posix_spawnattr_setsigdefault(&atributos, &padrao);
+    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
+    pid_t pid = -1;
+    if (posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ) != 0)
+        pid = -1;
+    posix_spawn_file_actions_destroy(&acoes);
+    posix_spawnattr_destroy(&atributos);
+    return pid;
 }
+
+int Termina(pid_t pid) {
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+}
+#endif
 
 // Exit statuses in turn on one printer: 0 with the result alone on
 // standard output, 1 with the printer's "ERRO nn", 2 with no printer or no
@@ -121,16 +137,13 @@ TEST_F(Cli, ExitStatuses) {
         {"", "memoria datas 01/12/29 31/01/30", 0, "@+16", ""},
         {"ZUBSIM_PORTA=0", "testa", 2, "", "nenhuma impressora respondeu nas portas 1 e 2 (porta 1: sem resposta; porta 2: sem resposta)"},
         {"ZUBSIM_PORTA=2", "--porta 1 relogio", 2, "", "sem resposta da impressora na porta 1"},
-        {"ZUBSIM_MUDA=1", "--porta 1 gaveta", 2, "", "sem resposta da impressora na porta 1"},
     };
     for (const auto& caso : casos) {
         const Execucao e = Roda(caso.argumentos, caso.variaveis);
         EXPECT_EQ(e.saida, caso.saida) << caso.argumentos << "\n" << e.erros;
         EXPECT_EQ(e.padrao.substr(0, std::strlen(caso.padrao)), caso.padrao) << caso.argumentos;
-        if (*caso.erros)
-            EXPECT_NE(e.erros.find(caso.erros), std::string::npos) << caso.argumentos << "\n" << e.erros;
-        else
-            EXPECT_EQ(e.erros, "") << caso.argumentos;
+        EXPECT_TRUE(*caso.erros ? e.erros.find(caso.erros) != std::string::npos : e.erros.empty())
+            << caso.argumentos << "\n" << e.erros;
     }
 }
 
@@ -169,76 +182,34 @@ TEST_F(Cli, WhatEachPortAnswered) {
 #endif
 }
 
-// One object per operation, 8-bit answers as UTF-8.
-TEST_F(Cli, JsonReadBack) {
-    const auto json = [this](const std::string& argumentos, const std::string& variaveis = "") {
-        const Execucao e = Roda("--json " + argumentos, variaveis);
-        return nlohmann::json::parse(e.padrao);
+// One object per operation, 8-bit answers as UTF-8; a failed operation's
+// own fields are null, not made of an empty answer. A reading to the file
+// holds the printer's bytes, a line a block.
+TEST_F(Cli, JsonAndReadingToFile) {
+    const struct {
+        const char *variaveis, *argumentos, *campos;  // the fields that must be so
+    } casos[] = {
+        {"", "testa",
+         R"({"saida":0,"comando":".28","espera":10,"resultado":0,"status":"+","reducao":"Não Efetuada","papel":"Com Papel"})"},
+        {"", "envia \".1500011000#\" --espera 100", R"({"resposta":"@+0001LEITURA DA MEMÓRIA FISCAL}","espera":100,"erro":null})"},
+        {"ZUBSIM_MUDA=1", "--porta 1 relogio", R"({"saida":2,"relogio":null,"erro":null})"},
+        {"ZUBSIM_PORTA=0", "testa", R"({"papel":null})"},
+        {"", "verao sai", R"({"saida":1,"comando":".36N","erro":"11","falha":"recusado pela impressora: ERRO 11"})"},
     };
-    const nlohmann::json teste = json("testa");
-    EXPECT_EQ(teste["saida"], 0);
-    EXPECT_EQ(teste["comando"], ".28");
-    EXPECT_EQ(teste["espera"], 10);
-    EXPECT_EQ(teste["resultado"], 0);
-    EXPECT_EQ(teste["status"], "+");
-    EXPECT_EQ(teste["reducao"], "Não Efetuada");
-    EXPECT_EQ(teste["papel"], "Com Papel");
-    EXPECT_TRUE(teste["ms"].is_number_integer());
-    EXPECT_EQ(teste["relogio"].get<std::string>().rfind("Horario Normal ", 0), 0u);
-    const nlohmann::json bloco = json("envia \".1500011000#\" --espera 100");
-    EXPECT_EQ(bloco["resposta"], "@+0001LEITURA DA MEMÓRIA FISCAL}");
-    EXPECT_EQ(bloco["espera"], 100);
-    EXPECT_TRUE(bloco["erro"].is_null());
-    // A failed operation's own fields are null, not made of an empty answer.
-    const nlohmann::json mudo = json("--porta 1 relogio", "ZUBSIM_MUDA=1");
-    EXPECT_EQ(mudo["saida"], 2);
-    EXPECT_TRUE(mudo["relogio"].is_null());
-    EXPECT_TRUE(mudo["erro"].is_null());
-    EXPECT_EQ(json("testa", "ZUBSIM_PORTA=0")["papel"], nullptr);
-    const nlohmann::json recusa = json("verao sai");
-    EXPECT_EQ(recusa["saida"], 1);
-    EXPECT_EQ(recusa["comando"], ".36N");
-    EXPECT_EQ(recusa["erro"], "11");
-    EXPECT_EQ(recusa["falha"], "recusado pela impressora: ERRO 11");
-}
-
-// The file holds each block's data as the printer sent it, CR LF after
-// each: the same bytes as the answers read here straight from the
-// printer (the time of issue aside). A reading that fails leaves the
-// previous file as it was and nothing beside it.
-TEST_F(Cli, ReadingToFileByteForByte) {
-    GravaArquivo("LeitM.txt", "anterior\r\n");
-    const Execucao falha = Roda("--porta 1 memoria reducoes --arquivo", "ZUBSIM_MUDA=1");
-    EXPECT_EQ(falha.saida, 2) << falha.erros;
-    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
-
-    const Execucao e = Roda("memoria reducoes 1 9999 --arquivo");
-    ASSERT_EQ(e.saida, 0) << e.erros;
-    const std::string arquivo = LeArquivo("LeitM.txt");
-
-    std::string esperado;
-    int blocos = 0;
-    Abre(1);
-    for (EnviaComando(1, 100, ".1500019999#");; EnviaComando(1, 100, ".++")) {
-        if (blocos && Status == "]") break;
-        esperado += DadosBloco(Resposta) + "\r\n";
-        ++blocos;
-        if (Status != "+") break;
+    for (const auto& caso : casos) {
+        nlohmann::json json = nlohmann::json::parse(Roda(std::string("--json ") + caso.argumentos, caso.variaveis).padrao);
+        const nlohmann::json campos = nlohmann::json::parse(caso.campos);
+        for (const auto& campo : campos.items()) EXPECT_EQ(json[campo.key()], campo.value()) << caso.argumentos << ": " << campo.key();
+        EXPECT_TRUE(json["ms"].is_number_integer()) << caso.argumentos;
+        // testa's clock, as the printer keeps it.
+        EXPECT_TRUE(!json["relogio"].is_string() || json["relogio"].get<std::string>().rfind("Horario Normal ", 0) == 0)
+            << json["relogio"];
     }
-    FechaPortasAbertas();
-    InstalaDriver(nullptr);
-    const std::regex hora("\\d\\d/\\d\\d/\\d\\d \\d\\d:\\d\\d:\\d\\d");
-    EXPECT_EQ(std::regex_replace(arquivo, hora, "#"), std::regex_replace(esperado, hora, "#"));
-    EXPECT_NE(arquivo.find("MEM\xD3RIA"), std::string::npos);
-    EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(blocos) + " blocos)\n");
-    // The reading ended for every process, not just the one that read it.
-    const Execucao depois = Roda("envia .++ --espera 100");
-    EXPECT_EQ(depois.saida, 1);
-    EXPECT_NE(depois.erros.find("ERRO 23"), std::string::npos) << depois.erros;
-    for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
-        EXPECT_TRUE(entrada.path().filename().string().find("LeitM") == std::string::npos ||
-                    entrada.path().filename() == "LeitM.txt")
-            << entrada.path();
+    const Execucao e = Roda("memoria reducoes 1 9999 --arquivo");
+    const std::string arquivo = LeArquivo("LeitM.txt");
+    EXPECT_EQ(arquivo.rfind("LEITURA DA MEM\xD3RIA FISCAL\r\n", 0), 0u) << arquivo;
+    const auto linhas = std::count(arquivo.begin(), arquivo.end(), '\n');
+    EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(linhas) + " blocos)\n") << e.erros;
 }
 
 // A reading to a file never leaves anything false behind: a read-only
@@ -268,19 +239,13 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
     };
     {
         SeguraNoSimulador segura(pasta.Caminho(), ".++");
-        const std::string programa = PastaDoPrograma() + kPrograma;
-        const std::string linha = "\"" + programa + "\" --porta 1 memoria --arquivo 2>/dev/null & echo $!; wait $!; echo $?";
-        FILE* filho = popen(linha.c_str(), "r");
-        ASSERT_TRUE(filho);
-        char pid[32] = "", rc[32] = "";
-        ASSERT_TRUE(std::fgets(pid, sizeof pid, filho));
+        const pid_t pid = Lanca({"--porta", "1", "memoria", "--arquivo"});
+        ASSERT_GT(pid, 0);
         ASSERT_TRUE(segura.EsperaChegar());
         EXPECT_TRUE(temporario());
-        kill(std::atoi(pid), SIGTERM);
+        kill(pid, SIGTERM);
         segura.Solta();
-        EXPECT_TRUE(std::fgets(rc, sizeof rc, filho));
-        pclose(filho);
-        EXPECT_STREQ(rc, "143\n");
+        EXPECT_EQ(Termina(pid), 143) << LeArquivo("erros.txt");
     }
     EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
     EXPECT_FALSE(temporario());
@@ -290,37 +255,6 @@ TEST_F(Cli, ReadingsLeaveNothingFalse) {
 }
 
 #if !defined(_WIN32)
-// tavorin-cli started with Ctrl+C's default action (a background shell
-// would ignore it), its output in saida.txt and erros.txt.
-pid_t Lanca(std::vector<const char*> argumentos) {
-    const std::string programa = PastaDoPrograma() + kPrograma;
-    argumentos.insert(argumentos.begin(), programa.c_str());
-    argumentos.push_back(nullptr);
-    posix_spawn_file_actions_t acoes;
-    posix_spawn_file_actions_init(&acoes);
-    posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&acoes, 2, "erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawnattr_t atributos;
-    posix_spawnattr_init(&atributos);
-    sigset_t padrao;
-    sigemptyset(&padrao);
-    sigaddset(&padrao, SIGINT);
-    posix_spawnattr_setsigdefault(&atributos, &padrao);
-    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&acoes);
-    posix_spawnattr_destroy(&atributos);
-    return pid;
-}
-
-int Termina(pid_t pid) {
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-
 // Beside another program's exchange a command waits for the folder, and
 // that program's answer in the file is never taken as its own; the first
 // Ctrl+C ends the wait at once: nothing sent, exit 130, and the message
@@ -329,12 +263,15 @@ TEST_F(Cli, FolderWaitStoppedByCtrlC) {
     GravaArquivo(kArquivoResposta, "@+28 another program's answer\r\n");
     TravaDePasta outra(kArquivoTrava, std::chrono::milliseconds(0));
     ASSERT_TRUE(outra.Obtida());
+    // Signalled once it opens the lock to wait for it (the first open since
+    // this test's own; a minute at most, should it never come).
+    const int aberturas = inotify_init1(IN_CLOEXEC);
+    ASSERT_GE(inotify_add_watch(aberturas, kArquivoTrava, IN_OPEN), 0);
     const pid_t pid = Lanca({"--json", "--porta", "1", "envia", ".28"});
     ASSERT_GT(pid, 0);
-    // Signalled once the system lists it waiting for the lock.
-    const std::string esperando = "-> FLOCK  ADVISORY  WRITE " + std::to_string(pid) + " ";
-    for (int i = 0; i < 6000 && LeArquivo("/proc/locks").find(esperando) == std::string::npos; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    pollfd aberto{aberturas, POLLIN, 0};
+    EXPECT_EQ(poll(&aberto, 1, 60000), 1);
+    close(aberturas);
     kill(pid, SIGINT);
     EXPECT_EQ(Termina(pid), 130) << LeArquivo("erros.txt");
     const nlohmann::json json = nlohmann::json::parse(LeArquivo("saida.txt"));
@@ -404,16 +341,13 @@ TEST_F(Cli, FileAndOutputFailures) {
 // Refused with a message in the program's words and exit 64, nothing sent
 // (no answer file): each kind of mistake, the parser's own among them, a
 // file that leads to the driver's or the simulated printer's by another
-// name; and the library's absence told apart with exit 3.
+// name. Without the library --version says so; a file there that is no
+// library stops an operation with exit 3.
 TEST_F(Cli, BadInputAndNoLibrary) {
     fs::create_directory("impressora");
     GravaArquivo("impressora/ZubSim-memoria.txt", "memoria");
     fs::create_hard_link("impressora/ZubSim-memoria.txt", "copia.txt");
     PoeAmbiente("ZUBSIM_DIR", (pasta.Caminho() / "impressora").string().c_str());
-#if !defined(_WIN32)
-    fs::create_symlink("impressora/ZubSim-memoria.txt", "lmem");
-    fs::create_symlink(kArquivoResposta, "lresp");
-#endif
     const struct {
         std::string argumentos, mensagem;
     } casos[] = {
@@ -426,8 +360,6 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"--json=talvez testa", "valor que a opção não aceita"},
         {"acerta 31/02/24 10:00", "data inválida"},
         {"acerta 01/02/24 24:00", "hora inválida"},
-        {"acerta 31/12/1999 10:00:00", "data inválida"},
-        {"acerta 01/01/2100 10:00:00", "data inválida"},
         {"memoria datas 01/01/1999 31/12/2005", "data inicial inválida"},
         {"memoria datas 02/01/24 01/01/24", "a faixa começa depois de terminar"},
         {"memoria reducoes 0010 0005", "a faixa começa depois de terminar"},
@@ -438,15 +370,9 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         {"verao talvez", "verao pede"},
         {"envia ." + std::string(255, '9'), "comando com 256 caracteres; o driver aceita até 255"},
         {"envia .28 --espera 40000", "espera inválida"},
-        {"memoria --arquivo RespZub.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"memoria --arquivo sub/ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
-        {"memoria --arquivo respzub.TXT.trava", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"memoria --arquivo copia.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: "
                                         "\"copia.txt\" (leva a ZubSim-memoria.txt)"},
-#if !defined(_WIN32)
-        {"memoria --arquivo lmem", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lmem\" (leva"},
-        {"memoria --arquivo lresp", "--arquivo não pode ser um arquivo do driver ou da impressora simulada: \"lresp\" (leva"},
-#endif
         {std::string("reducao-z <") + kSemTerminal, "reducao-z sem terminal para confirmar: use --confirma"},
         {"--json diagnostico", "diagnostico não tem saída JSON"},
         {"diagnostico --arquivo ZubSim-estado.txt", "--arquivo não pode ser um arquivo do driver ou da impressora simulada"},
@@ -458,23 +384,20 @@ TEST_F(Cli, BadInputAndNoLibrary) {
         EXPECT_EQ(e.erros.rfind("tavorin-cli: " + caso.mensagem, 0), 0u) << caso.argumentos << "\n" << e.erros;
         EXPECT_FALSE(fs::exists(kArquivoResposta)) << caso.argumentos;
     }
-    fs::copy_file(PastaDoPrograma() + kPrograma, kPrograma);
-    const Execucao e = Roda("testa", "", (pasta.Caminho() / kPrograma).string());
-    EXPECT_EQ(e.saida, 3);
-    EXPECT_NE(e.erros.find(kBibliotecaDriver), std::string::npos) << e.erros;
-    const Execucao versao = Roda("--version", "", (pasta.Caminho() / kPrograma).string());
-    EXPECT_EQ(versao.saida, 0);
-    EXPECT_EQ(DoTexto(versao.padrao), std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver não encontrada: " +
-                                 kBibliotecaDriver + "\n");
+    // Without the library beside the program.
+    const std::string copia = (pasta.Caminho() / kPrograma).string(), versao = std::string("Tavorin ") + VersaoTavorin();
+    fs::copy_file(PastaDoPrograma() + kPrograma, copia);
+    const Execucao semBiblioteca = Roda("--version", "", copia);
+    EXPECT_EQ(semBiblioteca.saida, 0);
+    EXPECT_EQ(DoTexto(semBiblioteca.padrao), versao + "\nBiblioteca do driver não encontrada: " + kBibliotecaDriver + "\n");
     // A file there that is no library is named as found and not loaded.
     GravaArquivo(kBibliotecaDriver, "");
-    const std::string naoCarregada = "iblioteca do driver encontrada, mas não carregada: " +
-                                     (pasta.Caminho() / kBibliotecaDriver).string() + " (";
-    const Execucao vazia = Roda("testa", "", (pasta.Caminho() / kPrograma).string());
+    const std::string naoCarregada =
+        "iblioteca do driver encontrada, mas não carregada: " + (pasta.Caminho() / kBibliotecaDriver).string() + " (";
+    const Execucao vazia = Roda("testa", "", copia);
     EXPECT_EQ(vazia.saida, 3);
     EXPECT_EQ(vazia.erros.rfind("tavorin-cli: b" + naoCarregada, 0), 0u) << vazia.erros;
-    EXPECT_NE(DoTexto(Roda("--version", "", (pasta.Caminho() / kPrograma).string()).padrao).find("\nB" + naoCarregada),
-              std::string::npos);
+    EXPECT_NE(DoTexto(Roda("--version", "", copia).padrao).find("\nB" + naoCarregada), std::string::npos);
 }
 
 // The technician's report on the simulated printer: the ports in turn
@@ -529,7 +452,6 @@ TEST_F(Cli, DiagnosticReport) {
 TEST_F(Cli, VersionNamesTheLibrary) {
     const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
     const IdentidadeArquivo identidade = IdentificaArquivo(biblioteca);
-    ASSERT_TRUE(identidade.tamanho);
     for (const char* argumentos : {"--version", "--version testa", "--porta 2 --version"}) {
         Execucao e = Roda(argumentos);
         e.padrao = DoTexto(e.padrao);
@@ -549,9 +471,8 @@ TEST_F(Cli, VersionNamesTheLibrary) {
 // and no other. (The same documents on every platform: read once, where
 // the sources are.)
 TEST(CliDocumentos, ExitStatusesAsTheProgramHasThem) {
-    std::vector<int> codigos;
-    for (const cli::CodigoDeRetorno& c : cli::kCodigosDeRetorno) codigos.insert(codigos.end(), c.codigos.begin(), c.codigos.end());
-    std::sort(codigos.begin(), codigos.end());
+    std::multiset<int> codigos;
+    for (const cli::CodigoDeRetorno& c : cli::kCodigosDeRetorno) codigos.insert(c.codigos.begin(), c.codigos.end());
     const struct {
         const char* arquivo;
         const char* inicio;  // of the section
@@ -566,14 +487,13 @@ TEST(CliDocumentos, ExitStatusesAsTheProgramHasThem) {
         const std::size_t inicio = texto.find(d.inicio);
         ASSERT_NE(inicio, std::string::npos) << d.arquivo;
         const std::string secao = texto.substr(inicio, texto.find(d.fim, inicio + std::strlen(d.inicio)) - inicio) + "\n";
-        std::vector<int> listados;
+        std::multiset<int> listados;
         const std::regex rotulo(d.rotulo), numero("[0-9]+");
         for (auto r = std::sregex_iterator(secao.begin(), secao.end(), rotulo); r != std::sregex_iterator(); ++r) {
             const std::string estados = (*r)[1];
             for (auto n = std::sregex_iterator(estados.begin(), estados.end(), numero); n != std::sregex_iterator(); ++n)
-                listados.push_back(std::stoi(n->str()));
+                listados.insert(std::stoi(n->str()));
         }
-        std::sort(listados.begin(), listados.end());
         EXPECT_EQ(listados, codigos) << d.arquivo;
     }
 }

@@ -54,21 +54,17 @@ TEST_F(Relatorio, TheAnswerFileAsItStands) {
         {"", "nenhum (arquivo vazio)", "\"\"", "(nada)"},
         {std::string(5000, 'x'), "nenhum nos primeiros 4.096 bytes", "", ""},
     };
+    driver.respostaPadrao = {std::nullopt, 0};
     for (const auto& caso : casos) {
-        driver.respostaPadrao = {std::nullopt, 0};
         driver.durante = [&](const Chamada&) { GravaArquivo(kArquivoResposta, caso.bytes); };
         const tavorin::Diagnostico d = Diagnostica({1});
-        const std::string tamanho = ComMilhares(caso.bytes.size());
-        for (const char* c : {".28", ".23"}) {
-            SCOPED_TRACE(std::string(c) + " " + caso.fim);
-            EXPECT_TRUE(Tem(d, std::string(c) + " arquivo de resposta: " + (pasta.Caminho() / kArquivoResposta).string()));
-            EXPECT_TRUE(Tem(d, std::string(c) + " tamanho do arquivo de resposta: " + tamanho + " bytes"));
-            EXPECT_TRUE(Tem(d, std::string(c) + " fim de linha: " + caso.fim));
-            if (!caso.linha.empty()) {
-                EXPECT_TRUE(Tem(d, std::string(c) + " primeira linha: " + caso.linha));
-                EXPECT_TRUE(Tem(d, std::string(c) + " primeira linha em hexadecimal: " + caso.hexa));
-            }
-        }
+        const bool comLinha = !caso.linha.empty();
+        for (const std::string comando : {".28 ", ".23 "})
+            for (const std::string& linha : {"arquivo de resposta: " + (pasta.Caminho() / kArquivoResposta).string(),
+                                             "tamanho do arquivo de resposta: " + ComMilhares(caso.bytes.size()) + " bytes",
+                                             "fim de linha: " + caso.fim, comLinha ? "primeira linha: " + caso.linha : "",
+                                             comLinha ? "primeira linha em hexadecimal: " + caso.hexa : ""})
+                EXPECT_TRUE(linha.empty() ? ::testing::AssertionSuccess() : Tem(d, comando + linha)) << caso.fim;
     }
 }
 

@@ -23,7 +23,16 @@ namespace tavorin {
 namespace {
 
 using namespace teste;
+namespace fs = std::filesystem;
 using Chamadas = std::vector<Chamada>;
+
+// An exchange as the link records one.
+Troca UmaTroca(std::string comando, std::string resposta = {}, int32_t porta = 1, int32_t espera = 10, int16_t resultado = 0) {
+    Troca t;
+    t.quando = std::chrono::system_clock::now();
+    std::tie(t.comando, t.resposta, t.porta, t.espera, t.resultado) = std::tie(comando, resposta, porta, espera, resultado);
+    return t;
+}
 
 class Link : public ::testing::Test {
 protected:
@@ -126,38 +135,25 @@ TEST_F(Link, ExchangeLogRecordsEveryTXRXBounded) {
     FazTroca(2, 10, ".23");
     const std::vector<Troca> trocas = Trocas();
     ASSERT_EQ(trocas.size(), 3u);
+    std::vector<std::tuple<int32_t, int32_t, std::string, int16_t, std::string>> vistas;
+    for (const Troca& t : trocas) vistas.emplace_back(t.porta, t.espera, t.comando, t.resultado, t.resposta);
+    EXPECT_EQ(vistas, decltype(vistas)({{70000, 180, ".13", 5, "{+13"}, {2, 10, ".23", -3, ""}, {2, 10, ".23", 0, ""}}));
+    EXPECT_TRUE(antes <= trocas[0].quando && trocas[0].quando <= trocas[1].quando && trocas[1].quando <= trocas[2].quando);
     ASSERT_EQ(ouvidas.size(), 2u);
-    const std::tuple<int32_t, int32_t, std::string, int16_t, std::string> esperadas[] = {
-        {70000, 180, ".13", 5, "{+13"}, {2, 10, ".23", -3, ""}, {2, 10, ".23", 0, ""}};
-    for (std::size_t i = 0; i < trocas.size(); ++i) {
-        const auto& [porta, espera, comando, resultado, resposta] = esperadas[i];
-        const Troca& t = trocas[i];
-        EXPECT_EQ(std::tie(t.porta, t.espera, t.comando, t.resultado, t.resposta),
-                  std::tie(porta, espera, comando, resultado, resposta)) << i;
-        EXPECT_GE(t.quando, i ? trocas[i - 1].quando : antes);
-        if (i < ouvidas.size()) {
-            EXPECT_EQ(ouvidas[i].comando, t.comando);
-        }
-    }
-    const auto troca = [](std::string comando, std::string resposta = {}) {
-        Troca t;
-        t.comando = std::move(comando);
-        t.resposta = std::move(resposta);
-        return t;
-    };
-    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(troca(std::to_string(i)));
+    EXPECT_EQ(ouvidas[0].comando + ouvidas[1].comando, ".13.23");
+    for (std::size_t i = 0; i < kMaxTrocas + 2; ++i) RegistraTroca(UmaTroca(std::to_string(i)));
     const std::vector<Troca> limitadas = Trocas();
     ASSERT_EQ(limitadas.size(), kMaxTrocas);
     EXPECT_EQ(limitadas.front().comando, "2");
     EXPECT_EQ(limitadas.back().comando, std::to_string(kMaxTrocas + 1));
     // Huge answers are bounded by their bytes too; the newest always stays.
     const std::string grande(1 << 20, 'x');
-    for (int i = 0; i < 12; ++i) RegistraTroca(troca(std::to_string(i), grande));
+    for (int i = 0; i < 12; ++i) RegistraTroca(UmaTroca(std::to_string(i), grande));
     std::size_t bytes = 0;
     for (const Troca& t : Trocas()) bytes += TamanhoDaTroca(t);
     EXPECT_LE(bytes, kMaxBytesTrocas);
     EXPECT_EQ(Trocas().back().comando, "11");
-    RegistraTroca(troca("enorme", std::string(kMaxBytesTrocas, 'y')));
+    RegistraTroca(UmaTroca("enorme", std::string(kMaxBytesTrocas, 'y')));
     EXPECT_EQ(Trocas().size(), 1u);
     LimpaTrocas();
     EXPECT_TRUE(Trocas().empty());
@@ -175,12 +171,7 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
     for (const auto& [bytes, visiveis] : casos) EXPECT_EQ(BytesVisiveis(bytes), visiveis);
     // For a terminal: the same, but blanks (and B7) stay as they are.
     EXPECT_EQ(ControlesVisiveis("@+ \x1B[2J\x07\xB7\\"), "@+ \\x1B[2J\\x07\xB7\\\\");
-    Troca troca;
-    troca.quando = std::chrono::system_clock::now();
-    troca.porta = 2;
-    troca.espera = 180;
-    troca.comando = ".13 ";
-    troca.resultado = -100;
+    Troca troca = UmaTroca(".13 ", "", 2, 180, -100);
     troca.duracao = std::chrono::microseconds(12345);
     troca.nota = "arquivo de resposta preso";
     const std::string linha = DescreveTroca(troca);
@@ -188,14 +179,7 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
                          "  (arquivo de resposta preso)"),
               std::string::npos) << linha;
     // A quote inside a field cannot end it early.
-    Troca aspas = troca;
-    aspas.porta = 1;
-    aspas.espera = 10;
-    aspas.comando = ".2\"";
-    aspas.resultado = 0;
-    aspas.resposta = "x\\\"";
-    aspas.duracao = std::chrono::microseconds(0);
-    aspas.nota.clear();
+    const Troca aspas = UmaTroca(".2\"", "x\\\"");
     EXPECT_NE(DescreveTroca(aspas).find("enviado \".2\\\"\"  resultado 0  resposta \"x\\\\\\\"\"  0,000 ms"),
               std::string::npos) << DescreveTroca(aspas);
     EXPECT_EQ(linha.find('\n'), std::string::npos);
@@ -208,8 +192,8 @@ TEST_F(Link, ExchangeDescriptionShowsEveryByte) {
 // exchange log says once that the file could not be removed.
 TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
     const std::string presa = "o arquivo de resposta não pôde ser removido (";
-    std::filesystem::create_directory(kArquivoResposta);
-    GravaArquivo(std::filesystem::path(kArquivoResposta) / "x", "{+28 stale");
+    fs::create_directory(kArquivoResposta);
+    GravaArquivo(fs::path(kArquivoResposta) / "x", "{+28 stale");
     LimpaTrocas();
     driver.Enfileira(".13", "{+13 new");
     const Troca troca = EnviaTroca(1, 180, ".13");
@@ -218,7 +202,7 @@ TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
     EXPECT_FALSE(troca.motivo.empty());
     EXPECT_EQ(Resposta, "");
     EXPECT_EQ(driver.chamadas, Chamadas{ChTXRX(1, 180, ".13")}) << Descreve(driver.chamadas);
-    std::filesystem::remove_all(kArquivoResposta);
+    fs::remove_all(kArquivoResposta);
     EXPECT_FALSE(EnviaTroca(1, 10, ".28").respostaPresa);
     ASSERT_EQ(Trocas().size(), 2u);
     EXPECT_EQ(Trocas()[0].nota.rfind(presa, 0), 0u) << Trocas()[0].nota;
@@ -227,10 +211,8 @@ TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
     const bool raiz = geteuid() == 0;
     // chattr needs a file system that has the flag; without it (and not as
     // root) a folder without write permission stands in for it.
-    const bool apenasAcrescenta =
-        raiz && std::system("chattr +a . 2>/dev/null") == 0;
-    if (!raiz)
-        std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    const bool apenasAcrescenta = raiz && std::system("chattr +a . 2>/dev/null") == 0;
+    if (!raiz) fs::permissions(".", fs::perms::owner_write, fs::perm_options::remove);
     if (!apenasAcrescenta && raiz) GTEST_SKIP() << "no append-only flag on this file system";
     LimpaTrocas();
     driver.Enfileira(".23", Atendimento{std::nullopt, -2});
@@ -242,7 +224,7 @@ TEST_F(Link, HeldAnswerFileNeverReadAsNew) {
         EXPECT_EQ(LeResposta(), esperada);
     }
     if (apenasAcrescenta) std::system("chattr -a .");
-    if (!raiz) std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    if (!raiz) fs::permissions(".", fs::perms::owner_write, fs::perm_options::add);
     ASSERT_EQ(Trocas().size(), 2u);
     EXPECT_EQ(Trocas()[0].nota.rfind(presa, 0), 0u) << Trocas()[0].nota;
     EXPECT_EQ(Trocas()[1].nota, "");
@@ -295,24 +277,18 @@ TEST_F(Link, ExchangeWaitsForTheFolderLock) {
 // lock is needless, and commands go.
 TEST_F(Link, AnUnusableLockSendsNothing) {
     const std::pair<std::function<void()>, int> casos[] = {
-        {[] { std::filesystem::create_symlink("falta/trava", kArquivoTrava); }, ENOENT},
-        {[] { std::filesystem::create_symlink(kArquivoTrava, kArquivoTrava); }, ELOOP},
-        {[] {
-             GravaArquivo(kArquivoTrava, "");
-             std::filesystem::permissions(kArquivoTrava, std::filesystem::perms::none);
-         },
-         geteuid() == 0 ? 0 : EACCES},
+        {[] { fs::create_symlink("falta/trava", kArquivoTrava); }, ENOENT},
+        {[] { fs::create_symlink(kArquivoTrava, kArquivoTrava); }, ELOOP},
+        {[] { GravaArquivo(kArquivoTrava, ""); fs::permissions(kArquivoTrava, fs::perms::none); }, geteuid() == 0 ? 0 : EACCES},
     };
     for (const auto& [prepara, erro] : casos) {
-        std::filesystem::remove(kArquivoTrava);
+        fs::remove(kArquivoTrava);
         prepara();
         const Troca troca = EnviaTroca(1, 10, ".28");
         EXPECT_EQ(troca.Enviado(), erro == 0) << troca.nota;
-        if (erro) {
-            EXPECT_EQ(troca.motivo, std::strerror(erro));
-        }
+        EXPECT_EQ(troca.motivo, erro ? std::strerror(erro) : "");
     }
-    std::filesystem::remove(kArquivoTrava);
+    fs::remove(kArquivoTrava);
     const mode_t mascara = umask(077);
     EnviaComando(1, 10, ".28");
     umask(mascara);
@@ -320,10 +296,10 @@ TEST_F(Link, AnUnusableLockSendsNothing) {
     ASSERT_EQ(stat(kArquivoTrava, &dados), 0);
     EXPECT_EQ(dados.st_mode & 0777, 0644u);
     if (geteuid() == 0) return;
-    std::filesystem::remove(kArquivoTrava);
-    std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::remove);
+    fs::remove(kArquivoTrava);
+    fs::permissions(".", fs::perms::owner_write, fs::perm_options::remove);
     EXPECT_TRUE(FazTroca(1, 10, ".28").Enviado());
-    std::filesystem::permissions(".", std::filesystem::perms::owner_write, std::filesystem::perm_options::add);
+    fs::permissions(".", fs::perms::owner_write, fs::perm_options::add);
 }
 #endif
 
@@ -334,7 +310,7 @@ TEST_F(Link, AnswerReadOnlyFromARegularFileBounded) {
     const std::pair<std::function<void()>, std::string> casos[] = {
 #if !defined(_WIN32)
         {[] { mkfifo(kArquivoResposta, 0600); }, ""},
-        {[] { std::filesystem::create_symlink("/dev/zero", kArquivoResposta); }, ""},
+        {[] { fs::create_symlink("/dev/zero", kArquivoResposta); }, ""},
 #endif
         {[] { GravaArquivo(kArquivoResposta, std::string(1 << 20, 'z')); }, std::string(kMaxResposta, 'z')},
     };
@@ -351,9 +327,9 @@ TEST_F(Link, AnswerReadOnlyFromARegularFileBounded) {
 // port is closed, it opens.
 TEST_F(Link, PortHeldByAnotherProgram) {
     InstalaDriver(nullptr);
-    const std::filesystem::path copia = pasta.Caminho() / "outro" / kBibliotecaDriver;
-    std::filesystem::create_directories(copia.parent_path());
-    std::filesystem::copy_file(PastaDoPrograma() + kBibliotecaDriver, copia);
+    const fs::path copia = pasta.Caminho() / "outro" / kBibliotecaDriver;
+    fs::create_directories(copia.parent_path());
+    fs::copy_file(PastaDoPrograma() + kBibliotecaDriver, copia);
     DriverLibrary outro(copia.string());
     ASSERT_EQ(outro.Abre(1), 0) << outro.Falha().arquivo;
     const Troca sonda = Sonda(1);
@@ -403,7 +379,7 @@ TEST_F(Link, DriverLibraries) {
         EXPECT_EQ(AbreImpressora(1), -1);
         EXPECT_EQ(FazTroca(1, 3, ".28").semDriver.arquivo, arquivo);
         EXPECT_LT(Fecha(1), 0);
-        EXPECT_FALSE(std::filesystem::exists(kArquivoResposta));
+        EXPECT_FALSE(fs::exists(kArquivoResposta));
         EXPECT_EQ(FalhaDoDriver().arquivo, arquivo);
         EXPECT_EQ(FalhaDoDriver().funcao, arquivo == semFuncoes ? "Abre" : "");
         const std::vector<Tentativa> tentativas = TentativasDoDriver();
@@ -429,10 +405,9 @@ TEST_F(Link, WhatStandsWhereTheLibraryShouldBe) {
 #if !defined(_WIN32)
         {[&] { mkfifo(lugar.c_str(), 0600); }, A::NaoRegular, "é um pipe (FIFO), não um arquivo"},
 #endif
-        {[&] { std::filesystem::create_directory(lugar); }, A::NaoRegular, "é uma pasta, não um arquivo"},
+        {[&] { fs::create_directory(lugar); }, A::NaoRegular, "é uma pasta, não um arquivo"},
         {[&] { GravaArquivo(lugar, "MZ não é uma biblioteca\n"); }, A::NaoCarregou, ""},
-        {[&] { GravaArquivo(lugar, ""); }, A::NaoCarregou, ""},
-        {[&] { std::filesystem::copy_file(PastaDoPrograma() + TAVORIN_SEM_TXRX, lugar); }, A::SemFuncao, "TXRX"},
+        {[&] { fs::copy_file(PastaDoPrograma() + TAVORIN_SEM_TXRX, lugar); }, A::SemFuncao, "TXRX"},
     };
     for (const auto& caso : casos) {
         caso.poe();
@@ -443,59 +418,46 @@ TEST_F(Link, WhatStandsWhereTheLibraryShouldBe) {
         const std::vector<Tentativa> tentativas = biblioteca.Tentativas();
         ASSERT_EQ(tentativas.size(), 1u);
         EXPECT_EQ(tentativas[0].lugar, lugar);
-        EXPECT_EQ(tentativas[0].achado, caso.achado) << tentativas[0].detalhe;
-        if (caso.detalhe.empty()) {
+        const std::string& detalhe = tentativas[0].detalhe;
+        EXPECT_EQ(tentativas[0].achado, caso.achado) << detalhe;
+        EXPECT_TRUE(caso.detalhe.empty() ? detalhe.size() > 8 : detalhe == caso.detalhe) << detalhe;
 #if defined(_WIN32)
-            EXPECT_EQ(tentativas[0].detalhe.rfind("erro ", 0), 0u) << tentativas[0].detalhe;
+        EXPECT_TRUE(!caso.detalhe.empty() || detalhe.rfind("erro ", 0) == 0) << detalhe;
 #endif
-            EXPECT_GT(tentativas[0].detalhe.size(), 8u) << tentativas[0].detalhe;
-        } else {
-            EXPECT_EQ(tentativas[0].detalhe, caso.detalhe);
-        }
-        const FalhaDriver falha = FalhaDoDriver();
-        EXPECT_TRUE(falha.Encontrada());
-        const std::string texto = DescreveFalha(falha);
+        EXPECT_TRUE(FalhaDoDriver().Encontrada());
+        const std::string texto = DescreveFalha(FalhaDoDriver());
         EXPECT_EQ(texto, caso.achado == A::SemFuncao
                              ? "Biblioteca do driver sem a função TXRX: " + lugar
                              : "Biblioteca do driver encontrada, mas não carregada: " + lugar + " (" +
-                                   tentativas[0].detalhe + ")");
+                                   detalhe + ")");
         ASSERT_EQ(Trocas().size(), 1u);
         EXPECT_EQ(Trocas()[0].nota, texto);
         InstalaDriver(nullptr);
-        std::filesystem::remove_all(lugar);
+        fs::remove_all(lugar);
     }
 }
 
 // SHA-256 against the standard's vectors, and fed in pieces that straddle
 // the 64-byte blocks and the padding's edge at 56.
 TEST(Identidade, Sha256) {
-    const struct {
-        std::string mensagem;
-        const char* hex;
-    } casos[] = {
+    const auto hex = [](const std::string& mensagem, std::size_t corte) {
+        Sha256 sha;
+        for (std::size_t i = 0; i < mensagem.size(); i += corte)
+            sha.Acrescenta(mensagem.data() + i, std::min(corte, mensagem.size() - i));
+        return sha.Hex();
+    };
+    const std::pair<std::string, const char*> casos[] = {
         {"", "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855"},
         {"abc", "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad"},
         {"abcdbcdecdefdefgefghfghighijhijkijkljklmklmnlmnomnopnopq",
          "248d6a61d20638b8e5c026930c3e6039a33ce45964ff2167f6ecedd419db06c1"},
-        {std::string(1000000, 'a'), "cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0"},
     };
-    for (const auto& caso : casos) {
-        Sha256 inteiro;
-        inteiro.Acrescenta(caso.mensagem.data(), caso.mensagem.size());
-        EXPECT_EQ(inteiro.Hex(), caso.hex) << caso.mensagem.size();
-    }
+    for (const auto& [mensagem, esperado] : casos) EXPECT_EQ(hex(mensagem, 64), esperado) << mensagem;
     for (std::size_t tamanho : {55u, 56u, 63u, 64u, 65u, 119u, 200u}) {
         std::string mensagem;
         for (std::size_t i = 0; i < tamanho; ++i) mensagem += static_cast<char>(i * 7);
-        Sha256 inteiro;
-        inteiro.Acrescenta(mensagem.data(), mensagem.size());
-        const std::string esperado = inteiro.Hex();
-        for (std::size_t corte : {std::size_t{1}, std::size_t{3}, std::size_t{64}}) {
-            Sha256 pedacos;
-            for (std::size_t i = 0; i < tamanho; i += corte)
-                pedacos.Acrescenta(mensagem.data() + i, std::min(corte, tamanho - i));
-            EXPECT_EQ(pedacos.Hex(), esperado) << tamanho << " in pieces of " << corte;
-        }
+        for (std::size_t corte : {1u, 3u, 64u})
+            EXPECT_EQ(hex(mensagem, corte), hex(mensagem, tamanho)) << tamanho << " in pieces of " << corte;
     }
 }
 
@@ -513,9 +475,7 @@ TEST_F(Link, LibraryDescription) {
     linhas.push_back("SHA-256: cdc76e5c9914fb9281a1c7e284d73e67f1809a48a497200e046d39ccc7112cd0");
     EXPECT_EQ(DescreveBiblioteca(identidade, "x"), linhas);
 
-    const IdentidadeArquivo ausente = IdentificaArquivo(arquivo + ".ausente");
-    EXPECT_FALSE(ausente.tamanho);
-    EXPECT_EQ(DescreveBiblioteca(ausente, "x").back(), "Arquivo ilegível: tamanho e SHA-256 desconhecidos");
+    EXPECT_EQ(DescreveBiblioteca(IdentificaArquivo(arquivo + ".ausente"), "x").back(), "Arquivo ilegível: tamanho e SHA-256 desconhecidos");
     EXPECT_EQ(DescreveBiblioteca(std::nullopt, "Zub_Dll3.dll"),
               std::vector<std::string>{"Biblioteca do driver não encontrada: Zub_Dll3.dll"});
 

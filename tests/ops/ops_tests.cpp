@@ -47,16 +47,22 @@ std::string Bloco(const std::string& dados, char status = '+') { return std::str
 // new file replaces the old only when the printer ends with "]". On any
 // other end (or asked to stop before the next block) the old file stays
 // byte for byte and nothing else is left, not even what a killed reading
-// had left beside it.
+// had left beside it. A reading that does not end stops past its bound, as
+// Interrompida, with the reason; one that ends within it is kept. A file
+// that cannot be made (a folder in its place, last) asks for no block.
 TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
-    const std::string velho = "velho\r\n\xC7\r\n";
-    const std::string fim = Linha(']');
+    const std::string velho = "velho\r\n\xC7\r\n", fim = Linha(']'), mil(1000, 'x');
+    std::vector<Atendimento> cincoEFim(5, {Bloco(mil)});
+    cincoEFim.push_back({fim});
     struct Caso {
         std::vector<Atendimento> respostas;  // to ".15...#", then each ".++"
         std::optional<Gravacao> gravacao;
         std::string arquivo;
         int blocos;
         bool para = false;  // asked to stop before the next block
+        LimiteLeitura limite = {};
+        const char* motivo = "";  // its start
+        bool pastaNoLugar = false;
     } casos[] = {
         {{{Bloco("REDU\xC7\xC3O")}, {Bloco("")}, {fim}}, Gravacao::Gravada, "REDU\xC7\xC3O\r\n\r\n", 2},
         {{{Bloco("\xDANICO", ']')}}, Gravacao::Gravada, "\xDANICO\r\n", 1},
@@ -65,9 +71,17 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         {{{Bloco("A")}}, Gravacao::Interrompida, velho, 1, true},
         {{{Erro("22")}}, std::nullopt, velho, 0},
         {{{Bloco("A"), -2}}, std::nullopt, velho, 0},
+        {std::vector<Atendimento>(6, {Bloco(mil)}), Gravacao::Interrompida, velho, 5, false, {5, kMaximoBytes},
+         "passou de 5 blocos sem terminar"},
+        {std::vector<Atendimento>(3, {Bloco(mil)}), Gravacao::Interrompida, velho, 2, false, {kMaximoBlocos, 2500},
+         "passou de 2.500 bytes sem terminar"},
+        {cincoEFim, Gravacao::Gravada, mil + "\r\n" + mil + "\r\n" + mil + "\r\n" + mil + "\r\n" + mil + "\r\n", 5, false,
+         {5, kMaximoBytes}},
+        {{{Bloco("A")}}, Gravacao::FalhaNoArquivo, "", 0, false, {}, "", true},
     };
     for (const Caso& caso : casos) {
         GravaArquivo("saida.txt", velho);
+        if (caso.pastaNoLugar) fs::remove("saida.txt"), fs::create_directory("saida.txt");
         if (caso.gravacao) GravaArquivo("saida.txt.123.tmp", "x");
         driver.Limpa();
         for (std::size_t i = 0; i < caso.respostas.size(); ++i)
@@ -76,11 +90,14 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         AoLer ao;
         ao.aposBloco = [&](int blocos, const Desfecho&) { vistos.push_back(blocos); };
         ao.interromper = [&caso] { return caso.para; };
-        const LeituraMemoria leitura =
-            LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
+        ao.limite = caso.limite;
+        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
         EXPECT_EQ(leitura.gravacao, caso.gravacao);
+        EXPECT_EQ(leitura.motivo.rfind(caso.motivo, 0), 0u) << leitura.motivo;
+        EXPECT_EQ(leitura.erroArquivo.empty(), !caso.pastaNoLugar);
         EXPECT_EQ(leitura.blocos, caso.blocos);
-        EXPECT_EQ(LeArquivo("saida.txt"), caso.arquivo);
+        EXPECT_EQ(caso.pastaNoLugar ? "" : LeArquivo("saida.txt"), caso.arquivo);
+        EXPECT_EQ(fs::is_directory("saida.txt"), caso.pastaNoLugar);
         EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
         Chamadas chamadas = {ChAbre(2), ChTXRX(2, 100, ".1500011000#")};
         chamadas.insert(chamadas.end(), caso.gravacao ? caso.respostas.size() - 1 : 0, ChTXRX(2, 100, ".++"));
@@ -88,25 +105,6 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         EXPECT_EQ(driver.chamadas, chamadas) << Descreve(driver.chamadas);
         EXPECT_EQ(vistos.size(), chamadas.size() - 3);
     }
-}
-
-// A file that cannot be made is known before any block is asked for.
-TEST_F(Ops, AFolderInPlaceOfTheFileFailsBeforeTheBlocks) {
-    fs::create_directory("saida.txt");
-    driver.Enfileira(".1500011000#", Bloco("A"));
-    const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt");
-    EXPECT_EQ(leitura.gravacao, Gravacao::FalhaNoArquivo);
-    EXPECT_FALSE(leitura.erroArquivo.empty());
-    EXPECT_TRUE(fs::is_directory("saida.txt"));
-    EXPECT_EQ(driver.chamadas, (Chamadas{ChAbre(2), ChTXRX(2, 100, ".1500011000#"), ChFecha(2)}));
-}
-
-// A reading of one block, "A", to `arquivo`.
-LeituraMemoria LeUmBloco(FakeDriver& driver, const std::string& arquivo) {
-    driver.Limpa();
-    driver.Enfileira(".1500011000#", Bloco("A"));
-    driver.Enfileira(".++", Linha(']'));
-    return LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo);
 }
 
 // The driver's answer file and lock, and the simulated printer's files in
@@ -133,7 +131,7 @@ TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
 #endif
     for (const auto& [arquivo, protegido] : casos) {
         EXPECT_EQ(ArquivoProtegido(arquivo), protegido) << arquivo;
-        const LeituraMemoria leitura = LeUmBloco(driver, arquivo);
+        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), arquivo);
         EXPECT_FALSE(leitura.gravacao) << arquivo;
         EXPECT_NE(leitura.motivo.find("(" + protegido + ")"), std::string::npos) << leitura.motivo;
         EXPECT_EQ(driver.chamadas, Chamadas{}) << arquivo;
@@ -142,38 +140,6 @@ TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
     EXPECT_FALSE(fs::exists("impressora/ZubSim-novo.txt"));
     EXPECT_EQ(ArquivoProtegido("LeitM.txt"), "");
     PoeAmbiente("ZUBSIM_DIR", nullptr);
-}
-
-// A reading that does not end stops past its bound, as Interrompida,
-// previous file kept, with the reason; one that ends within it is kept.
-TEST_F(Ops, AReadingStopsPastWhatAFiscalMemoryHolds) {
-    const struct {
-        LimiteLeitura limite;
-        int blocosAteOFim;  // blocks before "]"; -1: never
-        int blocos;
-        const char* motivo;
-    } casos[] = {
-        {{5, kMaximoBytes}, -1, 5, "passou de 5 blocos sem terminar"},
-        {{5, kMaximoBytes}, 5, 5, ""},
-        {{kMaximoBlocos, 2500}, -1, 2, "passou de 2.500 bytes sem terminar"},
-    };
-    for (const auto& caso : casos) {
-        GravaArquivo("saida.txt", "velho");
-        driver.Limpa();
-        int enviados = 0;
-        driver.porComando = [&](int16_t, const std::string&) {
-            return Atendimento{++enviados == caso.blocosAteOFim + 1 ? Linha(']') : Bloco(std::string(1000, 'x'))};
-        };
-        AoLer ao;
-        ao.limite = caso.limite;
-        const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
-        EXPECT_EQ(leitura.gravacao, *caso.motivo ? Gravacao::Interrompida : Gravacao::Gravada);
-        EXPECT_EQ(leitura.blocos, caso.blocos);
-        EXPECT_EQ(leitura.motivo.rfind(caso.motivo, 0), 0u) << leitura.motivo;
-        EXPECT_EQ(LeArquivo("saida.txt").size(), *caso.motivo ? 5u : 5 * 1002u);
-        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
-        EXPECT_EQ(driver.chamadas.back(), ChFecha(2));
-    }
 }
 
 // "typed=becomes"; a text without "=" does not read as the rule's kind.
@@ -226,10 +192,9 @@ TEST_F(Ops, PrinterTestOnOnePort) {
     const std::pair<Atendimento, const char*> papeis[] = {
         {{Status23('5'), -2}, "Sem Resposta|Sem Resposta"}, {{"", 0}, "Sem Resposta|Sem Resposta"},
         {{std::nullopt, 0}, "Sem Resposta|Sem Resposta"}, {{"x", 0}, "Com Papel|Conectada"}};
+    driver.respostaPadrao = {Status28("0512031430", 'S', 'F', 'S'), 0};
     for (const auto& [papel, palavras] : papeis) {
         driver.Limpa();
-        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
-        driver.Enfileira(".28", Status28("0512031430", 'S', 'F', 'S'));
         driver.Enfileira(".23", papel);
         const TesteImpressora teste = TestaImpressora({5});
         EXPECT_TRUE(teste.encontrada);
@@ -246,12 +211,6 @@ TEST_F(Ops, PrinterTestOnOnePort) {
 // One order for every outcome: what the printer answered first, then what
 // the link knows of why nothing came, and what each means.
 TEST(Outcomes, DecidedOnceInOneOrder) {
-    const auto troca = [](const std::function<void(Troca&)>& ajusta) {
-        Troca t;
-        t.porta = 2;
-        ajusta(t);
-        return Decide(t);
-    };
     const struct {
         std::function<void(Troca&)> ajusta;
         Classe classe;
@@ -277,7 +236,10 @@ TEST(Outcomes, DecidedOnceInOneOrder) {
         {[](Troca& t) { t.pastaSemGravacao = "z"; }, Classe::PastaSemGravacao, "não aceita gravação (z)"},
     };
     for (const auto& caso : casos) {
-        const Desfecho d = troca(caso.ajusta);
+        Troca t;
+        t.porta = 2;
+        caso.ajusta(t);
+        const Desfecho d = Decide(t);
         EXPECT_EQ(d.classe, caso.classe) << Explica(d);
         EXPECT_NE(Explica(d).find(caso.explica), std::string::npos) << Explica(d);
         EXPECT_EQ(Explica(d).empty(), caso.explica.empty()) << Explica(d);
