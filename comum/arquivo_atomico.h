@@ -13,6 +13,7 @@
 #include "entrada_saida.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 
@@ -43,6 +44,13 @@ public:
     // Why the last step failed, in the platform's words (its 8-bit text).
     const std::string& Erro() const { return erro_; }
 
+#if defined(_WIN32)
+    // Called each time another program holding the final file kept it
+    // from being replaced and Conclui is about to try again: where a test
+    // lets that program go, at a known step rather than after a delay.
+    void AntesDeRepetir(std::function<void()> faz) { antesDeRepetir_ = std::move(faz); }
+#endif
+
 private:
     bool AbreNoLugar(int descritor);  // POSIX: one of this process's, or -1
     bool CriaTemporario();            // beside destino_
@@ -58,6 +66,9 @@ private:
     bool noLugar_ = false;  // a device or a pipe, written where it stands
     std::string pendente_, erro_;
     Arquivo arquivo_;
+#if defined(_WIN32)
+    std::function<void()> antesDeRepetir_;
+#endif
 };
 
 // The name a write to `caminho` replaces: through symbolic links, the

@@ -173,6 +173,7 @@ bool ArquivoAtomico::Conclui() {
             Falhou(static_cast<int>(codigo));
             break;
         }
+        if (antesDeRepetir_) antesDeRepetir_();
         Sleep(50);
     }
     Descarta();

@@ -9,7 +9,6 @@
 #include <optional>
 
 #if defined(_WIN32)
-#include <thread>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -103,34 +102,35 @@ TEST(ArquivoAtomico, OnlyARegularFileIsReplaced) {
 
 #if defined(_WIN32)
 // Another program holding the old file open: with delete sharing the new
-// file takes its place; without it the writer waits a moment for it to let
-// go, and fails, old file kept and nothing left, when it does not. A
-// read-only file is not replaced, nor moved aside and left.
+// file takes its place; without it the writer tries again for a moment and
+// gets it when that program lets go meanwhile (here at its first retry),
+// and fails, old file kept and nothing left, when it does not. A read-only
+// file is not replaced, nor moved aside and left.
 TEST(ArquivoAtomico, AnotherProgramHoldingTheOldFile) {
     DiretorioTemporario pasta;
     const struct {
         DWORD partilha;
-        int soltaDepoisDeMs;  // -1: never
+        bool soltaAoRepetir;
         bool gravada;
-    } casos[] = {{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, -1, true},
-                 {FILE_SHARE_READ, 200, true},
-                 {FILE_SHARE_READ, -1, false}};
+    } casos[] = {{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, false, true},
+                 {FILE_SHARE_READ, true, true},
+                 {FILE_SHARE_READ, false, false}};
     for (const auto& caso : casos) {
         SCOPED_TRACE(&caso - casos);
         GravaArquivo("saida.txt", "velho");
         HANDLE aberto = CreateFileW(L"saida.txt", GENERIC_READ, caso.partilha, nullptr, OPEN_EXISTING, 0, nullptr);
         ASSERT_NE(aberto, INVALID_HANDLE_VALUE);
-        std::thread solta;
-        if (caso.soltaDepoisDeMs >= 0)
-            solta = std::thread([&] {
-                std::this_thread::sleep_for(milliseconds(caso.soltaDepoisDeMs));
+        ArquivoAtomico arquivo("saida.txt");
+        arquivo.AntesDeRepetir([&] {
+            if (caso.soltaAoRepetir && aberto != INVALID_HANDLE_VALUE) {
                 CloseHandle(aberto);
-            });
-        EXPECT_EQ(GravaAtomico("saida.txt", "NOVO"), caso.gravada);
-        if (solta.joinable())
-            solta.join();
-        else
-            CloseHandle(aberto);
+                aberto = INVALID_HANDLE_VALUE;
+            }
+        });
+        EXPECT_EQ(arquivo.Abre() && arquivo.Escreve("NOVO") && arquivo.Conclui(), caso.gravada) << arquivo.Erro();
+        // Let go by the writer's retry, so the retry did take it.
+        EXPECT_EQ(aberto == INVALID_HANDLE_VALUE, caso.soltaAoRepetir);
+        if (aberto != INVALID_HANDLE_VALUE) CloseHandle(aberto);
         EXPECT_EQ(LeArquivo("saida.txt"), caso.gravada ? "NOVO" : "velho");
         EXPECT_EQ(NaPasta(), Nomes{"saida.txt"});
     }

@@ -1,21 +1,32 @@
-// Does the TAVORIN window keep answering while the printer works? Windows
-// calls a window hung when it handles no message for a while; this asks it
-// the way Windows does (WM_NULL through SendMessageTimeout with
-// SMTO_ABORTIFHUNG and 1000 ms) every 250 ms while a Leitura X prints
-// (held in the simulated printer until this ends). It clicks "Leitura X"
-// itself (the window's client point given, in pixels) and asks for as long
-// as given, and on until the caption has said that the window waits for
-// the printer (a minute more at most); every question must be answered.
+// Does the TAVORIN window keep answering while the printer works? A window
+// that called the driver on its own thread would answer nothing while the
+// printer held the command; here the simulated printer holds a Leitura X
+// until this program ends. It clicks "Leitura X" itself (the window's client
+// point given, in pixels), waits for the caption to say that the window
+// waits for the printer and then to change CHANGES times more (its count of
+// seconds: the window's own thread at work while the command is held), and
+// asks the window the way Windows asks whether a window hangs (WM_NULL) at
+// every look. Each question must be answered within 30 s, and each step
+// come within 2 minutes: bounds that only catch a window that never
+// answers, far beyond what an emulator's slowness stretches a second to.
+// The slowest answer is printed.
 //
-//   responde_test X Y MILLISECONDS
+//   responde_test X Y CHANGES
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cwchar>
+#include <string>
 
 namespace {
+
+constexpr DWORD kLimiteResposta = 30000;  // one WM_NULL
+constexpr DWORD kLimitePasso = 120000;    // the window, the waiting caption, each change of it
+constexpr DWORD kIntervalo = 250;         // between looks: the caption changes once a second
+const wchar_t* const kAguarda = L"Aguardando a impressora";
 
 HWND principal = nullptr;
 
@@ -29,45 +40,86 @@ BOOL CALLBACK Procura(HWND janela, LPARAM) {
     return TRUE;
 }
 
+// Another program's caption is read from the system, never asked of it.
+std::wstring Titulo(HWND janela) {
+    wchar_t titulo[256] = {};
+    GetWindowTextW(janela, titulo, 256);
+    return titulo;
+}
+
+// Looks every kIntervalo until `pronto`, for kLimitePasso at most. (Wine
+// delivers no other process's window events to SetWinEventHook.)
+template <typename F>
+bool Espera(F pronto) {
+    for (const DWORD inicio = GetTickCount();; Sleep(kIntervalo)) {
+        if (pronto()) return true;
+        if (GetTickCount() - inicio >= kLimitePasso) return false;
+    }
+}
+
+int perguntas = 0, respostas = 0;
+DWORD pior = 0;
+
+// Without SMTO_ABORTIFHUNG: the system's own verdict is a clock (no
+// message read for 5 s), which an emulator can outrun.
+bool Responde(HWND janela) {
+    const DWORD antes = GetTickCount();
+    DWORD_PTR resultado = 0;
+    ++perguntas;
+    const bool respondeu = SendMessageTimeoutW(janela, WM_NULL, 0, 0, SMTO_NORMAL, kLimiteResposta, &resultado) != 0;
+    respostas += respondeu;
+    pior = std::max(pior, GetTickCount() - antes);
+    return respondeu;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
-    if (argc < 4) {
-        std::fprintf(stderr, "usage: responde_test X Y MILLISECONDS\n");
+    const int mudancas = argc == 4 ? std::atoi(argv[3]) : 0;
+    if (mudancas < 1) {
+        std::fprintf(stderr, "usage: responde_test X Y CHANGES\n");
         return 2;
     }
-    const int x = std::atoi(argv[1]), y = std::atoi(argv[2]), duracao = std::atoi(argv[3]);
-    for (int i = 0; i < 600 && !principal; ++i) {
-        EnumWindows(Procura, 0);
-        if (!principal) Sleep(100);
-    }
-    if (!principal) {
+    if (!Espera([] {
+            EnumWindows(Procura, 0);
+            return principal != nullptr;
+        })) {
         std::fprintf(stderr, "responde_test: no TAVORIN window\n");
         return 1;
     }
-    const LPARAM ponto = MAKELPARAM(x, y);
+    const LPARAM ponto = MAKELPARAM(std::atoi(argv[1]), std::atoi(argv[2]));
     PostMessageW(principal, WM_MOUSEMOVE, 0, ponto);
     PostMessageW(principal, WM_LBUTTONDOWN, MK_LBUTTON, ponto);
     PostMessageW(principal, WM_LBUTTONUP, 0, ponto);
 
-    int perguntas = 0, respostas = 0, esperando = 0;
-    DWORD pior = 0;
-    const DWORD inicio = GetTickCount();
-    for (DWORD passado; (passado = GetTickCount() - inicio) < static_cast<DWORD>(duracao) ||
-                        (esperando == 0 && passado < static_cast<DWORD>(duracao) + 60000);) {
-        const DWORD antes = GetTickCount();
-        DWORD_PTR resultado = 0;
-        ++perguntas;
-        if (SendMessageTimeoutW(principal, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, 1000, &resultado)) ++respostas;
-        const DWORD demora = GetTickCount() - antes;
-        if (demora > pior) pior = demora;
-        wchar_t titulo[128] = {};
-        GetWindowTextW(principal, titulo, 128);
-        if (std::wcsstr(titulo, L"Aguardando a impressora")) ++esperando;
-        Sleep(250);
+    // Each look asks the window first; one unanswered (or a window gone)
+    // ends the waiting.
+    bool perdida = false;
+    std::wstring titulo;
+    const auto ate = [&](auto pronto) {
+        return Espera([&] {
+            perdida = !IsWindow(principal) || !Responde(principal);
+            return perdida || pronto(Titulo(principal));
+        }) && !perdida;
+    };
+    const bool aguardou = ate([&](const std::wstring& agora) {
+        titulo = agora;
+        return agora.find(kAguarda) != std::wstring::npos;
+    });
+    int mudou = 0;
+    const auto outro = [&](const std::wstring& agora) {
+        if (agora == titulo) return false;
+        titulo = agora;
+        return true;
+    };
+    while (aguardou && mudou < mudancas && ate(outro)) {
+        // A caption that no longer waits: the command ended while held.
+        if (titulo.find(kAguarda) == std::wstring::npos) break;
+        ++mudou;
     }
-    std::printf("responde_test: %d of %d WM_NULL answered within 1 s (slowest %lu ms); %d while the caption said "
-                "it waits for the printer\n",
-                respostas, perguntas, static_cast<unsigned long>(pior), esperando);
-    return respostas == perguntas && esperando > 0 ? 0 : 1;
+    std::printf("responde_test: %d of %d WM_NULL answered within %lu s (slowest %lu ms); the caption said it waits "
+                "for the printer: %s, and changed %d of %d times since while the command was held (last \"%ls\")\n",
+                respostas, perguntas, kLimiteResposta / 1000, static_cast<unsigned long>(pior), aguardou ? "yes" : "no",
+                mudou, mudancas, titulo.c_str());
+    return !perdida && respostas == perguntas && aguardou && mudou == mudancas ? 0 : 1;
 }
