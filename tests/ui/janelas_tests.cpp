@@ -492,9 +492,7 @@ private slots:
             }, Qt::BlockingQueuedConnection);
         };
         if (fechaPrincipal) {
-            QTimer::singleShot(0, principal, [relogio] { relogio->Timer1_Timer(); });
-            QTimer::singleShot(30000, principal, [] { QCoreApplication::exit(99); });
-            QCOMPARE(QApplication::exec(), 0);
+            QCOMPARE(RodaAteFechar(principal, [relogio] { relogio->Timer1_Timer(); }, 30000), 0);
             QVERIFY(!principal->isVisible());
         } else {
             relogio->Timer1_Timer();
@@ -513,9 +511,7 @@ private slots:
         driver->durante = [this](const Chamada&) {
             QMetaObject::invokeMethod(principal, [this] { principal->close(); }, Qt::BlockingQueuedConnection);
         };
-        QTimer::singleShot(0, principal, [this] { principal->Form_Load(); });
-        QTimer::singleShot(30000, principal, [] { QCoreApplication::exit(99); });
-        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(RodaAteFechar(principal, [this] { principal->Form_Load(); }, 30000), 0);
         driver->durante = nullptr;
         Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1)});
     }
@@ -536,9 +532,7 @@ private slots:
         ParaTique(relogio);
         if (fechar) Clica(cupom, "Command1");
         driver->Limpa();
-        QTimer::singleShot(0, principal, [this] { principal->close(); });
-        QTimer::singleShot(120000, principal, [] { QCoreApplication::exit(99); });  // should it hang
-        QCOMPARE(QApplication::exec(), 0);
+        QCOMPARE(RodaAteFechar(principal, [this] { principal->close(); }), 0);
         Confere(chamadas);
         for (QWidget* janela : QApplication::topLevelWidgets())
             QVERIFY2(!janela->isVisible(), qPrintable(janela->objectName()));

@@ -158,6 +158,14 @@ inline void ProntaComRelogio(FakeDriver& driver) {
     };
 }
 
+// Runs `acao` inside the application's event loop, as the program does,
+// until the main window ends it; the loop's exit code, 99 should it hang.
+inline int RodaAteFechar(QObject* principal, const std::function<void()>& acao, int limite = 120000) {
+    QTimer::singleShot(0, principal, acao);
+    QTimer::singleShot(limite, principal, [] { QCoreApplication::exit(99); });
+    return QApplication::exec();
+}
+
 // Lets Qt delete the windows closed from their title bars.
 inline void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
