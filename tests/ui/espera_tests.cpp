@@ -36,7 +36,6 @@ private slots:
         LimpaTrocas();
     }
     void cleanup() {
-        EsqueceRespostas();
         bancada.reset();
     }
 

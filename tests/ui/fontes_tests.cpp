@@ -79,7 +79,6 @@ QStringList Falhas(QWidget* janela) {
     const QFont fonte = janela->font(), dialogo = QApplication::font(janela);
     if (Familia(fonte) != Familia(dialogo) || fonte.pointSizeF() < std::min(dialogo.pointSizeF(), 9.0))
         falhas << "font " + fonte.toString() + " against " + dialogo.toString();
-    const std::vector<QString> naoCabem = LegendasQueNaoCabem(janela);
     for (QWidget* controle : janela->findChildren<QWidget*>()) {
         auto* caixa = qobject_cast<QLineEdit*>(controle);
         auto* rotulo = qobject_cast<QLabel*>(controle);
@@ -97,7 +96,6 @@ QStringList Falhas(QWidget* janela) {
             if (std::find(naoCabiam.begin(), naoCabiam.end(), nome) == naoCabiam.end())
                 falhas << nome + " shrunk, but fits at the window's font";
         }
-        if (std::find(naoCabem.begin(), naoCabem.end(), nome) != naoCabem.end()) falhas << nome + " does not fit";
         // Its caption, or for a box the longest texts it is made to show.
         const QString antes = controle->property(legenda).toString();
         bool inteiro = true;
@@ -133,7 +131,6 @@ private slots:
         ProntaComRelogio(*bancada->driver);
     }
     void cleanup() {
-        EsqueceRespostas();
         bancada.reset();
     }
 

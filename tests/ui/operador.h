@@ -192,7 +192,9 @@ struct Bancada {
         QWidget* janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
         return EsperaAtiva(janela) ? janela : nullptr;
     }
+    // Its answers that never found their question withdrawn first.
     ~Bancada() {
+        EsqueceRespostas();
         principal.reset();
         ApagaJanelasFechadas();
         if (!driver) FechaPortasAbertas();
