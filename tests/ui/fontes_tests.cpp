@@ -44,13 +44,12 @@ QRect TintaLivre(const QWidget* controle, const QString& texto, bool quebra, qre
     imagem.setDotsPerMeterX(qRound(controle->logicalDpiX() / 0.0254));
     imagem.setDotsPerMeterY(qRound(controle->logicalDpiY() / 0.0254));
     imagem.fill(Qt::white);
+    const QImage branca = imagem.copy();
     QPainter pintor(&imagem);
     pintor.setFont(controle->font());
     pintor.setPen(Qt::black);
     pintor.drawText(QRect(QPoint(10, 10), medida.size()), flags, texto);
     pintor.end();
-    QImage branca(imagem.size(), imagem.format());
-    branca.fill(Qt::white);
     return Diferenca(imagem, branca);
 }
 
