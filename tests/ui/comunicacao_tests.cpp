@@ -1,9 +1,7 @@
 // The "Comunicação" window offscreen: F12 from each window opens it, the
 // exchanges appear as they happen (also while a window waits for the
 // printer), "Limpar" empties it and "Salvar…" writes the record.
-#include "clock.h"
 #include "comunicacao.h"
-#include "cupom.h"
 #include "identidade.h"
 #include "janela.h"
 #include "operador.h"
@@ -13,10 +11,7 @@
 #include <QAbstractItemModel>
 #include <QDir>
 #include <QFileDialog>
-#include <QLineEdit>
 #include <QLabel>
-#include <QRegularExpression>
-#include <QTimer>
 #include <QTreeView>
 
 using namespace tavorin;
@@ -76,15 +71,10 @@ private slots:
     }
     void f12FromEachWindow() {
         QFETCH(QString, botao);
-        Form1* principal = bancada->principal.get();
-        QWidget* janela = principal;
-        if (!botao.isEmpty()) {
-            Clica(principal, botao);
-            janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
-            QVERIFY(EsperaAtiva(janela));
-            // The clock's probe every second would add rows of its own.
-            if (auto* tique = janela->findChild<QTimer*>()) tique->stop();
-        }
+        QWidget* janela = bancada->Mostra(botao);
+        QVERIFY(janela);
+        // The clock's probe every second would add rows of its own.
+        ParaTique(janela);
         QVERIFY(!atalho->Janela());
         const int antes = static_cast<int>(Trocas().size());
         QTest::keyClick(janela, Qt::Key_F12);
@@ -107,7 +97,7 @@ private slots:
             if (QTest::qWaitFor([&] { return Modelo()->rowCount() == 2; }, kEsperaJanela))
                 listadas = Modelo()->rowCount();
         });
-        Clica(principal, "Command5");
+        Clica(bancada->principal.get(), "Command5");
         QCOMPARE(listadas, 2);
         QTRY_COMPARE(Modelo()->rowCount(), 3);
     }

@@ -2,30 +2,16 @@
 // until the test lets it go: they keep answering meanwhile without taking
 // a second command, without piling up clock ticks, and without abandoning
 // a command when the program is closed.
-#include "clock.h"
 #include "comunicacao.h"
-#include "cupom.h"
 #include "operador.h"
 #include "registro.h"
 #include "sala.h"
 
 #include <QCursor>
 #include <QDir>
-#include <QTimer>
 
 using namespace tavorin;
 using namespace tavorin::teste;
-
-namespace {
-
-// The commands sent since the exchange log was last emptied.
-QStringList Enviados() {
-    QStringList comandos;
-    for (const Troca& troca : Trocas()) comandos << QString::fromStdString(troca.comando);
-    return comandos;
-}
-
-}  // namespace
 
 class EsperaTest : public QObject {
     Q_OBJECT
@@ -33,12 +19,11 @@ class EsperaTest : public QObject {
     std::unique_ptr<Bancada> bancada;
     Form1* principal = nullptr;
 
-    // Runs `acao` inside the application's event loop, as the program does,
-    // until the main window ends it (or, should it hang, a long while).
-    void RodaAteFechar(const std::function<void()>& acao) {
-        QTimer::singleShot(0, principal, acao);
-        QTimer::singleShot(120000, principal, [] { QCoreApplication::exit(99); });
-        QCOMPARE(QApplication::exec(), 0);
+    // The commands sent since the exchange log was last emptied.
+    static QStringList Enviados() {
+        QStringList comandos;
+        for (const Troca& troca : Trocas()) comandos << QString::fromStdString(troca.comando);
+        return comandos;
     }
     SeguraNoSimulador Segura(const char* comando) { return {bancada->pasta.Caminho(), comando}; }
 
@@ -51,7 +36,6 @@ private slots:
         LimpaTrocas();
     }
     void cleanup() {
-        EsqueceRespostas();
         bancada.reset();
     }
 
@@ -127,7 +111,7 @@ private slots:
     void closingWaitsForTheAnswer() {
         bool visivel = false, conta = false;
         auto segura = Segura(".13");
-        RodaAteFechar([&] {
+        QCOMPARE(RodaAteFechar(principal, [&] {
             AoChegar(segura, [&] {
                 principal->close();
                 visivel = principal->isVisible();
@@ -135,7 +119,7 @@ private slots:
                     [&] { return ContaSegundos(principal, "Aguardando a impressora para fechar"); }, kEsperaJanela);
             });
             Clica(principal, "Command4");
-        });
+        }), 0);
         QVERIFY(visivel);
         QVERIFY(conta);
         QVERIFY(!principal->isVisible());
@@ -177,7 +161,7 @@ private slots:
             Clica(principal, "LMF");
         };
         if (fechar)
-            RodaAteFechar(pede);
+            QCOMPARE(RodaAteFechar(principal, pede), 0);
         else
             pede();
         const std::string arquivo = LeArquivo("LeitM.txt");

@@ -4,9 +4,7 @@
 // judged from the pixels the window paints. Run with the windows' own
 // platform too (tools/windows-inicio, at several DPI), where each window's
 // font is reported.
-#include "clock.h"
 #include "comunicacao.h"
-#include "cupom.h"
 #include "janela.h"
 #include "operador.h"
 
@@ -16,7 +14,6 @@
 #include <QRawFont>
 
 #include <algorithm>
-#include <functional>
 
 using namespace tavorin;
 using namespace tavorin::teste;
@@ -47,26 +44,24 @@ QRect TintaLivre(const QWidget* controle, const QString& texto, bool quebra, qre
     imagem.setDotsPerMeterX(qRound(controle->logicalDpiX() / 0.0254));
     imagem.setDotsPerMeterY(qRound(controle->logicalDpiY() / 0.0254));
     imagem.fill(Qt::white);
+    const QImage branca = imagem.copy();
     QPainter pintor(&imagem);
     pintor.setFont(controle->font());
     pintor.setPen(Qt::black);
     pintor.drawText(QRect(QPoint(10, 10), medida.size()), flags, texto);
     pintor.end();
-    QImage branca(imagem.size(), imagem.format());
-    branca.fill(Qt::white);
     return Diferenca(imagem, branca);
 }
 
 // Whether `texto` shows whole in the control: the window painted with it
-// and without it (`poe` puts a text in), the pixels that differ against the
-// ink the text leaves when nothing is in its way. A pixel is allowed for
-// the rendering's edges.
-bool MostraInteiro(QWidget* janela, QWidget* controle, const QString& texto,
-                   const std::function<void(const QString&)>& poe, bool quebra = false) {
+// and without it as the control's `legenda` property, the pixels that
+// differ against the ink the text leaves when nothing is in its way. A
+// pixel is allowed for the rendering's edges.
+bool MostraInteiro(QWidget* janela, QWidget* controle, const char* legenda, const QString& texto, bool quebra) {
     const QRect area(controle->mapTo(janela, QPoint(0, 0)), controle->size());
-    poe(texto);
+    controle->setProperty(legenda, texto);
     const QImage com = janela->grab(area).toImage();
-    poe(QString());
+    controle->setProperty(legenda, QString());
     const QImage sem = janela->grab(area).toImage();
     const QRect visto = Diferenca(com, sem);
     const QRect tinta = TintaLivre(controle, texto, quebra, com.devicePixelRatio());
@@ -74,19 +69,21 @@ bool MostraInteiro(QWidget* janela, QWidget* controle, const QString& texto,
 }
 
 // What keeps a shown window from reading as designed; empty when nothing
-// does. Each control in a font of its own is added to `menores`.
-QStringList Falhas(QWidget* janela, QStringList& menores) {
-    QStringList falhas;
+// does. Tells the person reading the start check the window's font at the
+// screen's DPI, and the controls in a smaller font of their own.
+QStringList Falhas(QWidget* janela) {
+    QStringList falhas, menores;
     // The platform's dialog font for the window's kind, at its size up to
     // 9 points.
     const QFont fonte = janela->font(), dialogo = QApplication::font(janela);
     if (Familia(fonte) != Familia(dialogo) || fonte.pointSizeF() < std::min(dialogo.pointSizeF(), 9.0))
         falhas << "font " + fonte.toString() + " against " + dialogo.toString();
-    const std::vector<QString> naoCabem = LegendasQueNaoCabem(janela);
     for (QWidget* controle : janela->findChildren<QWidget*>()) {
-        const bool comLegenda = qobject_cast<QPushButton*>(controle) || qobject_cast<QLabel*>(controle) ||
-                                qobject_cast<QGroupBox*>(controle) || qobject_cast<QLineEdit*>(controle);
-        if (!comLegenda || !controle->isVisibleTo(janela)) continue;
+        auto* caixa = qobject_cast<QLineEdit*>(controle);
+        auto* rotulo = qobject_cast<QLabel*>(controle);
+        const char* legenda = qobject_cast<QGroupBox*>(controle) ? "title"
+                              : caixa || rotulo || qobject_cast<QPushButton*>(controle) ? "text" : nullptr;
+        if (!legenda || !controle->isVisibleTo(janela)) continue;
         const QString nome = controle->objectName();
         if (controle->font().pointSizeF() < fonte.pointSizeF()) {
             menores << QStringLiteral("%1 %2").arg(nome).arg(controle->font().pointSizeF());
@@ -98,37 +95,21 @@ QStringList Falhas(QWidget* janela, QStringList& menores) {
             if (std::find(naoCabiam.begin(), naoCabiam.end(), nome) == naoCabiam.end())
                 falhas << nome + " shrunk, but fits at the window's font";
         }
-        if (std::find(naoCabem.begin(), naoCabem.end(), nome) != naoCabem.end()) falhas << nome + " does not fit";
+        // Its caption, or for a box the longest texts it is made to show.
+        const QString antes = controle->property(legenda).toString();
         bool inteiro = true;
-        if (auto* botao = qobject_cast<QPushButton*>(controle); botao && !botao->text().isEmpty()) {
-            const QString legenda = botao->text();
-            inteiro = MostraInteiro(janela, botao, legenda, [=](const QString& t) { botao->setText(t); });
-        } else if (auto* rotulo = qobject_cast<QLabel*>(controle); rotulo && !rotulo->text().isEmpty()) {
-            const QString legenda = rotulo->text();
-            inteiro = MostraInteiro(janela, rotulo, legenda, [=](const QString& t) { rotulo->setText(t); },
-                                    rotulo->wordWrap());
-        } else if (auto* caixa = qobject_cast<QLineEdit*>(controle)) {
-            const QString antes = caixa->text();
-            for (const QString& texto : caixa->property("TextoMaisLongo").toStringList())
-                inteiro = inteiro && MostraInteiro(janela, caixa, texto, [=](const QString& t) { caixa->setText(t); });
-            caixa->setText(antes);
-        } else if (auto* moldura = qobject_cast<QGroupBox*>(controle); moldura && !moldura->title().isEmpty()) {
-            const QString titulo = moldura->title();
-            inteiro = MostraInteiro(janela, moldura, titulo, [=](const QString& t) { moldura->setTitle(t); });
-        }
+        for (const QString& texto : caixa ? caixa->property("TextoMaisLongo").toStringList() : QStringList{antes})
+            inteiro = inteiro && (texto.isEmpty() || MostraInteiro(janela, controle, legenda, texto,
+                                                                   rotulo && rotulo->wordWrap()));
+        controle->setProperty(legenda, antes);
         if (!inteiro) falhas << nome + " is cut on the screen";
     }
-    return falhas;
-}
-
-// One line for the person reading the start check: the window's font at
-// the screen's DPI, and the controls in a smaller font of their own.
-void Informa(QWidget* janela, const QStringList& menores) {
     qInfo().noquote() << QStringLiteral("%1: %2 %3 pt, %4 dpi%5")
                              .arg(janela->objectName(), Familia(janela->font()))
                              .arg(janela->font().pointSizeF())
                              .arg(janela->logicalDpiY())
                              .arg(menores.isEmpty() ? QString() : "; smaller: " + menores.join(", "));
+    return falhas;
 }
 
 }  // namespace
@@ -139,22 +120,16 @@ class FontesTest : public QObject {
     std::unique_ptr<Bancada> bancada;
 
     void Confere(QWidget* janela) {
-        QStringList menores;
-        const QStringList falhas = Falhas(janela, menores);
-        Informa(janela, menores);
+        const QStringList falhas = Falhas(janela);
         QVERIFY2(falhas.isEmpty(), qPrintable(janela->objectName() + ": " + falhas.join("; ")));
     }
 
 private slots:
     void init() {
         bancada = std::make_unique<Bancada>(1);
-        bancada->driver->porComando = [](int16_t, const std::string& c) {
-            return c == ".23"   ? std::optional(Atendimento{Status23('0')})
-                   : c == ".28" ? std::optional(Atendimento{Status28()}) : std::nullopt;
-        };
+        ProntaComRelogio(*bancada->driver);
     }
     void cleanup() {
-        EsqueceRespostas();
         bancada.reset();
     }
 
@@ -167,15 +142,10 @@ private slots:
     // Opened from their buttons, as the operator opens them.
     void janelas() {
         QFETCH(QString, botao);
-        Form1* principal = bancada->principal.get();
-        QVERIFY(MostraEAtiva(principal));
-        QWidget* janela = principal;
-        if (!botao.isEmpty()) {
-            Clica(principal, botao);
-            janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
-            QVERIFY(janela && EsperaAtiva(janela));
-            if (auto* relogio = janela->findChild<QTimer*>("Timer1")) relogio->stop();
-        }
+        QVERIFY(MostraEAtiva(bancada->principal.get()));
+        QWidget* janela = bancada->Mostra(botao);
+        QVERIFY(janela);
+        ParaTique(janela);
         Confere(janela);
     }
 
@@ -189,11 +159,10 @@ private slots:
     void pergunta() {
         Form1* principal = bancada->principal.get();
         QVERIFY(MostraEAtiva(principal));
-        QStringList menores, falhas{"never asked"};
+        QStringList falhas{"never asked"};
         Responde([&](QWidget* pergunta) {
             EsperaAtiva(pergunta);
-            falhas = Falhas(pergunta, menores);
-            Informa(pergunta, menores);
+            falhas = Falhas(pergunta);
             pergunta->findChild<QPushButton*>("Nao")->click();
         });
         Clica(principal, "RedZ");

@@ -4,6 +4,8 @@
 
 #include "ambiente_teste.h"
 #include "caixa_texto.h"
+#include "clock.h"
+#include "cupom.h"
 #include "driver.h"
 #include "fake_driver.h"
 #include "form1.h"
@@ -142,6 +144,28 @@ inline bool ContaSegundos(const QWidget* janela, const QString& espera) {
     return titulo.match(janela->windowTitle()).hasMatch();
 }
 
+// The clock's tick stopped: the test runs the ticks by hand from here on.
+inline void ParaTique(QWidget* janela) {
+    if (auto* tique = janela->findChild<QTimer*>(QStringLiteral("Timer1"))) tique->stop();
+}
+
+// The printer answers ".23" ready, ".28" with its clock, and an empty line
+// to the rest.
+inline void ProntaComRelogio(FakeDriver& driver) {
+    driver.porComando = [](int16_t, const std::string& c) {
+        return c == ".23"   ? std::optional(Atendimento{Status23('0')})
+               : c == ".28" ? std::optional(Atendimento{Status28()}) : std::nullopt;
+    };
+}
+
+// Runs `acao` inside the application's event loop, as the program does,
+// until the main window ends it; the loop's exit code, 99 should it hang.
+inline int RodaAteFechar(QObject* principal, const std::function<void()>& acao, int limite = 120000) {
+    QTimer::singleShot(0, principal, acao);
+    QTimer::singleShot(limite, principal, [] { QCoreApplication::exit(99); });
+    return QApplication::exec();
+}
+
 // Lets Qt delete the windows closed from their title bars.
 inline void ApagaJanelasFechadas() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
@@ -160,7 +184,17 @@ struct Bancada {
         Status.clear();
         principal = std::make_unique<Form1>();
     }
+    // The window the main window's button shows ("" the main window itself),
+    // once it is active; nullptr when it never became active.
+    QWidget* Mostra(const QString& botao) const {
+        if (botao.isEmpty()) return principal.get();
+        Clica(principal.get(), botao);
+        QWidget* janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
+        return EsperaAtiva(janela) ? janela : nullptr;
+    }
+    // Its answers that never found their question withdrawn first.
     ~Bancada() {
+        EsqueceRespostas();
         principal.reset();
         ApagaJanelasFechadas();
         if (!driver) FechaPortasAbertas();
