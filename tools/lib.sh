@@ -3,9 +3,10 @@
 #   packages      precisa, PACOTES_*
 #   apt           espelho, apt_privado (sources of their own, never the machine's)
 #   outcome       falha, confere, deixa_de_fora, sai_incompleto, testes_pulados
+#   waiting       aguarda
 #   emulator      fixa_cpu_emulada, mostra_versoes
-#   X screen      inicia_xvfb, encerra_xvfb, espera_janela, tela_quieta,
-#                 px, clica, caixa, espera_caixa
+#   X screen      inicia_xvfb, encerra_xvfb, espera_janela, sem_janela,
+#                 tela_quieta, px, clica, caixa, espera_caixa
 #   wine          novo_prefixo, inicia_prefixo
 # Every wait here waits for something to happen (a file, a window, a text,
 # a process), polling with a generous bound that is only a safety net.
@@ -48,14 +49,16 @@ PACOTES_FUZZ=(clang-14 libclang-rt-14-dev zlib1g-dev cmake make)
 # --- apt -----------------------------------------------------------------------
 
 # The mirror this machine's apt uses for a Debian 12 suite (bookworm,
-# bookworm-security...), whatever form its sources take; Debian's own
-# where it has none for that suite.
+# bookworm-security...), whatever form its sources take; for a suite it
+# has no source for, the one it uses for bookworm; Debian's own where it
+# has none.
 #   espelho SUITE
 espelho() {
     local uri
     uri=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null | awk -v s="$1" '$2 == s { print $1; exit }')
     if [ -n "$uri" ]; then echo "$uri"
     elif [ "$1" = bookworm-security ]; then echo http://deb.debian.org/debian-security/
+    elif [ "$1" != bookworm ]; then espelho bookworm  # backports and updates live beside it
     else echo http://deb.debian.org/debian/
     fi
 }
@@ -122,6 +125,20 @@ testes_pulados() {
         sed -n 's/.*<testcase name="\([^"]*\)".*status="\(notrun\|disabled\)".*/\1/p' "$1"
     } | sort -u | paste -sd ' ')
     if [ -n "$nomes" ]; then deixa_de_fora "$2: tests that did not run whole: $nomes"; fi
+}
+
+# --- waiting -------------------------------------------------------------------
+
+# Waits until COMMAND succeeds, asking again every 0.2 s; fails after
+# SECONDS, a bound that is only a safety net.
+#   aguarda SECONDS COMMAND [ARGUMENT...]
+aguarda() {
+    local fim=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -le "$fim" ] || return 1
+        sleep 0.2
+    done
 }
 
 # --- emulator ------------------------------------------------------------------
@@ -208,6 +225,10 @@ espera_janela() {
     done
     return 1
 }
+
+# True once WINDOW is gone (its program ended or closed it).
+#   sem_janela WINDOW
+sem_janela() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
 
 # Waits until WINDOW is drawn and still: two pictures of it in a row alike,
 # with more than a few colours (not a bare background), and unlike the
