@@ -268,7 +268,9 @@ clica() { xdotool windowraise "$1" mousemove --window "$1" "$(px "$2" "${4:-}")"
 # the clipboard: click at its centre, Ctrl+A, Ctrl+C. The clipboard first
 # holds a marker, so an answer is the box's text, never an older copy; the
 # copy is asked again until the marker goes (a key sent before the click
-# gave the box the focus copies nothing). Empty when it never comes.
+# gave the box the focus copies nothing). A read the clipboard's owner
+# leaves unanswered (under wine one waited for minutes) is given up after
+# 10 s and asked again. Empty when the text never comes.
 #   caixa WINDOW LEFT TOP WIDTH HEIGHT
 caixa() {
     local x=$(($2 + $4 / 2)) y=$(($3 + $5 / 2)) texto='' marca=tavorin-caixa-nada
@@ -276,8 +278,10 @@ caixa() {
     for _ in $(seq 20); do
         xdotool windowraise "$1" mousemove --window "$1" "$(px "$x")" "$(px "$y")" click 1 sleep 0.3 key ctrl+a ctrl+c
         for _ in $(seq 10); do
-            texto=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
-            [ "$texto" != "$marca" ] && { printf %s "$texto"; return; }
+            if texto=$(timeout 10 xclip -o -selection clipboard 2>/dev/null); then
+                texto=${texto//$'\r'/}
+                [ "$texto" != "$marca" ] && { printf %s "$texto"; return; }
+            fi
             sleep 0.2
         done
     done
