@@ -3,9 +3,10 @@
 #   packages      precisa, PACOTES_*
 #   apt           espelho, apt_privado (sources of their own, never the machine's)
 #   outcome       falha, confere, deixa_de_fora, sai_incompleto, testes_pulados
+#   waiting       aguarda
 #   emulator      fixa_cpu_emulada, mostra_versoes
-#   X screen      inicia_xvfb, encerra_xvfb, espera_janela, tela_quieta,
-#                 px, clica, caixa, espera_caixa
+#   X screen      inicia_xvfb, encerra_xvfb, espera_janela, sem_janela,
+#                 tela_quieta, px, clica, caixa, espera_caixa
 #   wine          novo_prefixo, inicia_prefixo
 # Every wait here waits for something to happen (a file, a window, a text,
 # a process), polling with a generous bound that is only a safety net.
@@ -48,14 +49,16 @@ PACOTES_FUZZ=(clang-14 libclang-rt-14-dev zlib1g-dev cmake make)
 # --- apt -----------------------------------------------------------------------
 
 # The mirror this machine's apt uses for a Debian 12 suite (bookworm,
-# bookworm-security...), whatever form its sources take; Debian's own
-# where it has none for that suite.
+# bookworm-security...), whatever form its sources take; for a suite it
+# has no source for, the one it uses for bookworm; Debian's own where it
+# has none.
 #   espelho SUITE
 espelho() {
     local uri
     uri=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null | awk -v s="$1" '$2 == s { print $1; exit }')
     if [ -n "$uri" ]; then echo "$uri"
     elif [ "$1" = bookworm-security ]; then echo http://deb.debian.org/debian-security/
+    elif [ "$1" != bookworm ]; then espelho bookworm  # backports and updates live beside it
     else echo http://deb.debian.org/debian/
     fi
 }
@@ -122,6 +125,20 @@ testes_pulados() {
         sed -n 's/.*<testcase name="\([^"]*\)".*status="\(notrun\|disabled\)".*/\1/p' "$1"
     } | sort -u | paste -sd ' ')
     if [ -n "$nomes" ]; then deixa_de_fora "$2: tests that did not run whole: $nomes"; fi
+}
+
+# --- waiting -------------------------------------------------------------------
+
+# Waits until COMMAND succeeds, asking again every 0.2 s; fails after
+# SECONDS, a bound that is only a safety net.
+#   aguarda SECONDS COMMAND [ARGUMENT...]
+aguarda() {
+    local fim=$((SECONDS + $1))
+    shift
+    until "$@"; do
+        [ "$SECONDS" -le "$fim" ] || return 1
+        sleep 0.2
+    done
 }
 
 # --- emulator ------------------------------------------------------------------
@@ -209,6 +226,10 @@ espera_janela() {
     return 1
 }
 
+# True once WINDOW is gone (its program ended or closed it).
+#   sem_janela WINDOW
+sem_janela() { ! xdotool getwindowname "$1" >/dev/null 2>&1; }
+
 # Waits until WINDOW is drawn and still: two pictures of it in a row alike,
 # with more than a few colours (not a bare background), and unlike the
 # picture PREVIOUS (a page it showed before) when given. Prints that
@@ -247,7 +268,9 @@ clica() { xdotool windowraise "$1" mousemove --window "$1" "$(px "$2" "${4:-}")"
 # the clipboard: click at its centre, Ctrl+A, Ctrl+C. The clipboard first
 # holds a marker, so an answer is the box's text, never an older copy; the
 # copy is asked again until the marker goes (a key sent before the click
-# gave the box the focus copies nothing). Empty when it never comes.
+# gave the box the focus copies nothing). A read the clipboard's owner
+# leaves unanswered (under wine one waited for minutes) is given up after
+# 10 s and asked again. Empty when the text never comes.
 #   caixa WINDOW LEFT TOP WIDTH HEIGHT
 caixa() {
     local x=$(($2 + $4 / 2)) y=$(($3 + $5 / 2)) texto='' marca=tavorin-caixa-nada
@@ -255,8 +278,10 @@ caixa() {
     for _ in $(seq 20); do
         xdotool windowraise "$1" mousemove --window "$1" "$(px "$x")" "$(px "$y")" click 1 sleep 0.3 key ctrl+a ctrl+c
         for _ in $(seq 10); do
-            texto=$(xclip -o -selection clipboard 2>/dev/null | tr -d '\r' || true)
-            [ "$texto" != "$marca" ] && { printf %s "$texto"; return; }
+            if texto=$(timeout 10 xclip -o -selection clipboard 2>/dev/null); then
+                texto=${texto//$'\r'/}
+                [ "$texto" != "$marca" ] && { printf %s "$texto"; return; }
+            fi
             sleep 0.2
         done
     done
