@@ -215,10 +215,12 @@ encerra_xvfb() {
 }
 
 # The X window whose title matches TITLE_REGEX, once it is mapped; fails
-# after SECONDS (default 120) without one.
+# after SECONDS without one (default 600, a safety net only: a wine
+# program started through the emulator on a busy machine once did not
+# show in 120).
 #   espera_janela TITLE_REGEX [SECONDS]
 espera_janela() {
-    local id fim=$((SECONDS + ${2:-120}))
+    local id fim=$((SECONDS + ${2:-600}))
     while [ "$SECONDS" -le "$fim" ]; do
         id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -1) && [ -n "$id" ] && { echo "$id"; return; }
         sleep 0.2
