@@ -114,7 +114,8 @@ protected:
     // have printed ("!" in front: must not). A reading to the file expecting
     // "]" is read to its end, and the texts are looked for in its blocks.
     // "ZUBSIM_X=v" sets a setting of the printer, "ZUBSIM_X=" clears it.
-    void Roteiro(const std::vector<std::pair<std::string, std::string>>& passos) {
+    using Passos = std::vector<std::pair<std::string, std::string>>;
+    void Roteiro(const Passos& passos) {
         for (const auto& [comando, esperado] : passos) {
             SCOPED_TRACE(comando + " -> " + esperado);
             const std::size_t igual = comando.find('=');
@@ -147,6 +148,7 @@ protected:
     }
 
     std::filesystem::path Estado() const { return pasta_.Caminho() / "estado" / "ZubSim-estado.txt"; }
+    std::filesystem::path Memoria() const { return Estado().parent_path() / "ZubSim-memoria.txt"; }
     std::string Bobina() const { return LeArquivo(pasta_.Caminho() / "estado" / "ZubSim-bobina.txt"); }
 
     std::string resposta_, arquivo_;
@@ -252,9 +254,8 @@ TEST_F(Simulador, PortsSilenceAndWireTime) {
 // carried out, while the pause file exists; never another command, never
 // with the variable unset.
 TEST_F(Simulador, HeldCommand) {
-    const fs::path pasta = pasta_.Caminho() / "estado";
     {
-        SeguraNoSimulador segura(pasta, ".13");
+        SeguraNoSimulador segura(Estado().parent_path(), ".13");
         Roteiro({{".23", "+"}});
         std::thread envia([this] { Envia(".13"); });
         EXPECT_TRUE(segura.EsperaChegar());
@@ -263,7 +264,7 @@ TEST_F(Simulador, HeldCommand) {
         envia.join();
         EXPECT_EQ(Mid(resposta_, 1, 4), "@+13");
     }
-    GravaArquivo(pasta / "ZubSim-segura", "");
+    GravaArquivo(Estado().parent_path() / "ZubSim-segura", "");
     Roteiro({{".13", "+"}});
 }
 
@@ -299,8 +300,7 @@ TEST_F(Simulador, PrintingTime) {
 // as they are; a valid change (resealed) is seen at the next command.
 TEST_F(Simulador, StateFile) {
     Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".14", "+ 10=0001"}, {".36S", "+"}});
-    const fs::path memoria = Estado().parent_path() / "ZubSim-memoria.txt";
-    const std::string bom = LeArquivo(Estado()), registros = LeArquivo(memoria);
+    const std::string bom = LeArquivo(Estado()), registros = LeArquivo(Memoria());
     ASSERT_NE(bom.find("\ncrc32="), std::string::npos);
     ASSERT_EQ(registros.rfind("reducao=1 2 20240301 ", 0), 0u) << registros;
     const auto muda = [&bom](const std::string& de, const std::string& para) {
@@ -327,11 +327,11 @@ TEST_F(Simulador, StateFile) {
         ruins.push_back({bom, std::string(registros).replace(i, 1, 1, registros[i] ^ 4)});
     for (const auto& [estado, memoria2] : ruins) {
         GravaArquivo(Estado(), estado);
-        GravaArquivo(memoria, memoria2);
+        GravaArquivo(Memoria(), memoria2);
         Envia(".13");
         ASSERT_EQ(Mid(resposta_, 1, 2) + Mid(resposta_, 21, 2), "@-06") << estado << memoria2;
         EXPECT_EQ(LeArquivo(Estado()), estado);
-        EXPECT_EQ(LeArquivo(memoria), memoria2);
+        EXPECT_EQ(LeArquivo(Memoria()), memoria2);
     }
     fs::remove(Estado());
     fs::create_directory(Estado());
@@ -339,14 +339,14 @@ TEST_F(Simulador, StateFile) {
     fs::remove(Estado());
     // A state missing, or a link to nothing, beside a fiscal memory with
     // records is damage, not a new printer: nothing is written.
-    GravaArquivo(memoria, registros);
+    GravaArquivo(Memoria(), registros);
     for (bool ligacao : {false, true}) {
 #if defined(_WIN32)
         if (ligacao) break;  // links need a privilege on Windows
 #endif
         if (ligacao) fs::create_symlink(Estado().string() + ".sumido", Estado());
         Roteiro({{".28", "-06"}, {".14", "-06"}});
-        EXPECT_EQ(LeArquivo(memoria), registros);
+        EXPECT_EQ(LeArquivo(Memoria()), registros);
         EXPECT_EQ(fs::symlink_status(Estado()).type(), ligacao ? fs::file_type::symlink : fs::file_type::not_found);
     }
     fs::remove(Estado());
@@ -359,7 +359,7 @@ TEST_F(Simulador, StateFile) {
     GravaArquivo(velho, "x");
     Roteiro({{".5609", "+ 5=0007"}, {".13", "+ 5=0008"}, {".1500010001#", "]|REDU\xC7\xC3O 0001  MOVIMENTO 01/03/24  COO 000006"}});
     EXPECT_EQ(LeArquivo(Estado()).rfind("formato=2\ncoo=8\n", 0), 0u);
-    EXPECT_EQ(LeArquivo(memoria), "reducao=1 6 20240301 1709287200 500 500\n");
+    EXPECT_EQ(LeArquivo(Memoria()), "reducao=1 6 20240301 1709287200 500 500\n");
     EXPECT_FALSE(fs::exists(velho));
 
     // No lock to be had: the state is read but not saved.
@@ -378,21 +378,19 @@ TEST_F(Simulador, StateFile) {
 TEST_F(Simulador, Limits) {
     Roteiro({{".13", "+"}});
     const std::string bom = LeArquivo(Estado());
-    const auto com = [&](const std::string& de, const std::string& para) {
-        GravaArquivo(Estado(), Sela(std::string(bom).replace(bom.find(de), de.size(), para)));
+    // Each row: a value of the state put at its limit, then what follows.
+    const std::tuple<std::string, std::string, Passos> casos[] = {
+        {"\ncoo=1\n", "\ncoo=999999\n", {{".13", "-25"}, {".17", "-25"}, {".1500019999", "-25"}, {".14", "-25"}, {".5609", "+ 23=999999"}}},
+        {"\nccf=0\n", "\nccf=999999\n", {{".17", "-25"}, {".271", "+ 23=999999"}}},
+        {"\ncupom=0 0 0 0\n", "\ncupom=1 1 999999999999 0\n", {{kItem, "-18"}, {".1001999999999999", "+"}, {".12", "+ 27=999999999999"}}},
+        {"\ngrande_total=0\n", "\ngrande_total=99999999999899\n", {{".17", "+"}, {kItem, "+"}, {kItem, "-18"}}},
+        {"\ncupom=0 0 0 0\n", "\ncupom=1 1 200000000000 1\n", {{".1001999999999999", "-19"}}},
+        {"\ndesvio_relogio=0\n", "\ndesvio_relogio=4999999000\n", {{".36S", "-08"}, {".28", "+ 54=N"}}},
     };
-    com("\ncoo=1\n", "\ncoo=999999\n");
-    Roteiro({{".13", "-25"}, {".17", "-25"}, {".1500019999", "-25"}, {".14", "-25"}, {".5609", "+ 23=999999"}});
-    com("\nccf=0\n", "\nccf=999999\n");
-    Roteiro({{".17", "-25"}, {".271", "+ 23=999999"}});
-    com("\ncupom=0 0 0 0\n", "\ncupom=1 1 999999999999 0\n");
-    Roteiro({{kItem, "-18"}, {".1001999999999999", "+"}, {".12", "+ 27=999999999999"}});
-    com("\ngrande_total=0\n", "\ngrande_total=99999999999899\n");
-    Roteiro({{".17", "+"}, {kItem, "+"}, {kItem, "-18"}});
-    com("\ncupom=0 0 0 0\n", "\ncupom=1 1 200000000000 1\n");
-    Roteiro({{".1001999999999999", "-19"}});
-    com("\ndesvio_relogio=0\n", "\ndesvio_relogio=4999999000\n");
-    Roteiro({{".36S", "-08"}, {".28", "+ 54=N"}});
+    for (const auto& [de, para, passos] : casos) {
+        GravaArquivo(Estado(), Sela(std::string(bom).replace(bom.find(de), de.size(), para)));
+        Roteiro(passos);
+    }
 }
 
 // An answer that cannot be delivered leaves the printer exactly as it
@@ -404,18 +402,17 @@ TEST_F(Simulador, UndeliveredAnswerNothingDone) {
     Roteiro({{".35100000010324", "+"}, {".13", "+"}});
     Ambiente ambiente;
     ambiente.diretorio = Estado().parent_path();
-    const fs::path memoria = ambiente.diretorio / "ZubSim-memoria.txt";
     fs::remove(tavorin::kArquivoResposta);
     fs::create_directory(tavorin::kArquivoResposta);
     for (bool exportada : {true, false})
         for (const char* comando : {".14", ".13", ".17", ".35120000020324", ".1500019999", ".1500011000#"}) {
-            const std::string estado = LeArquivo(Estado()), registros = LeArquivo(memoria), bobina = Bobina();
+            const std::string estado = LeArquivo(Estado()), registros = LeArquivo(Memoria()), bobina = Bobina();
             EXPECT_FALSE(exportada ? TXRX(1, 10, comando) != kFalhaResposta
                                    : Executa(comando, ambiente, AgoraNoHost(), [](const std::string&) { return false; }))
                 << comando;
             EXPECT_EQ(LeArquivo(Estado()), estado) << comando;
             // Behind the exports the undone records may stay past their end.
-            EXPECT_EQ(LeArquivo(memoria).substr(0, exportada ? std::string::npos : registros.size()), registros) << comando;
+            EXPECT_EQ(LeArquivo(Memoria()).substr(0, exportada ? std::string::npos : registros.size()), registros) << comando;
             EXPECT_EQ(Bobina(), bobina) << comando;
         }
     fs::remove(tavorin::kArquivoResposta);
