@@ -333,21 +333,20 @@ TEST_F(Simulador, StateFile) {
         EXPECT_EQ(LeArquivo(Estado()), estado);
         EXPECT_EQ(LeArquivo(Memoria()), memoria2);
     }
-    fs::remove(Estado());
-    fs::create_directory(Estado());
-    Roteiro({{".28", "-06"}});
-    fs::remove(Estado());
-    // A state missing, or a link to nothing, beside a fiscal memory with
-    // records is damage, not a new printer: nothing is written.
+    // A state missing, a link to nothing or a folder in its place, beside
+    // a fiscal memory with records, is damage, not a new printer: nothing
+    // is written.
     GravaArquivo(Memoria(), registros);
-    for (bool ligacao : {false, true}) {
+    for (const fs::file_type tipo : {fs::file_type::not_found, fs::file_type::symlink, fs::file_type::directory}) {
+        fs::remove(Estado());
 #if defined(_WIN32)
-        if (ligacao) break;  // links need a privilege on Windows
+        if (tipo == fs::file_type::symlink) continue;  // links need a privilege on Windows
 #endif
-        if (ligacao) fs::create_symlink(Estado().string() + ".sumido", Estado());
+        if (tipo == fs::file_type::symlink) fs::create_symlink(Estado().string() + ".sumido", Estado());
+        if (tipo == fs::file_type::directory) fs::create_directory(Estado());
         Roteiro({{".28", "-06"}, {".14", "-06"}});
         EXPECT_EQ(LeArquivo(Memoria()), registros);
-        EXPECT_EQ(fs::symlink_status(Estado()).type(), ligacao ? fs::file_type::symlink : fs::file_type::not_found);
+        EXPECT_EQ(fs::symlink_status(Estado()).type(), tipo);
     }
     fs::remove(Estado());
 
