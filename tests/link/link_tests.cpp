@@ -372,7 +372,7 @@ TEST_F(Link, DriverLibraries) {
 #endif
     for (const std::string& arquivo : {std::string("Zub_Dll3_ausente.dll"), semFuncoes}) {
         DriverLibrary biblioteca(arquivo);
-        InstalaDriver(&biblioteca);
+        const DriverNoLugar escopo(&biblioteca);
         GravaArquivo(kArquivoResposta, "{+28 stale answer\r\n");
         EXPECT_EQ(AbreImpressora(1), -1);
         EXPECT_EQ(FazTroca(1, 3, ".28").semDriver.arquivo, arquivo);
@@ -384,7 +384,6 @@ TEST_F(Link, DriverLibraries) {
         ASSERT_EQ(tentativas.size(), arquivo == semFuncoes ? 2u : kLugaresDeBusca) << arquivo;
         EXPECT_EQ(tentativas[0], (Tentativa{PastaDoPrograma() + arquivo, Tentativa::Achado::Ausente, {}}));
         EXPECT_EQ(tentativas.back().achado, arquivo == semFuncoes ? Tentativa::Achado::SemFuncao : Tentativa::Achado::Ausente);
-        InstalaDriver(nullptr);
     }
 }
 
@@ -410,7 +409,7 @@ TEST_F(Link, WhatStandsWhereTheLibraryShouldBe) {
     for (const auto& caso : casos) {
         caso.poe();
         DriverLibrary biblioteca(lugar);
-        InstalaDriver(&biblioteca);
+        const DriverNoLugar escopo(&biblioteca);
         LimpaTrocas();
         EXPECT_LT(FazTroca(1, 3, ".28").resultado, 0);
         const std::vector<Tentativa> tentativas = biblioteca.Tentativas();
@@ -428,7 +427,6 @@ TEST_F(Link, WhatStandsWhereTheLibraryShouldBe) {
                                    detalhe + ")");
         ASSERT_EQ(Trocas().size(), 1u);
         EXPECT_EQ(Trocas()[0].nota, texto);
-        InstalaDriver(nullptr);
         fs::remove_all(lugar);
     }
 }
