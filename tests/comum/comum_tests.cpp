@@ -42,7 +42,6 @@ TEST(ArquivoAtomico, RemovesOnlyWhatAKilledWriterLeft) {
     ArquivoAtomico vivo("saida.txt");
     ASSERT_TRUE(vivo.Abre() && vivo.Escreve("novo"));
     RemoveAbandonados("saida.txt");
-    EXPECT_EQ(NaPasta().size(), 3u);  // the live writer's among them
     EXPECT_TRUE(vivo.Conclui());
     EXPECT_EQ(NaPasta(), (Nomes{"outra.txt.5.tmp", "saida.txt", "saida.txt.x1.tmp"}));
     EXPECT_EQ(LeArquivo("saida.txt"), "novo");

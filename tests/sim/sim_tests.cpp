@@ -15,14 +15,11 @@
 #include <chrono>
 #include <cstdlib>
 #include <functional>
-#include <set>
 #include <sstream>
 #include <thread>
 
 #if defined(_WIN32)
-#include <process.h>
 #include <windows.h>
-#define getpid _getpid
 #else
 #include <unistd.h>
 #endif
@@ -36,28 +33,27 @@ namespace fs = std::filesystem;
 
 // Run as a child of OnePrinterManyProcesses (ZUBSIM_TESTE_FILHO set to a
 // count): sends that many Leituras X from a working folder of its own, each
-// with the port opened for it, and writes what each answer said, the COO
-// or "-" and the error code, into the printer's folder; then ends the
-// process before any test runs.
+// with the port opened for it, and adds what each answer said, the COO or
+// "-" and the error code, to one list in the printer's folder; then ends
+// the process before any test runs.
 const int kFilho = [] {
     const char* vezes = std::getenv("ZUBSIM_TESTE_FILHO");
     if (!vezes) return 0;
-    std::string saida;
     {
         DiretorioTemporario trabalho;
         for (int i = std::atoi(vezes); i > 0; --i) {
             // Each command in its turn, waited for on a lock of the two
-            // processes: the other one's changes are seen at the next.
+            // processes: the other one's changes are seen at the next, and
+            // the list is in the order the commands were carried out.
             const comum::Trava vez(fs::path(std::getenv("ZUBSIM_DIR")) / "vez.trava", comum::Trava::kSempre);
             Abre(1);
             const int16_t resultado = TXRX(1, 10, ".13");
             Fecha(1);
             const std::string linha = LeArquivo(tavorin::kArquivoResposta);
-            saida += resultado != 0 ? "sem-resposta" : Mid(linha, 2, 1) == "+" ? Mid(linha, 5, 4) : "-" + Mid(linha, 21, 2);
-            saida += "\n";
+            std::ofstream(fs::path(std::getenv("ZUBSIM_DIR")) / "coos.txt", std::ios::app)
+                << (resultado != 0 ? "sem-resposta" : Mid(linha, 2, 1) == "+" ? Mid(linha, 5, 4) : "-" + Mid(linha, 21, 2)) << "\n";
         }
     }
-    GravaArquivo(fs::path(std::getenv("ZUBSIM_DIR")) / ("filho-" + std::to_string(getpid()) + ".txt"), saida);
     std::exit(0);
 }();
 
@@ -114,7 +110,8 @@ protected:
     // have printed ("!" in front: must not). A reading to the file expecting
     // "]" is read to its end, and the texts are looked for in its blocks.
     // "ZUBSIM_X=v" sets a setting of the printer, "ZUBSIM_X=" clears it.
-    void Roteiro(const std::vector<std::pair<std::string, std::string>>& passos) {
+    using Passos = std::vector<std::pair<std::string, std::string>>;
+    void Roteiro(const Passos& passos) {
         for (const auto& [comando, esperado] : passos) {
             SCOPED_TRACE(comando + " -> " + esperado);
             const std::size_t igual = comando.find('=');
@@ -147,6 +144,7 @@ protected:
     }
 
     std::filesystem::path Estado() const { return pasta_.Caminho() / "estado" / "ZubSim-estado.txt"; }
+    std::filesystem::path Memoria() const { return Estado().parent_path() / "ZubSim-memoria.txt"; }
     std::string Bobina() const { return LeArquivo(pasta_.Caminho() / "estado" / "ZubSim-bobina.txt"); }
 
     std::string resposta_, arquivo_;
@@ -252,9 +250,8 @@ TEST_F(Simulador, PortsSilenceAndWireTime) {
 // carried out, while the pause file exists; never another command, never
 // with the variable unset.
 TEST_F(Simulador, HeldCommand) {
-    const fs::path pasta = pasta_.Caminho() / "estado";
     {
-        SeguraNoSimulador segura(pasta, ".13");
+        SeguraNoSimulador segura(Estado().parent_path(), ".13");
         Roteiro({{".23", "+"}});
         std::thread envia([this] { Envia(".13"); });
         EXPECT_TRUE(segura.EsperaChegar());
@@ -263,7 +260,7 @@ TEST_F(Simulador, HeldCommand) {
         envia.join();
         EXPECT_EQ(Mid(resposta_, 1, 4), "@+13");
     }
-    GravaArquivo(pasta / "ZubSim-segura", "");
+    GravaArquivo(Estado().parent_path() / "ZubSim-segura", "");
     Roteiro({{".13", "+"}});
 }
 
@@ -299,8 +296,7 @@ TEST_F(Simulador, PrintingTime) {
 // as they are; a valid change (resealed) is seen at the next command.
 TEST_F(Simulador, StateFile) {
     Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".14", "+ 10=0001"}, {".36S", "+"}});
-    const fs::path memoria = Estado().parent_path() / "ZubSim-memoria.txt";
-    const std::string bom = LeArquivo(Estado()), registros = LeArquivo(memoria);
+    const std::string bom = LeArquivo(Estado()), registros = LeArquivo(Memoria());
     ASSERT_NE(bom.find("\ncrc32="), std::string::npos);
     ASSERT_EQ(registros.rfind("reducao=1 2 20240301 ", 0), 0u) << registros;
     const auto muda = [&bom](const std::string& de, const std::string& para) {
@@ -327,27 +323,26 @@ TEST_F(Simulador, StateFile) {
         ruins.push_back({bom, std::string(registros).replace(i, 1, 1, registros[i] ^ 4)});
     for (const auto& [estado, memoria2] : ruins) {
         GravaArquivo(Estado(), estado);
-        GravaArquivo(memoria, memoria2);
+        GravaArquivo(Memoria(), memoria2);
         Envia(".13");
         ASSERT_EQ(Mid(resposta_, 1, 2) + Mid(resposta_, 21, 2), "@-06") << estado << memoria2;
         EXPECT_EQ(LeArquivo(Estado()), estado);
-        EXPECT_EQ(LeArquivo(memoria), memoria2);
+        EXPECT_EQ(LeArquivo(Memoria()), memoria2);
     }
-    fs::remove(Estado());
-    fs::create_directory(Estado());
-    Roteiro({{".28", "-06"}});
-    fs::remove(Estado());
-    // A state missing, or a link to nothing, beside a fiscal memory with
-    // records is damage, not a new printer: nothing is written.
-    GravaArquivo(memoria, registros);
-    for (bool ligacao : {false, true}) {
+    // A state missing, a link to nothing or a folder in its place, beside
+    // a fiscal memory with records, is damage, not a new printer: nothing
+    // is written.
+    GravaArquivo(Memoria(), registros);
+    for (const fs::file_type tipo : {fs::file_type::not_found, fs::file_type::symlink, fs::file_type::directory}) {
+        fs::remove(Estado());
 #if defined(_WIN32)
-        if (ligacao) break;  // links need a privilege on Windows
+        if (tipo == fs::file_type::symlink) continue;  // links need a privilege on Windows
 #endif
-        if (ligacao) fs::create_symlink(Estado().string() + ".sumido", Estado());
+        if (tipo == fs::file_type::symlink) fs::create_symlink(Estado().string() + ".sumido", Estado());
+        if (tipo == fs::file_type::directory) fs::create_directory(Estado());
         Roteiro({{".28", "-06"}, {".14", "-06"}});
-        EXPECT_EQ(LeArquivo(memoria), registros);
-        EXPECT_EQ(fs::symlink_status(Estado()).type(), ligacao ? fs::file_type::symlink : fs::file_type::not_found);
+        EXPECT_EQ(LeArquivo(Memoria()), registros);
+        EXPECT_EQ(fs::symlink_status(Estado()).type(), tipo);
     }
     fs::remove(Estado());
 
@@ -359,7 +354,7 @@ TEST_F(Simulador, StateFile) {
     GravaArquivo(velho, "x");
     Roteiro({{".5609", "+ 5=0007"}, {".13", "+ 5=0008"}, {".1500010001#", "]|REDU\xC7\xC3O 0001  MOVIMENTO 01/03/24  COO 000006"}});
     EXPECT_EQ(LeArquivo(Estado()).rfind("formato=2\ncoo=8\n", 0), 0u);
-    EXPECT_EQ(LeArquivo(memoria), "reducao=1 6 20240301 1709287200 500 500\n");
+    EXPECT_EQ(LeArquivo(Memoria()), "reducao=1 6 20240301 1709287200 500 500\n");
     EXPECT_FALSE(fs::exists(velho));
 
     // No lock to be had: the state is read but not saved.
@@ -378,21 +373,19 @@ TEST_F(Simulador, StateFile) {
 TEST_F(Simulador, Limits) {
     Roteiro({{".13", "+"}});
     const std::string bom = LeArquivo(Estado());
-    const auto com = [&](const std::string& de, const std::string& para) {
-        GravaArquivo(Estado(), Sela(std::string(bom).replace(bom.find(de), de.size(), para)));
+    // Each row: a value of the state put at its limit, then what follows.
+    const std::tuple<std::string, std::string, Passos> casos[] = {
+        {"\ncoo=1\n", "\ncoo=999999\n", {{".13", "-25"}, {".17", "-25"}, {".1500019999", "-25"}, {".14", "-25"}, {".5609", "+ 23=999999"}}},
+        {"\nccf=0\n", "\nccf=999999\n", {{".17", "-25"}, {".271", "+ 23=999999"}}},
+        {"\ncupom=0 0 0 0\n", "\ncupom=1 1 999999999999 0\n", {{kItem, "-18"}, {".1001999999999999", "+"}, {".12", "+ 27=999999999999"}}},
+        {"\ngrande_total=0\n", "\ngrande_total=99999999999899\n", {{".17", "+"}, {kItem, "+"}, {kItem, "-18"}}},
+        {"\ncupom=0 0 0 0\n", "\ncupom=1 1 200000000000 1\n", {{".1001999999999999", "-19"}}},
+        {"\ndesvio_relogio=0\n", "\ndesvio_relogio=4999999000\n", {{".36S", "-08"}, {".28", "+ 54=N"}}},
     };
-    com("\ncoo=1\n", "\ncoo=999999\n");
-    Roteiro({{".13", "-25"}, {".17", "-25"}, {".1500019999", "-25"}, {".14", "-25"}, {".5609", "+ 23=999999"}});
-    com("\nccf=0\n", "\nccf=999999\n");
-    Roteiro({{".17", "-25"}, {".271", "+ 23=999999"}});
-    com("\ncupom=0 0 0 0\n", "\ncupom=1 1 999999999999 0\n");
-    Roteiro({{kItem, "-18"}, {".1001999999999999", "+"}, {".12", "+ 27=999999999999"}});
-    com("\ngrande_total=0\n", "\ngrande_total=99999999999899\n");
-    Roteiro({{".17", "+"}, {kItem, "+"}, {kItem, "-18"}});
-    com("\ncupom=0 0 0 0\n", "\ncupom=1 1 200000000000 1\n");
-    Roteiro({{".1001999999999999", "-19"}});
-    com("\ndesvio_relogio=0\n", "\ndesvio_relogio=4999999000\n");
-    Roteiro({{".36S", "-08"}, {".28", "+ 54=N"}});
+    for (const auto& [de, para, passos] : casos) {
+        GravaArquivo(Estado(), Sela(std::string(bom).replace(bom.find(de), de.size(), para)));
+        Roteiro(passos);
+    }
 }
 
 // An answer that cannot be delivered leaves the printer exactly as it
@@ -404,18 +397,17 @@ TEST_F(Simulador, UndeliveredAnswerNothingDone) {
     Roteiro({{".35100000010324", "+"}, {".13", "+"}});
     Ambiente ambiente;
     ambiente.diretorio = Estado().parent_path();
-    const fs::path memoria = ambiente.diretorio / "ZubSim-memoria.txt";
     fs::remove(tavorin::kArquivoResposta);
     fs::create_directory(tavorin::kArquivoResposta);
     for (bool exportada : {true, false})
         for (const char* comando : {".14", ".13", ".17", ".35120000020324", ".1500019999", ".1500011000#"}) {
-            const std::string estado = LeArquivo(Estado()), registros = LeArquivo(memoria), bobina = Bobina();
+            const std::string estado = LeArquivo(Estado()), registros = LeArquivo(Memoria()), bobina = Bobina();
             EXPECT_FALSE(exportada ? TXRX(1, 10, comando) != kFalhaResposta
                                    : Executa(comando, ambiente, AgoraNoHost(), [](const std::string&) { return false; }))
                 << comando;
             EXPECT_EQ(LeArquivo(Estado()), estado) << comando;
             // Behind the exports the undone records may stay past their end.
-            EXPECT_EQ(LeArquivo(memoria).substr(0, exportada ? std::string::npos : registros.size()), registros) << comando;
+            EXPECT_EQ(LeArquivo(Memoria()).substr(0, exportada ? std::string::npos : registros.size()), registros) << comando;
             EXPECT_EQ(Bobina(), bobina) << comando;
         }
     fs::remove(tavorin::kArquivoResposta);
@@ -455,7 +447,7 @@ TEST_F(Simulador, ReadingSharedByProcesses) {
 }
 
 // Two processes sending Leitura X at once, on disk and on tmpfs: every
-// command answered "+" with a COO of its own, none lost.
+// command answered "+" with the next COO, none lost or given twice.
 TEST_F(Simulador, OnePrinterManyProcesses) {
     std::vector<fs::path> pastas = {pasta_.Caminho() / "disco"};
 #if defined(_WIN32)
@@ -476,15 +468,9 @@ TEST_F(Simulador, OnePrinterManyProcesses) {
         a.join();
         EXPECT_EQ(outro, 0);
         PoeAmbiente("ZUBSIM_TESTE_FILHO", nullptr);
-        std::multiset<std::string> coos;
-        for (const auto& arquivo : fs::directory_iterator(pasta)) {
-            if (arquivo.path().filename().string().rfind("filho-", 0) != 0) continue;
-            std::istringstream linhas(LeArquivo(arquivo.path()));
-            for (std::string linha; std::getline(linhas, linha);) coos.insert(linha);
-        }
-        std::multiset<std::string> todos;
-        for (int coo = 1; coo <= 2 * vezes; ++coo) todos.insert(std::to_string(10000 + coo).substr(1));
-        EXPECT_EQ(coos, todos);
+        std::string todos;
+        for (int coo = 1; coo <= 2 * vezes; ++coo) todos += std::to_string(10000 + coo).substr(1) + "\n";
+        EXPECT_EQ(LeArquivo(pasta / "coos.txt"), todos);
         Roteiro({{".5609", "+ 23=" + std::to_string(1000000 + 2 * vezes).substr(1)}});
         if (pasta.string().rfind("/dev/shm/", 0) == 0) fs::remove_all(pasta);
     }
