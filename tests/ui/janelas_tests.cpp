@@ -439,52 +439,48 @@ private slots:
         QCOMPARE(Textos(principal, "Text3"), envia ? "ERRO " : "antes");
     }
 
-    // Closing the main window ends the program whatever the other windows
-    // are doing, closes a port they left open, once, and takes them with
-    // it: nothing reaches the driver afterwards.
     // A clock window closed during its own tick waits for it; shown again
     // before the tick ends, it stays. The main window closed meanwhile
-    // closes as well, and the program with it.
-    void closedDuringATick_data() {
+    // closes as well, and the program with it. Closed during the printer
+    // test, the program waits for the exchange under way only: nothing is
+    // sent after the close was asked for.
+    void closedDuringACommand_data() {
+        QTest::addColumn<bool>("tique");  // the clock's tick, otherwise the printer test
         QTest::addColumn<bool>("fechaPrincipal");
-        QTest::newRow("clock shown again") << false;
-        QTest::newRow("main window closed too") << true;
+        QTest::newRow("tick, clock shown again") << true << false;
+        QTest::newRow("tick, main window closed too") << true << true;
+        QTest::newRow("printer test, main window closed") << false << true;
     }
-    void closedDuringATick() {
+    void closedDuringACommand() {
+        QFETCH(bool, tique);
         QFETCH(bool, fechaPrincipal);
-        QPointer<Clock> relogio = static_cast<Clock*>(Mostra("Command7"));
-        ParaTique(relogio);
-        driver->durante = [this, relogio, fechaPrincipal](const Chamada&) {
-            QMetaObject::invokeMethod(principal, [this, relogio, fechaPrincipal] {
-                relogio->close();
+        QPointer<Clock> relogio = tique ? static_cast<Clock*>(Mostra("Command7")) : nullptr;
+        if (tique) ParaTique(relogio);
+        driver->Limpa();
+        driver->durante = [this, relogio, tique, fechaPrincipal](const Chamada&) {
+            QMetaObject::invokeMethod(principal, [this, relogio, tique, fechaPrincipal] {
+                if (tique) relogio->close();
                 fechaPrincipal ? static_cast<void>(principal->close()) : Clica(principal, "Command7");
             }, Qt::BlockingQueuedConnection);
         };
+        const auto acao = [this, relogio, tique] { tique ? relogio->Timer1_Timer() : principal->Form_Load(); };
         if (fechaPrincipal) {
-            QCOMPARE(RodaAteFechar(principal, [relogio] { relogio->Timer1_Timer(); }, 30000), 0);
+            QCOMPARE(RodaAteFechar(principal, acao, 30000), 0);
             QVERIFY(!principal->isVisible());
         } else {
-            relogio->Timer1_Timer();
+            acao();
             QCoreApplication::processEvents();
             ApagaJanelasFechadas();
             QVERIFY(relogio && relogio->isVisible());
             QCOMPARE(relogio->windowTitle(), QStringLiteral("Relógio e Horário de Verão"));
         }
         driver->durante = nullptr;
+        if (!tique) Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1)});
     }
 
-    // Closed during the printer test, the program waits for the exchange
-    // under way only: nothing is sent after the close was asked for.
-    void closingDuringTheTest() {
-        driver->Limpa();
-        driver->durante = [this](const Chamada&) {
-            QMetaObject::invokeMethod(principal, [this] { principal->close(); }, Qt::BlockingQueuedConnection);
-        };
-        QCOMPARE(RodaAteFechar(principal, [this] { principal->Form_Load(); }, 30000), 0);
-        driver->durante = nullptr;
-        Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1)});
-    }
-
+    // Closing the main window ends the program whatever the other windows
+    // are doing, closes a port they left open, once, and takes them with
+    // it: nothing reaches the driver afterwards.
     void closingTheMainWindow_data() {
         QTest::addColumn<bool>("fechar");  // the coupon's "Fechar" clicked first
         QTest::addColumn<Chamadas>("chamadas");
