@@ -126,7 +126,7 @@ private slots:
         // goes on from there; left open, it goes on while the question shows.
         auto segura = Segura(".++");
         if (interrompe) Responde("Sim");
-        if (resposta == "Esc") Responde(Qt::Key_Escape);
+        if (resposta == "Esc") Responde([](QWidget* pergunta) { QTest::keyClick(pergunta, Qt::Key_Escape); });
         if (resposta.isEmpty()) Responde([&](QWidget*) { segura.Solta(); });
         const auto pede = [&] {
             AoChegar(segura, [this, fechar] {
