@@ -325,23 +325,12 @@ private slots:
         QCOMPARE(Textos(principal, "Ini Fim"), QStringLiteral("01/01/00|30/12/10xy"));
     }
 
-    // With no driver library the program still opens and says why nothing
-    // answers.
-    void missingDriverLibrary() {
-        DriverLibrary biblioteca("libZub_Dll3_nao_existe.so");
-        InstalaDriver(&biblioteca);
-        principal->Form_Load();
-        InstalaDriver(driver);
-        QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Biblioteca do driver "
-                                                                  "não encontrada: libZub_Dll3_nao_existe.so"));
-    }
-
     // An answer file that cannot be removed (here a folder in its place)
     // is named at start-up, where it ends the search, and after any
     // command whose answer it kept from being read; the commands still
     // reach the driver. A port whose Abre fails is named with the driver's
-    // result.
-    void heldAnswerFileAndPort() {
+    // result. With no driver library the program still opens and says so.
+    void startUpSaysWhyNothingAnswers() {
         QDir().mkpath(QStringLiteral("RespZub.txt/x"));
         const QString texto = QStringLiteral("O arquivo de resposta ") +
                               QDir::toNativeSeparators(QDir::current().absoluteFilePath("RespZub.txt")) +
@@ -363,6 +352,12 @@ private slots:
         principal->Form_Load();
         QCOMPARE(Textos(principal, "Text2 Text3"),
                  QStringLiteral("Impressora não Conectada|A porta 1 não abriu: o driver devolveu -4"));
+        DriverLibrary biblioteca("libZub_Dll3_nao_existe.so");
+        InstalaDriver(&biblioteca);
+        principal->Form_Load();
+        InstalaDriver(driver);
+        QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Biblioteca do driver "
+                                                                  "não encontrada: libZub_Dll3_nao_existe.so"));
     }
 
     // The Tab key walks the main window in its order, labels and frames
