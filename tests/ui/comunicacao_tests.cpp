@@ -28,22 +28,14 @@ class ComunicacaoTest : public QObject {
     // Enviado, Resultado and Resposta of a row.
     QString Linha(int linha) { return Celula(linha, 3) + '|' + Celula(linha, 4) + '|' + Celula(linha, 6); }
 
-    // Picks `arquivo` in the next file dialog once it is up (under wine it
-    // takes a while): typed into the name box, as the operator does; the
-    // dialog may still be applying its own preselected name when it comes
-    // up, which would win over selectFile.
-    void EscolheArquivo(const QString& arquivo) {
-        auto* espera = new QTimer(this);
-        connect(espera, &QTimer::timeout, this, [espera, arquivo] {
-            auto* dialogo = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
-            auto* nome = dialogo ? dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")) : nullptr;
-            if (!nome) return;
-            espera->stop();
-            espera->deleteLater();
-            nome->setText(QDir::toNativeSeparators(arquivo));
+    // Picks `arquivo` in the next file dialog once it is up: typed into the
+    // name box, as the operator does; the dialog may still be applying its
+    // own preselected name when it comes up, which would win over selectFile.
+    static void EscolheArquivo(const QString& arquivo) {
+        Responde([arquivo](QWidget* dialogo) {
+            dialogo->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QDir::toNativeSeparators(arquivo));
             static_cast<QDialog*>(dialogo)->accept();
         });
-        espera->start(20);
     }
 
 private slots:
@@ -102,10 +94,13 @@ private slots:
         QTRY_COMPARE(Modelo()->rowCount(), 3);
     }
 
-    // Huge answers: the list keeps what the record keeps, bounded by bytes
-    // as well as by rows.
-    void hugeAnswersBounded() {
+    // The list keeps what the record keeps, bounded by bytes as well as by
+    // rows. "Limpar" empties the list and the record; "Salvar…" writes
+    // what the record holds, one line per exchange, and says where; a file
+    // that cannot be written is reported and nothing is left behind.
+    void boundedClearAndSave() {
         QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
+        Comunicacao* janela = atalho->Janela();
         Troca grande;
         grande.comando = ".++";
         grande.resposta = std::string(1 << 20, 'x');
@@ -113,15 +108,6 @@ private slots:
         const int guardadas = static_cast<int>(Trocas().size());
         QVERIFY(guardadas < 12);
         QTRY_COMPARE(Modelo()->rowCount(), guardadas);
-    }
-
-    // "Limpar" empties the list and the record; "Salvar…" writes what the
-    // record holds, one line per exchange, and says where; a file that
-    // cannot be written is reported and nothing is left behind.
-    void clearAndSave() {
-        QTest::keyClick(bancada->principal.get(), Qt::Key_F12);
-        Comunicacao* janela = atalho->Janela();
-        EnviaComando(2, 10, ".13");
         Clica(janela, "Limpar");
         QCOMPARE(Modelo()->rowCount(), 0);
         QVERIFY(Trocas().empty());

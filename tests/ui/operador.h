@@ -108,10 +108,7 @@ inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
 inline void EsqueceRespostas() {
     qDeleteAll(qApp->findChildren<QTimer*>(QStringLiteral("responde"), Qt::FindDirectChildrenOnly));
 }
-// With a key, or a click on the button named ("Sim", "Nao").
-inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier) {
-    Responde([=](QWidget* pergunta) { QTest::keyClick(pergunta, tecla, modificadores); });
-}
+// With a click on the button named ("Sim", "Nao").
 inline void Responde(const QString& botao) {
     Responde([=](QWidget* pergunta) { pergunta->findChild<QPushButton*>(botao)->click(); });
 }

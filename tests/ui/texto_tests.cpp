@@ -1,6 +1,4 @@
-// What a text typed by an operator becomes under the entry rules every
-// window shares, and the 8-bit conversion at the windows' edge.
-#include "regras_entrada.h"
+// The 8-bit conversion at the windows' edge.
 #include "texto8.h"
 
 #include <QTest>
@@ -11,24 +9,6 @@ class TextoTest : public QObject {
     Q_OBJECT
 
 private slots:
-    // "typed=becomes"; a text without "=" stays exactly as typed. The rules
-    // themselves are tested without Qt; here, what the boxes add: non-ASCII
-    // text through QString, and an unreadable text kept as typed.
-    void regrasDeEntrada() {
-        const std::pair<QString (*)(const QString&), QStringList> regras[] = {
-            {NormalizaData, {" 5/3/9 =05/03/09", "٥/٣/٩", ""}},
-            {DataSeisDigitos, {"5/3/2009=050309"}},
-            {NormalizaHora, {"9:5=09:05:00", "24:00"}},
-            {NormalizaNumero, {"7=0007", "٣"}},
-        };
-        for (const auto& [regra, casos] : regras)
-            for (const QString& caso : casos) {
-                const QString digitado = caso.section('=', 0, 0);
-                const QString esperado = caso.contains('=') ? caso.section('=', 1) : digitado;
-                QCOMPARE(digitado + " -> " + regra(digitado), digitado + " -> " + esperado);
-            }
-    }
-
     // Every byte shows as one character and goes back as itself; a
     // character the code page lacks, even outside the BMP, goes as one "?".
     void windows1252() {
