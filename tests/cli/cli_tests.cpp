@@ -23,11 +23,9 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
-extern char** environ;
 #endif
 
 namespace tavorin {
@@ -85,27 +83,20 @@ protected:
 
 #if !defined(_WIN32)
 // tavorin-cli started with Ctrl+C's default action (a background shell
-// would ignore it), its output in saida.txt and erros.txt.
+// would ignore it), its output in saida.txt and erros.txt. Only calls safe
+// after fork until exec.
 pid_t Lanca(std::vector<const char*> argumentos) {
     const std::string programa = PastaDoPrograma() + kPrograma;
     argumentos.insert(argumentos.begin(), programa.c_str());
     argumentos.push_back(nullptr);
-    posix_spawn_file_actions_t acoes;
-    posix_spawn_file_actions_init(&acoes);
-    posix_spawn_file_actions_addopen(&acoes, 1, "saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_addopen(&acoes, 2, "erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawnattr_t atributos;
-    posix_spawnattr_init(&atributos);
-    sigset_t padrao;
-    sigemptyset(&padrao);
-    sigaddset(&padrao, SIGINT);
-    posix_spawnattr_setsigdefault(&atributos, &padrao);
-    posix_spawnattr_setflags(&atributos, POSIX_SPAWN_SETSIGDEF);
-    pid_t pid = -1;
-    if (posix_spawn(&pid, programa.c_str(), &acoes, &atributos, const_cast<char* const*>(argumentos.data()), environ) != 0)
-        pid = -1;
-    posix_spawn_file_actions_destroy(&acoes);
-    posix_spawnattr_destroy(&atributos);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(open("saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open("erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        signal(SIGINT, SIG_DFL);
+        execv(programa.c_str(), const_cast<char* const*>(argumentos.data()));
+        _exit(127);
+    }
     return pid;
 }
 
@@ -212,48 +203,6 @@ TEST_F(Cli, JsonAndReadingToFile) {
     EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(linhas) + " blocos)\n") << e.erros;
 }
 
-// A reading to a file never leaves anything false behind: a read-only
-// LeitM.txt is kept (root included) with exit 73 and the reason; a file
-// name that is not UTF-8 still gets its JSON; SIGTERM in the middle of a
-// slow reading closes the port, keeps the previous file, leaves no
-// temporary file and exits 143.
-TEST_F(Cli, ReadingsLeaveNothingFalse) {
-    GravaArquivo("LeitM.txt", "anterior\r\n");
-    fs::permissions("LeitM.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const Execucao protegido = Roda("memoria --arquivo");
-    EXPECT_EQ(protegido.saida, 73);
-    EXPECT_NE(protegido.erros.find("somente para leitura"), std::string::npos) << protegido.erros;
-    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
-    fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
-#if !defined(_WIN32)
-    const Execucao json = Roda("--json memoria --arquivo '\xFF.txt'");
-    EXPECT_EQ(json.saida, 0) << json.erros;
-    EXPECT_EQ(nlohmann::json::parse(json.padrao)["saida"], 0);
-    EXPECT_TRUE(fs::exists("\xFF.txt"));
-
-    // The signal comes while the printer holds the second block.
-    const auto temporario = [] {
-        for (const auto& entrada : fs::directory_iterator("."))
-            if (entrada.path().filename().string().rfind("LeitM.txt.", 0) == 0) return true;
-        return false;
-    };
-    {
-        SeguraNoSimulador segura(pasta.Caminho(), ".++");
-        const pid_t pid = Lanca({"--porta", "1", "memoria", "--arquivo"});
-        ASSERT_GT(pid, 0);
-        ASSERT_TRUE(segura.EsperaChegar());
-        EXPECT_TRUE(temporario());
-        kill(pid, SIGTERM);
-        segura.Solta();
-        EXPECT_EQ(Termina(pid), 143) << LeArquivo("erros.txt");
-    }
-    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
-    EXPECT_FALSE(temporario());
-    // The port was closed: another program opens it at once.
-    EXPECT_EQ(Roda("--porta 1 relogio").saida, 0);
-#endif
-}
-
 #if !defined(_WIN32)
 // Beside another program's exchange a command waits for the folder, and
 // that program's answer in the file is never taken as its own; the first
@@ -280,34 +229,41 @@ TEST_F(Cli, FolderWaitStoppedByCtrlC) {
     EXPECT_EQ(LeArquivo(kArquivoResposta), "@+28 another program's answer\r\n");
 }
 
-// Ctrl+C while the printer works never cuts the exchange short: when it was
-// the operation's last, its outcome is told as usual (a Redução Z the
+// A signal while the printer works never cuts the exchange short: when it
+// was the operation's last, its outcome is told as usual (a Redução Z the
 // printer made is no failure); when it kept the next command from being
-// sent, exit 130 says what had been sent.
-TEST_F(Cli, CtrlCFinishesTheExchangeUnderWay) {
+// sent, exit 130 or 143 says what had been sent. A reading so stopped
+// closes the port, keeps the previous file and leaves no temporary file.
+TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
+    GravaArquivo("LeitM.txt", "anterior\r\n");
     const struct {
         const char* segura;
         std::vector<const char*> argumentos;
-        int saida;
+        int sinal, saida;
         const char* padrao;  // its start
         const char* erros;   // contained
     } casos[] = {
-        {".14", {"reducao-z", "--confirma"}, 0, "@+14",
+        {".14", {"reducao-z", "--confirma"}, SIGINT, 0, "@+14",
          "tavorin-cli: aviso: Ctrl+C (SIGINT) recebido; a troca em andamento foi concluída"},
-        {".28", {"testa"}, 130, "",
+        {".28", {"testa"}, SIGINT, 130, "",
          "tavorin-cli: interrompido por Ctrl+C (SIGINT): já enviado: .28 (aceito); nada mais foi enviado"},
+        {".++", {"--porta", "1", "memoria", "--arquivo"}, SIGTERM, 143, "", "tavorin-cli: interrompido por SIGTERM"},
     };
     for (const auto& caso : casos) {
         SeguraNoSimulador segura(pasta.Caminho(), caso.segura);
         const pid_t pid = Lanca(caso.argumentos);
         ASSERT_GT(pid, 0);
         ASSERT_TRUE(segura.EsperaChegar());
-        kill(pid, SIGINT);
+        kill(pid, caso.sinal);
         segura.Solta();
         EXPECT_EQ(Termina(pid), caso.saida) << LeArquivo("erros.txt");
         EXPECT_EQ(LeArquivo("saida.txt").rfind(caso.padrao, 0), 0u) << LeArquivo("saida.txt");
         EXPECT_NE(LeArquivo("erros.txt").find(caso.erros), std::string::npos) << LeArquivo("erros.txt");
     }
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+    for (const auto& entrada : fs::directory_iterator("."))
+        EXPECT_NE(entrada.path().filename().string().rfind("LeitM.txt.", 0), 0u) << entrada.path();
+    EXPECT_EQ(Roda("--porta 1 relogio").saida, 0);
 }
 #endif
 
@@ -322,16 +278,23 @@ TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
 }
 #endif
 
-// Exit 73: the file cannot take the reading (a folder in its place), which
-// stays as it was. Exit 74: the result could not be written.
+// Exit 73: the file cannot take the reading (read-only, root included),
+// which stays as it was; a file name that is not UTF-8 still gets its JSON.
+// Exit 74: the result could not be written.
 TEST_F(Cli, FileAndOutputFailures) {
-    fs::create_directory("LeitM.txt");
-    const Execucao e = Roda("--json memoria reducoes --arquivo");
-    EXPECT_EQ(e.saida, 73) << e.erros;
-    EXPECT_NE(e.erros.find("não foi possível gravar o arquivo LeitM.txt"), std::string::npos) << e.erros;
-    EXPECT_TRUE(fs::is_directory("LeitM.txt"));
+    GravaArquivo("LeitM.txt", "anterior\r\n");
+    fs::permissions("LeitM.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const Execucao e = Roda("--json memoria --arquivo");
+    EXPECT_EQ(e.saida, 73);
+    EXPECT_NE(e.erros.find("não foi possível gravar o arquivo LeitM.txt: arquivo somente para leitura"), std::string::npos)
+        << e.erros;
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
     EXPECT_EQ(nlohmann::json::parse(e.padrao)["saida"], 73);
+    fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
 #if !defined(_WIN32)
+    const Execucao json = Roda("--json memoria --arquivo '\xFF.txt'");
+    EXPECT_EQ(nlohmann::json::parse(json.padrao)["saida"], 0) << json.erros;
+    EXPECT_TRUE(fs::exists("\xFF.txt"));
     const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
     EXPECT_EQ(WEXITSTATUS(saida), 74);
     EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
