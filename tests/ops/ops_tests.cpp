@@ -15,8 +15,8 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <functional>
+#include <set>
 
 namespace tavorin {
 namespace {
@@ -28,15 +28,6 @@ namespace fs = std::filesystem;
 class Ops : public ::testing::Test {
 protected:
     void SetUp() override { Porta = 2; }
-    // The names in the folder, so a temporary file left behind shows.
-    std::vector<std::string> Nomes() const {
-        std::vector<std::string> nomes;
-        for (const auto& entrada : fs::directory_iterator(pasta.Caminho()))
-            if (entrada.path().filename() != kArquivoResposta && entrada.path().filename() != kArquivoTrava)
-                nomes.push_back(entrada.path().filename().string());
-        std::sort(nomes.begin(), nomes.end());
-        return nomes;
-    }
     DiretorioTemporario pasta;
     FakeDriver driver;
 };
@@ -87,10 +78,7 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         for (std::size_t i = 0; i < caso.respostas.size(); ++i)
             driver.Enfileira(i ? ".++" : ".1500011000#", caso.respostas[i]);
         std::vector<int> vistos;
-        AoLer ao;
-        ao.aposBloco = [&](int blocos, const Desfecho&) { vistos.push_back(blocos); };
-        ao.interromper = [&caso] { return caso.para; };
-        ao.limite = caso.limite;
+        const AoLer ao{{}, [&](int blocos, const Desfecho&) { vistos.push_back(blocos); }, {}, [&] { return caso.para; }, caso.limite};
         const LeituraMemoria leitura = LeMemoria(ComandoLeitura(Faixa::Reducoes, "0001", "1000", true), "saida.txt", ao);
         EXPECT_EQ(leitura.gravacao, caso.gravacao);
         EXPECT_EQ(leitura.motivo.rfind(caso.motivo, 0), 0u) << leitura.motivo;
@@ -98,7 +86,9 @@ TEST_F(Ops, ReadingToFileReplacesTheOldOneOnlyWhenComplete) {
         EXPECT_EQ(leitura.blocos, caso.blocos);
         EXPECT_EQ(caso.pastaNoLugar ? "" : LeArquivo("saida.txt"), caso.arquivo);
         EXPECT_EQ(fs::is_directory("saida.txt"), caso.pastaNoLugar);
-        EXPECT_EQ(Nomes(), std::vector<std::string>{"saida.txt"});
+        // Nothing else left, not even a temporary file.
+        const std::set<fs::path> nomes = {"saida.txt", kArquivoResposta, kArquivoTrava};
+        for (const auto& entrada : fs::directory_iterator(".")) EXPECT_EQ(nomes.count(entrada.path().filename()), 1u) << entrada.path();
         Chamadas chamadas = {ChAbre(2), ChTXRX(2, 100, ".1500011000#")};
         chamadas.insert(chamadas.end(), caso.gravacao ? caso.respostas.size() - 1 : 0, ChTXRX(2, 100, ".++"));
         chamadas.push_back(ChFecha(2));
