@@ -200,9 +200,13 @@ TEST_F(Cli, WhatEachPortAnswered) {
 }
 
 // One object per operation, 8-bit answers as UTF-8; a failed operation's
-// own fields are null, not made of an empty answer. A reading to the file
-// holds the printer's bytes, a line a block.
+// own fields are null, not made of an empty answer. A read-only LeitM.txt
+// (root included) cannot take the reading: exit 73, the file as it was; a
+// file name that is not UTF-8 still gets its JSON. A reading to the file
+// is told with its blocks, a line each.
 TEST_F(Cli, JsonAndReadingToFile) {
+    GravaArquivo("LeitM.txt", "anterior\r\n");
+    fs::permissions("LeitM.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     const struct {
         const char *variaveis, *argumentos, *campos;  // the fields that must be so
     } casos[] = {
@@ -212,16 +216,27 @@ TEST_F(Cli, JsonAndReadingToFile) {
         {"ZUBSIM_MUDA=1", "--porta 1 relogio", R"({"saida":2,"relogio":null,"erro":null})"},
         {"ZUBSIM_PORTA=0", "testa", R"({"papel":null})"},
         {"", "verao sai", R"({"saida":1,"comando":".36N","erro":"11","falha":"recusado pela impressora: ERRO 11"})"},
+        {"", "memoria --arquivo",
+         R"({"saida":73,"falha":"não foi possível gravar o arquivo LeitM.txt: arquivo somente para leitura"})"},
+#if !defined(_WIN32)
+        {"", "memoria --arquivo '\xFF.txt'", R"({"saida":0})"},
+#endif
     };
     for (const auto& caso : casos) {
-        nlohmann::json json = nlohmann::json::parse(Roda(std::string("--json ") + caso.argumentos, caso.variaveis).padrao);
-        const nlohmann::json campos = nlohmann::json::parse(caso.campos);
+        const Execucao e = Roda(std::string("--json ") + caso.argumentos, caso.variaveis);
+        const nlohmann::json json = nlohmann::json::parse(e.padrao), campos = nlohmann::json::parse(caso.campos);
         for (const auto& campo : campos.items()) EXPECT_EQ(json[campo.key()], campo.value()) << caso.argumentos << ": " << campo.key();
+        EXPECT_EQ(json["saida"], e.saida) << caso.argumentos;
         EXPECT_TRUE(json["ms"].is_number_integer()) << caso.argumentos;
         // testa's clock, as the printer keeps it.
         EXPECT_TRUE(!json["relogio"].is_string() || json["relogio"].get<std::string>().rfind("Horario Normal ", 0) == 0)
             << json["relogio"];
     }
+    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
+#if !defined(_WIN32)
+    EXPECT_TRUE(fs::exists("\xFF.txt"));
+#endif
+    fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
     const Execucao e = Roda("memoria reducoes 1 9999 --arquivo");
     const std::string arquivo = LeArquivo("LeitM.txt");
     EXPECT_EQ(arquivo.rfind("LEITURA DA MEM\xD3RIA FISCAL\r\n", 0), 0u) << arquivo;
@@ -293,56 +308,42 @@ TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
 }
 #endif
 
-// Exit 73: the file cannot take the reading (read-only, root included),
-// which stays as it was; a file name that is not UTF-8 still gets its JSON.
-// Exit 74: the result could not be written.
-TEST_F(Cli, FileAndOutputFailures) {
-    GravaArquivo("LeitM.txt", "anterior\r\n");
-    fs::permissions("LeitM.txt", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    const Execucao e = Roda("--json memoria --arquivo");
-    EXPECT_EQ(e.saida, 73);
-    EXPECT_NE(e.erros.find("não foi possível gravar o arquivo LeitM.txt: arquivo somente para leitura"), std::string::npos)
-        << e.erros;
-    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
-    EXPECT_EQ(nlohmann::json::parse(e.padrao)["saida"], 73);
-    fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
 #if !defined(_WIN32)
-    const Execucao json = Roda("--json memoria --arquivo '\xFF.txt'");
-    EXPECT_EQ(nlohmann::json::parse(json.padrao)["saida"], 0) << json.erros;
-    EXPECT_TRUE(fs::exists("\xFF.txt"));
+// Exit 74: the result could not be written.
+TEST_F(Cli, OutputThatCannotBeWritten) {
     const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
     EXPECT_EQ(WEXITSTATUS(saida), 74);
     EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
-#endif
 }
+#endif
 
 // The technician's report on the simulated printer: the ports in turn
-// until one answers ".28", the library fingerprinted, the exit status as testa's; on standard output or in a
-// file; without a library still written, with no port tried.
+// until one answers ".28", the library fingerprinted, the exit status as
+// testa's; on standard output or in a file; without a library still
+// written, with no port tried.
 TEST_F(Cli, DiagnosticReport) {
-    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
-    const std::string sha = "SHA-256: " + IdentificaArquivo(biblioteca).sha256;
-    const std::string carregada = "Procurada em 1º lugar: " + biblioteca + ": carregada";
-    fs::copy_file(PastaDoPrograma() + kPrograma, kPrograma);
+    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver, programa = PastaDoPrograma() + kPrograma;
     const std::string semBiblioteca = (pasta.Caminho() / kPrograma).string();
+    fs::copy_file(programa, semBiblioteca);
     const struct {
         std::string variaveis, argumentos, programa;
         int saida;
         std::vector<std::string> linhas, ausentes;
     } casos[] = {
-        {"", "diagnostico", "", 0,
-         {"Resultado: impressora encontrada na porta 1", carregada, sha, ".28 fim de linha: CR LF", ".28 status: \"+\"",
+        {"", "diagnostico", programa, 0,
+         {"Resultado: impressora encontrada na porta 1", "Procurada em 1º lugar: " + biblioteca + ": carregada",
+          "SHA-256: " + IdentificaArquivo(biblioteca).sha256, ".28 fim de linha: CR LF", ".28 status: \"+\"",
           ".23 desfecho: aceito", "Fecha: resultado 0"},
          {"== Porta 2 =="}},
-        {"ZUBSIM_PORTA=2", "diagnostico", "", 0,
+        {"ZUBSIM_PORTA=2", "diagnostico", programa, 0,
          {"Resultado: impressora encontrada na porta 2", "== Porta 1 ==", ".28 desfecho: sem resposta", "== Porta 2 =="}, {}},
-        {"ZUBSIM_PORTA=0", "--porta 2 diagnostico --arquivo relatorio.txt", "", 2,
+        {"ZUBSIM_PORTA=0", "--porta 2 diagnostico --arquivo relatorio.txt", programa, 2,
          {"Resultado: nenhuma impressora respondeu ao .28 (porta 2: sem resposta)", "== Porta 2 =="}, {"== Porta 1 =="}},
         {"", "diagnostico", semBiblioteca, 3,
          {"Resultado: biblioteca do driver não encontrada: " + std::string(kBibliotecaDriver)}, {"== Porta"}},
     };
     for (const auto& caso : casos) {
-        Execucao e = Roda(caso.argumentos, caso.variaveis, caso.programa.empty() ? PastaDoPrograma() + kPrograma : caso.programa);
+        const Execucao e = Roda(caso.argumentos, caso.variaveis, caso.programa);
         EXPECT_EQ(e.saida, caso.saida) << caso.argumentos << "\n" << e.erros;
         std::string relatorio = e.padrao;
         if (caso.argumentos.find("--arquivo") != std::string::npos) {
