@@ -82,41 +82,18 @@ protected:
     DiretorioTemporario pasta;
 };
 
-#if !defined(_WIN32)
-// tavorin-cli started with Ctrl+C's default action (a background shell
-// would ignore it), its output in saida.txt and erros.txt. Only calls safe
-// after fork until exec.
-pid_t Lanca(std::vector<const char*> argumentos) {
-    const std::string programa = PastaDoPrograma() + kPrograma;
-    argumentos.insert(argumentos.begin(), programa.c_str());
-    argumentos.push_back(nullptr);
-    const pid_t pid = fork();
-    if (pid == 0) {
-        dup2(open("saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-        dup2(open("erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-        signal(SIGINT, SIG_DFL);
-        execv(programa.c_str(), const_cast<char* const*>(argumentos.data()));
-        _exit(127);
-    }
-    return pid;
-}
-
-int Termina(pid_t pid) {
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-#endif
-
 // Exit statuses in turn on one printer: 0 with the result alone on
 // standard output, 1 with the printer's "ERRO nn", 2 with no printer or no
-// answer, each with its reason on standard error; 64 refused in the
+// answer (what each port answered: a printer whose memory cannot be read
+// answers ERRO 06), each with its reason on standard error; 64 refused in the
 // program's words, nothing sent (no answer file): each kind of mistake,
 // the parser's own among them, a file that leads to the driver's or the
 // simulated printer's by another name.
 TEST_F(Cli, ExitStatuses) {
     GravaArquivo(kArquivoTrava, "");
     fs::create_hard_link(kArquivoTrava, "copia.txt");
+    fs::create_directory("estragado");
+    GravaArquivo("estragado/ZubSim-estado.txt", "estragado");
     const struct {
         std::string variaveis, argumentos;
         int saida;
@@ -133,6 +110,8 @@ TEST_F(Cli, ExitStatuses) {
         {"ZUBSIM_PORTA=0", "testa", 2, "",
          "tavorin-cli: nenhuma impressora respondeu nas portas 1 e 2 (porta 1: sem resposta; porta 2: sem resposta)"},
         {"ZUBSIM_PORTA=2", "--porta 1 relogio", 2, "", "tavorin-cli: sem resposta da impressora na porta 1"},
+        {"ZUBSIM_DIR=estragado", "testa", 2, "",
+         "tavorin-cli: nenhuma impressora pronta nas portas 1 e 2 (porta 1: ERRO 06; porta 2: sem resposta)"},
         {"", "foo", 64, "", "tavorin-cli: operação desconhecida: foo"},
         {"", "", 64, "", "tavorin-cli: falta a operação"},
         {"", "testa mais", 64, "", "tavorin-cli: argumento a mais: mais"},
@@ -173,24 +152,14 @@ TEST_F(Cli, ExitStatuses) {
 }
 
 // --registro: every exchange on standard error as it happens, the result
-// alone on standard output.
-TEST_F(Cli, ExchangeLog) {
+// alone on standard output. An answer file that cannot be removed holds on
+// every port: nothing sent, and that is told, not "no printer".
+TEST_F(Cli, ExchangeLogAndAnUnreplaceableAnswerFile) {
     const Execucao e = Roda("--registro --porta 1 gaveta");
     EXPECT_EQ(e.saida, 0);
     EXPECT_EQ(e.padrao.substr(0, 4), "@+21");
     EXPECT_EQ(std::count(e.erros.begin(), e.erros.end(), '\n'), 1) << e.erros;
     EXPECT_NE(e.erros.find("\".21\""), std::string::npos) << e.erros;
-}
-
-// No printer found: what each port answered (a printer whose memory cannot
-// be read answers ERRO 06), or the cause that holds on every port: an
-// answer file that cannot be removed sends nothing and says so, not "no
-// printer".
-TEST_F(Cli, WhatEachPortAnswered) {
-    GravaArquivo(pasta.Caminho() / "ZubSim-estado.txt", "estragado");
-    const Execucao e = Roda("testa");
-    EXPECT_EQ(e.saida, 2);
-    EXPECT_NE(e.erros.find("nas portas 1 e 2 (porta 1: ERRO 06; porta 2: sem resposta)"), std::string::npos) << e.erros;
     fs::remove(kArquivoResposta);
     fs::create_directories("RespZub.txt/x");
     const Execucao presa = Roda("testa");
@@ -245,6 +214,30 @@ TEST_F(Cli, JsonAndReadingToFile) {
 }
 
 #if !defined(_WIN32)
+// tavorin-cli started with Ctrl+C's default action (a background shell
+// would ignore it), its output in saida.txt and erros.txt. Only calls safe
+// after fork until exec.
+pid_t Lanca(std::vector<const char*> argumentos) {
+    const std::string programa = PastaDoPrograma() + kPrograma;
+    argumentos.insert(argumentos.begin(), programa.c_str());
+    argumentos.push_back(nullptr);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(open("saida.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+        dup2(open("erros.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+        signal(SIGINT, SIG_DFL);
+        execv(programa.c_str(), const_cast<char* const*>(argumentos.data()));
+        _exit(127);
+    }
+    return pid;
+}
+
+int Termina(pid_t pid) {
+    int estado = 0;
+    waitpid(pid, &estado, 0);
+    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
+}
+
 // Beside another program's exchange a command waits for the folder, and
 // the first Ctrl+C ends the wait at once: nothing sent, exit 130, and the
 // message says so. A signal while the printer works never cuts the
@@ -295,9 +288,42 @@ TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
         EXPECT_NE(entrada.path().filename().string().rfind("LeitM.txt.", 0), 0u) << entrada.path();
     EXPECT_EQ(Roda("--porta 1 relogio").saida, 0);
 }
-#endif
 
-#if defined(_WIN32)
+// Exit 74: the result could not be written.
+TEST_F(Cli, OutputThatCannotBeWritten) {
+    const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
+    EXPECT_EQ(WEXITSTATUS(saida), 74);
+    EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
+}
+
+// The README and the manual page list every exit status the program has,
+// and no other. (The same documents on every platform: read once, where
+// the sources are.)
+TEST(CliDocumentos, ExitStatusesAsTheProgramHasThem) {
+    std::multiset<int> codigos;
+    for (const cli::CodigoDeRetorno& c : cli::kCodigosDeRetorno) codigos.insert(c.codigos.begin(), c.codigos.end());
+    // Each document's section, from its start to its end, and a status's
+    // label there (the statuses in its first group).
+    const std::array<const char*, 4> documentos[] = {
+        {"README.md", "\nExit statuses:\n\n", "\n\n", R"(\n\| ([0-9, ]+) \|)"},
+        {"packaging/linux/tavorin-cli.1", "\n.SH EXIT STATUS\n", "\n.SH ", R"(\n\.TP\n\.BR? ([0-9", ]+)\n)"},
+    };
+    for (const auto& [arquivo, inicio, fim, rotulo] : documentos) {
+        const std::string texto = LeArquivo(fs::path(TAVORIN_FONTES) / arquivo);
+        const std::size_t comeco = texto.find(inicio);
+        ASSERT_NE(comeco, std::string::npos) << arquivo;
+        const std::string secao = texto.substr(comeco, texto.find(fim, comeco + std::strlen(inicio)) - comeco) + "\n";
+        std::string estados;
+        const std::regex rotulos(rotulo), numero("[0-9]+");
+        for (auto r = std::sregex_iterator(secao.begin(), secao.end(), rotulos); r != std::sregex_iterator(); ++r)
+            estados += (*r)[1].str() + ",";
+        std::multiset<int> listados;
+        for (auto n = std::sregex_iterator(estados.begin(), estados.end(), numero); n != std::sregex_iterator(); ++n)
+            listados.insert(std::stoi(n->str()));
+        EXPECT_EQ(listados, codigos) << arquivo;
+    }
+}
+#else
 // Arguments from the wide command line: a character the ANSI code page
 // lacks reaches the printer as "?", as from the windows, not as a look-alike.
 TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
@@ -305,15 +331,6 @@ TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
     const int saida = _wsystem((L"\"\"" + programa + L"\" --json envia \".2\u2192\" >saida.txt\"").c_str());
     EXPECT_EQ(saida, 1);
     EXPECT_EQ(nlohmann::json::parse(LeArquivo("saida.txt"))["comando"], ".2?");
-}
-#endif
-
-#if !defined(_WIN32)
-// Exit 74: the result could not be written.
-TEST_F(Cli, OutputThatCannotBeWritten) {
-    const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
-    EXPECT_EQ(WEXITSTATUS(saida), 74);
-    EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
 }
 #endif
 
@@ -391,36 +408,6 @@ TEST_F(Cli, VersionNamesTheLibrary) {
     EXPECT_EQ(vazia.erros.rfind("tavorin-cli: b" + naoCarregada, 0), 0u) << vazia.erros;
     EXPECT_NE(DoTexto(Roda("--version", "", copia).padrao).find("\nB" + naoCarregada), std::string::npos);
 }
-
-#if !defined(_WIN32)
-// The README and the manual page list every exit status the program has,
-// and no other. (The same documents on every platform: read once, where
-// the sources are.)
-TEST(CliDocumentos, ExitStatusesAsTheProgramHasThem) {
-    std::multiset<int> codigos;
-    for (const cli::CodigoDeRetorno& c : cli::kCodigosDeRetorno) codigos.insert(c.codigos.begin(), c.codigos.end());
-    // Each document's section, from its start to its end, and a status's
-    // label there (the statuses in its first group).
-    const std::array<const char*, 4> documentos[] = {
-        {"README.md", "\nExit statuses:\n\n", "\n\n", R"(\n\| ([0-9, ]+) \|)"},
-        {"packaging/linux/tavorin-cli.1", "\n.SH EXIT STATUS\n", "\n.SH ", R"(\n\.TP\n\.BR? ([0-9", ]+)\n)"},
-    };
-    for (const auto& [arquivo, inicio, fim, rotulo] : documentos) {
-        const std::string texto = LeArquivo(fs::path(TAVORIN_FONTES) / arquivo);
-        const std::size_t comeco = texto.find(inicio);
-        ASSERT_NE(comeco, std::string::npos) << arquivo;
-        const std::string secao = texto.substr(comeco, texto.find(fim, comeco + std::strlen(inicio)) - comeco) + "\n";
-        std::string estados;
-        const std::regex rotulos(rotulo), numero("[0-9]+");
-        for (auto r = std::sregex_iterator(secao.begin(), secao.end(), rotulos); r != std::sregex_iterator(); ++r)
-            estados += (*r)[1].str() + ",";
-        std::multiset<int> listados;
-        for (auto n = std::sregex_iterator(estados.begin(), estados.end(), numero); n != std::sregex_iterator(); ++n)
-            listados.insert(std::stoi(n->str()));
-        EXPECT_EQ(listados, codigos) << arquivo;
-    }
-}
-#endif
 
 }  // namespace
 }  // namespace tavorin

@@ -162,13 +162,11 @@ TEST(EntryRules, WhatATypedTextBecomes) {
     EXPECT_EQ(LeData("1/1/99")->ano, 2099);
 }
 
-// Windows-1252 both ways, with each choice for what does not fit: every
-// byte survives a round trip; a missing character or a stray byte is one
-// "?" unless the bytes are kept; undefined bytes print as "?".
+// Windows-1252 both ways, with each choice for what does not fit (the
+// round trip of every byte is the windows' edge test's): a missing
+// character or a stray byte is one "?" unless the bytes are kept;
+// undefined bytes print as "?" when asked.
 TEST(Texto, Windows1252BothWays) {
-    std::string todos;
-    for (int c = 0; c < 256; ++c) todos.push_back(static_cast<char>(c));
-    EXPECT_EQ(Cp1252DoUtf8(Utf8DoCp1252(todos)), todos);
     EXPECT_EQ(Utf8DoCp1252("\xC7\x80\x81"), "\xC3\x87\xE2\x82\xAC\xC2\x81");
     EXPECT_EQ(Utf8DoCp1252("\xC7\x80\x81", Indefinido::Interrogacao), "\xC3\x87\xE2\x82\xAC?");
     EXPECT_EQ(Cp1252DoUtf8("a\xE2\x86\x92" "b \xF0\x9F\x98\x80 \xFF"), "a?b ? ?");
