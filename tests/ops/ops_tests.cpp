@@ -115,9 +115,8 @@ TEST_F(Ops, ReadingNeverReachesTheDriversOrSimulatorsFiles) {
     fs::create_symlink("impressora/ZubSim-memoria.txt", "memoria.txt");
     fs::create_symlink(kArquivoResposta, "resposta.txt");
     fs::create_symlink("impressora/ZubSim-novo.txt", "novo.txt");
-    casos.insert(casos.end(), {{"memoria.txt", "ZubSim-memoria.txt"},
-                               {"resposta.txt", "RespZub.txt"},
-                               {"novo.txt", "ZubSim-novo.txt"}});
+    casos.insert(casos.end(),
+                 {{"memoria.txt", "ZubSim-memoria.txt"}, {"resposta.txt", "RespZub.txt"}, {"novo.txt", "ZubSim-novo.txt"}});
 #endif
     for (const auto& [arquivo, protegido] : casos) {
         EXPECT_EQ(ArquivoProtegido(arquivo), protegido) << arquivo;
