@@ -26,16 +26,12 @@ const char* const kCasa = "HOME";
 
 class Relatorio : public ::testing::Test {
 protected:
-    void SetUp() override { casaAntes = std::getenv(kCasa) ? std::getenv(kCasa) : ""; }
-    void TearDown() override { PoeAmbiente(kCasa, casaAntes.c_str()); }
-
     // The report holds this line whole.
     static ::testing::AssertionResult Tem(const tavorin::Diagnostico& d, const std::string& linha) {
         if (("\n" + d.relatorio).find("\n" + linha + "\n") != std::string::npos) return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure() << "no line \"" << linha << "\" in\n" << d.relatorio;
     }
 
-    std::string casaAntes;
     DiretorioTemporario pasta;
     FakeDriver driver;
 };
@@ -72,6 +68,7 @@ TEST_F(Relatorio, TheAnswerFileAsItStands) {
 // in the last minute is named where it was found, and the printer is not
 // taken as found.
 TEST_F(Relatorio, AnAnswerLeftInAnotherFolderIsNamed) {
+    const std::string casaAntes = std::getenv(kCasa) ? std::getenv(kCasa) : "";
     const fs::path casa = pasta.Caminho() / "casa";
     fs::create_directory(casa);
     PoeAmbiente(kCasa, casa.string().c_str());
@@ -87,6 +84,7 @@ TEST_F(Relatorio, AnAnswerLeftInAnotherFolderIsNamed) {
     // A driver that returned an error is not looked for elsewhere.
     driver.respostaPadrao = {"@+28 elsewhere", -2};
     EXPECT_EQ(Diagnostica({1}).relatorio.find("recente em outra pasta"), std::string::npos);
+    PoeAmbiente(kCasa, casaAntes.c_str());
 }
 
 // A port a window keeps open (the coupon window's) is neither opened nor

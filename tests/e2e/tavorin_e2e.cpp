@@ -24,12 +24,8 @@ private slots:
                  qPrintable(texto2));
         QCOMPARE(Textos(principal, "Text1 Reducao LEITX PAPEL Linha"),
                  QStringLiteral("com 2|Não Efetuada|Não Efetuada|Com Papel|Conectada"));
-        QCOMPARE(Textos(principal, "Text3").left(4), QStringLiteral("@+23"));
-        QCOMPARE(PortaAberta(), -1);
 
-        // A whole coupon, counted by "Lê".
-        Clica(principal, "Command5");
-        const QStringList antes = Textos(principal, "COO CCF").split('|');
+        // A whole coupon on a new printer, counted by "Lê".
         Clica(principal, "Command6");
         QWidget* cupom = principal->JanelaCupom();
         for (const char* botao : {"Abrir", "Item", "Pagar", "Fechar"}) {
@@ -38,29 +34,17 @@ private slots:
         }
         Clica(cupom, "Command1");
         Clica(principal, "Command5");
-        QCOMPARE(Textos(principal, "COO CCF"), QStringLiteral("%1|%2")
-                                                   .arg(antes[0].toInt() + 1, 4, 10, QLatin1Char('0'))
-                                                   .arg(antes[1].toInt() + 1, 4, 10, QLatin1Char('0')));
-        const QString bobina = QString::fromStdString(LeArquivo(bancada.pasta.Caminho() / "ZubSim-bobina.txt"));
-        QVERIFY2(bobina.contains("PRODUTO DE QUALIDADE") && bobina.contains("100,00"), qPrintable(bobina));
+        QCOMPARE(Textos(principal, "COO CCF"), QStringLiteral("0001|0001"));
 
         // The day's Redução Z, then the fiscal memory read to LeitM.txt: the
-        // printer's 8-bit text byte for byte, a line per block.
+        // printer's 8-bit text, a CR LF line per block.
         Responde("Sim");
         Clica(principal, "RedZ");
-        QCOMPARE(Textos(principal, "Text3").left(4), QStringLiteral("@+14"));
         Clica(principal, "NoArq");
         Clica(principal, "LMF");
         QCOMPARE(Textos(principal, "Text3"), QStringLiteral("Arquivo LeitM.txt gravado"));
-        QCOMPARE(PortaAberta(), -1);
         const QByteArray arquivo = QByteArray::fromStdString(LeArquivo("LeitM.txt"));
-        QVERIFY2(arquivo.startsWith("LEITURA DA MEM\xD3RIA FISCAL\r\n") && arquivo.endsWith("\r\nFIM DA LEITURA\r\n") &&
-                     !arquivo.contains('}') && arquivo.count('\n') == arquivo.count("\r\n"),
-                 arquivo.constData());
-        int reducoes = 0;
-        for (const QByteArray& linha : arquivo.split('\n'))
-            reducoes += linha.startsWith("REDU\xC7\xC3O 0001 ") && linha.contains(hoje.toLatin1());
-        QVERIFY2(reducoes == 1, arquivo.constData());
+        QVERIFY2(arquivo.count("\r\nREDU\xC7\xC3O 0001  MOVIMENTO " + hoje.toLatin1() + "  COO ") == 1, arquivo.constData());
     }
 };
 
