@@ -20,6 +20,7 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 
 namespace tavorin::teste {
 
@@ -106,7 +107,7 @@ inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
 // An answer whose question never came is withdrawn at the end of its test,
 // so that it never answers the next test's question.
 inline void EsqueceRespostas() {
-    qDeleteAll(qApp->findChildren<QTimer*>(QStringLiteral("responde"), Qt::FindDirectChildrenOnly));
+    qDeleteAll(qApp->findChildren<QObject*>(QStringLiteral("responde"), Qt::FindDirectChildrenOnly));
 }
 // With a key, or a click on the button named ("Sim", "Nao").
 inline void Responde(Qt::Key tecla, Qt::KeyboardModifiers modificadores = Qt::NoModifier) {
@@ -120,21 +121,36 @@ inline void Responde(const QString& botao) {
 // printer's latch) has arrived, runs `acao` in whatever event loop is
 // waiting for it (a window's wait for the command), then lets the command
 // go, also when `acao` fails. Withdrawn like an answer when it never comes.
+// A thread waits on the latch's shared part, which lives on should the
+// test end the latch first; letting the command go ends that wait.
 template <typename Trinco>
 void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
-    auto* espera = new QTimer(qApp);
+    struct Espera : QObject {
+        decltype(trinco.Partilha()) trava;
+        std::thread fio;
+        ~Espera() override {
+            trava->Solta();
+            fio.join();
+        }
+    };
+    auto* espera = new Espera;
+    espera->setParent(qApp);
     espera->setObjectName(QStringLiteral("responde"));
-    QObject::connect(espera, &QTimer::timeout, [espera, &trinco, acao] {
-        if (!trinco.Chegou()) return;
-        espera->stop();
-        espera->deleteLater();
-        struct Solta {
-            Trinco& trinco;
-            ~Solta() { trinco.Solta(); }
-        } solta{trinco};
-        acao();
+    espera->trava = trinco.Partilha();
+    espera->fio = std::thread([espera, trava = espera->trava, acao] {
+        if (!trava->EsperaChegar()) return;
+        // Dropped, should the wait be withdrawn first.
+        QMetaObject::invokeMethod(espera, [espera, acao] {
+            struct Solta {
+                Espera* espera;
+                ~Solta() {
+                    espera->trava->Solta();
+                    espera->deleteLater();
+                }
+            } solta{espera};
+            acao();
+        }, Qt::QueuedConnection);
     });
-    espera->start(10);
 }
 
 // The window's caption while it waits for the printer, once it counts the
