@@ -1,14 +1,12 @@
 // comum's writer and lock, directly.
 #include "ambiente_teste.h"
 #include "arquivo_atomico.h"
-#include "espera_na_pasta.h"
 #include "trava.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <optional>
-#include <thread>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -179,17 +177,6 @@ TEST(Trava, TryWaitAndBound) {
         EXPECT_EQ(Trava("trava", caso.limite, pergunta).Situacao(), caso.estado);
     }
     EXPECT_EQ(Trava("falta/trava", milliseconds(0)).Situacao(), Estado::Inacessivel);
-}
-
-// Met at once, met once another thread makes the file, or asked once when
-// the folder cannot be watched: never waiting on.
-TEST(EsperaNaPasta, ReturnsOnceMet) {
-    DiretorioTemporario pasta;
-    EXPECT_TRUE(EsperaNaPasta(".", [] { return true; }));
-    std::thread outro([] { GravaArquivo("feito", ""); });
-    EXPECT_TRUE(EsperaNaPasta(".", [] { return fs::exists("feito"); }));
-    outro.join();
-    EXPECT_FALSE(EsperaNaPasta("falta", [] { return false; }));
 }
 
 }  // namespace

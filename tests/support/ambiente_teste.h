@@ -84,8 +84,8 @@ struct PausaNoSimulador {
     // arrived.
     bool EsperaChegar() const {
         std::error_code erro;
-        comum::EsperaNaPasta(pausa.parent_path(), [&] { return Chegou() || !std::filesystem::exists(pausa, erro); });
-        return Chegou();
+        const auto pronto = [&] { return Chegou() || !std::filesystem::exists(pausa, erro); };
+        return comum::EsperaNaPasta(pausa.parent_path(), pronto) && Chegou();
     }
 };
 

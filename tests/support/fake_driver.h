@@ -59,7 +59,7 @@ struct Atendimento {
 };
 
 // The fake driver's latch: the next TXRX of `comando`, once recorded,
-// waits inside the driver until Solta(); Chegou() tells that it is there.
+// waits inside the driver until Solta().
 // The windows call the driver on the link's thread while the test looks on
 // from the window thread. A waiter on another thread (AoChegar) shares it,
 // and may outlive the driver.
@@ -70,10 +70,6 @@ public:
         segura_ = comando;
         chegou_ = false;
     }
-    bool Chegou() const {
-        std::lock_guard<std::mutex> guarda(trava_);
-        return chegou_;
-    }
     void Solta() {
         std::lock_guard<std::mutex> guarda(trava_);
         segura_.reset();
@@ -81,7 +77,7 @@ public:
     }
     // Until the command arrives, or is let go without arriving: whether it
     // arrived.
-    bool EsperaChegar() const {
+    bool EsperaChegar() {
         std::unique_lock<std::mutex> guarda(trava_);
         mudou_.wait(guarda, [&] { return chegou_ || !segura_; });
         return chegou_;
@@ -96,8 +92,8 @@ public:
     }
 
 private:
-    mutable std::mutex trava_;
-    mutable std::condition_variable mudou_;
+    std::mutex trava_;
+    std::condition_variable mudou_;
     std::optional<std::string> segura_;
     bool chegou_ = false;
 };

@@ -139,16 +139,12 @@ void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
     espera->trava = trinco.Partilha();
     espera->fio = std::thread([espera, trava = espera->trava, acao] {
         if (!trava->EsperaChegar()) return;
-        // Dropped, should the wait be withdrawn first.
+        // Dropped, should the wait be withdrawn first. A failed check
+        // returns from `acao`.
         QMetaObject::invokeMethod(espera, [espera, acao] {
-            struct Solta {
-                Espera* espera;
-                ~Solta() {
-                    espera->trava->Solta();
-                    espera->deleteLater();
-                }
-            } solta{espera};
             acao();
+            espera->trava->Solta();
+            espera->deleteLater();
         }, Qt::QueuedConnection);
     });
 }
