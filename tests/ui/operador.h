@@ -21,6 +21,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <utility>
 
 namespace tavorin::teste {
 
@@ -129,7 +130,7 @@ void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
         decltype(trinco.Partilha()) trava;
         std::thread fio;
         ~Espera() override {
-            trava->Solta();
+            if (trava) trava->Solta();
             fio.join();
         }
     };
@@ -143,7 +144,8 @@ void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
         // returns from `acao`.
         QMetaObject::invokeMethod(espera, [espera, acao] {
             acao();
-            espera->trava->Solta();
+            // Let go now, and not again at its end: the test may hold another.
+            std::exchange(espera->trava, nullptr)->Solta();
             espera->deleteLater();
         }, Qt::QueuedConnection);
     });
