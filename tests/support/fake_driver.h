@@ -59,10 +59,9 @@ struct Atendimento {
 };
 
 // The fake driver's latch: the next TXRX of `comando`, once recorded,
-// waits inside the driver until Solta().
-// The windows call the driver on the link's thread while the test looks on
-// from the window thread. A waiter on another thread (AoChegar) shares it,
-// and may outlive the driver.
+// waits inside the driver until Solta(). The windows call the driver on the
+// link's thread while the test looks on from the window thread. A waiter
+// on another thread (AoChegar) shares it, and may outlive the driver.
 class TrincoDoFake {
 public:
     void Segura(const std::string& comando) {
