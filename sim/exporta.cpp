@@ -11,6 +11,7 @@
 #include "arquivo.h"
 #include "arquivo_atomico.h"
 #include "calendario.h"
+#include "espera_na_pasta.h"
 #include "impressora.h"
 #include "variaveis.h"
 #include "zubsim.h"
@@ -58,17 +59,15 @@ int16_t SemResposta(int16_t espera) {
 // A test's latch, so that it acts while a command runs without guessing
 // how long that takes: the command named by ZUBSIM_SEGURA, arriving while
 // the pause file is in the printer's folder, says so in the arrival file
-// and waits until the pause file is gone (at most ten minutes, should the
-// test have died holding it). Then it is carried out as ever.
+// and waits, however long, until the pause file is gone. Then it is
+// carried out as ever.
 void SeguraSePedido(const std::string& comando) {
     if (ambiente.segura.empty() || comando != ambiente.segura) return;
     std::error_code erro;
     const std::filesystem::path pausa = ambiente.diretorio / kArquivoPausa;
     if (!std::filesystem::exists(pausa, erro)) return;
     comum::GravaAtomico(ambiente.diretorio / kArquivoChegou, comando + "\n", false);
-    const auto limite = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-    while (std::filesystem::exists(pausa, erro) && std::chrono::steady_clock::now() < limite)
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    comum::EsperaNaPasta(ambiente.diretorio, [&] { return !std::filesystem::exists(pausa, erro); });
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // settings, which it reads from the environment.
 #pragma once
 
+#include "espera_na_pasta.h"
 #include "variaveis.h"
 
 #include <chrono>
@@ -10,6 +11,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <random>
 #include <string>
 #include <thread>
@@ -66,17 +68,38 @@ inline void GravaArquivo(const std::filesystem::path& caminho, const std::string
     std::ofstream(caminho, std::ios::binary) << bytes;
 }
 
+// The simulated printer's latch as its two files: what a waiter on another
+// thread keeps (AoChegar), which may outlive the latch.
+struct PausaNoSimulador {
+    std::filesystem::path pausa, chegou;
+    bool Chegou() const {
+        std::error_code erro;
+        return std::filesystem::exists(chegou, erro);
+    }
+    void Solta() const {
+        std::error_code erro;
+        std::filesystem::remove(pausa, erro);
+    }
+    // Until the command arrives, or is let go without arriving: whether it
+    // arrived.
+    bool EsperaChegar() const {
+        std::error_code erro;
+        const auto pronto = [&] { return Chegou() || !std::filesystem::exists(pausa, erro); };
+        return comum::EsperaNaPasta(pausa.parent_path(), pronto) && Chegou();
+    }
+};
+
 // The simulated printer's latch, in this process or another one started
 // after it: the next `comando` it gets (on a port opened from now on) waits
 // inside TXRX until Solta() or the end of this object.
-class SeguraNoSimulador {
+class SeguraNoSimulador : public PausaNoSimulador {
 public:
     SeguraNoSimulador(const std::filesystem::path& pasta, const char* comando)
-        : pausa_(pasta / zubsim::kArquivoPausa), chegou_(pasta / zubsim::kArquivoChegou) {
+        : PausaNoSimulador{pasta / zubsim::kArquivoPausa, pasta / zubsim::kArquivoChegou} {
         std::error_code erro;
         std::filesystem::create_directories(pasta, erro);
-        std::filesystem::remove(chegou_, erro);
-        GravaArquivo(pausa_, "");
+        std::filesystem::remove(chegou, erro);
+        GravaArquivo(pausa, "");
         PoeAmbiente(zubsim::kVariavelSegura, comando);
     }
     SeguraNoSimulador(const SeguraNoSimulador&) = delete;
@@ -85,22 +108,7 @@ public:
         Solta();
         PoeAmbiente(zubsim::kVariavelSegura, nullptr);
     }
-    bool Chegou() const {
-        std::error_code erro;
-        return std::filesystem::exists(chegou_, erro);
-    }
-    void Solta() {
-        std::error_code erro;
-        std::filesystem::remove(pausa_, erro);
-    }
-    // For a test without an event loop: a minute at most, a look every 5 ms.
-    bool EsperaChegar() const {
-        for (int i = 0; i < 12000 && !Chegou(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        return Chegou();
-    }
-
-private:
-    std::filesystem::path pausa_, chegou_;
+    std::shared_ptr<const PausaNoSimulador> Partilha() const { return std::make_shared<const PausaNoSimulador>(*this); }
 };
 
 }  // namespace tavorin::teste

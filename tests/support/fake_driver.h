@@ -14,6 +14,7 @@
 #include <fstream>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -57,6 +58,45 @@ struct Atendimento {
     bool semFimDeLinha = false;  // the line's bytes alone, no CR LF after them
 };
 
+// The fake driver's latch: the next TXRX of `comando`, once recorded,
+// waits inside the driver until Solta(). The windows call the driver on the
+// link's thread while the test looks on from the window thread. A waiter
+// on another thread (AoChegar) shares it, and may outlive the driver.
+class TrincoDoFake {
+public:
+    void Segura(const std::string& comando) {
+        std::lock_guard<std::mutex> guarda(trava_);
+        segura_ = comando;
+        chegou_ = false;
+    }
+    void Solta() {
+        std::lock_guard<std::mutex> guarda(trava_);
+        segura_.reset();
+        mudou_.notify_all();
+    }
+    // Until the command arrives, or is let go without arriving: whether it
+    // arrived.
+    bool EsperaChegar() {
+        std::unique_lock<std::mutex> guarda(trava_);
+        mudou_.wait(guarda, [&] { return chegou_ || !segura_; });
+        return chegou_;
+    }
+    // In TXRX.
+    void Passa(const std::string& comando) {
+        std::unique_lock<std::mutex> guarda(trava_);
+        if (segura_ != comando) return;
+        chegou_ = true;
+        mudou_.notify_all();
+        mudou_.wait(guarda, [&] { return segura_ != comando; });
+    }
+
+private:
+    std::mutex trava_;
+    std::condition_variable mudou_;
+    std::optional<std::string> segura_;
+    bool chegou_ = false;
+};
+
 class FakeDriver : public Driver {
 public:
     FakeDriver() : anterior_(InstalaDriver(this)) {}
@@ -75,7 +115,7 @@ public:
     }
     int16_t TXRX(int16_t porta, int16_t espera, const char* comando) override {
         chamadas.push_back(ChTXRX(porta, espera, comando));
-        Passa(comando);
+        trinco_->Passa(comando);
         if (durante) durante(chamadas.back());
         std::optional<Atendimento> atendimento;
         if (auto& fila = filas_[comando]; !fila.empty()) {
@@ -117,38 +157,14 @@ public:
     std::vector<Chamada> chamadas;
     void Limpa() { chamadas.clear(); }
 
-    // A latch, for a test that acts while a command runs: the next TXRX of
-    // `comando`, once recorded, waits inside the driver until Solta();
-    // Chegou() tells that it is there. The windows call the driver on the
-    // link's thread while the test looks on from the window thread.
-    void Segura(const std::string& comando) {
-        std::lock_guard<std::mutex> guarda(trinco_);
-        segura_ = comando;
-        chegou_ = false;
-    }
-    bool Chegou() const {
-        std::lock_guard<std::mutex> guarda(trinco_);
-        return chegou_;
-    }
-    void Solta() {
-        std::lock_guard<std::mutex> guarda(trinco_);
-        segura_.reset();
-        solto_.notify_all();
-    }
+    // A latch, for a test that acts while a command runs (TrincoDoFake).
+    void Segura(const std::string& comando) { trinco_->Segura(comando); }
+    void Solta() { trinco_->Solta(); }
+    std::shared_ptr<TrincoDoFake> Partilha() const { return trinco_; }
 
 private:
-    void Passa(const std::string& comando) {
-        std::unique_lock<std::mutex> guarda(trinco_);
-        if (segura_ != comando) return;
-        chegou_ = true;
-        solto_.wait(guarda, [&] { return segura_ != comando; });
-    }
-
     Driver* anterior_;
-    mutable std::mutex trinco_;
-    std::condition_variable solto_;
-    std::optional<std::string> segura_;
-    bool chegou_ = false;
+    std::shared_ptr<TrincoDoFake> trinco_ = std::make_shared<TrincoDoFake>();
     std::map<std::string, std::deque<Atendimento>> filas_;
 };
 

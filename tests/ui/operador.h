@@ -20,6 +20,8 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
+#include <utility>
 
 namespace tavorin::teste {
 
@@ -106,7 +108,7 @@ inline void Responde(const std::function<void(QWidget* pergunta)>& acao) {
 // An answer whose question never came is withdrawn at the end of its test,
 // so that it never answers the next test's question.
 inline void EsqueceRespostas() {
-    qDeleteAll(qApp->findChildren<QTimer*>(QStringLiteral("responde"), Qt::FindDirectChildrenOnly));
+    qDeleteAll(qApp->findChildren<QObject*>(QStringLiteral("responde"), Qt::FindDirectChildrenOnly));
 }
 // With a click on the button named ("Sim", "Nao").
 inline void Responde(const QString& botao) {
@@ -117,21 +119,33 @@ inline void Responde(const QString& botao) {
 // printer's latch) has arrived, runs `acao` in whatever event loop is
 // waiting for it (a window's wait for the command), then lets the command
 // go, also when `acao` fails. Withdrawn like an answer when it never comes.
+// A thread waits on the latch's shared part, which lives on should the
+// test end the latch first; letting the command go ends that wait.
 template <typename Trinco>
 void AoChegar(Trinco& trinco, const std::function<void()>& acao) {
-    auto* espera = new QTimer(qApp);
+    struct Espera : QObject {
+        decltype(trinco.Partilha()) trava;
+        std::thread fio;
+        ~Espera() override {
+            if (trava) trava->Solta();
+            fio.join();
+        }
+    };
+    auto* espera = new Espera;
+    espera->setParent(qApp);
     espera->setObjectName(QStringLiteral("responde"));
-    QObject::connect(espera, &QTimer::timeout, [espera, &trinco, acao] {
-        if (!trinco.Chegou()) return;
-        espera->stop();
-        espera->deleteLater();
-        struct Solta {
-            Trinco& trinco;
-            ~Solta() { trinco.Solta(); }
-        } solta{trinco};
-        acao();
+    espera->trava = trinco.Partilha();
+    espera->fio = std::thread([espera, trava = espera->trava, acao] {
+        if (!trava->EsperaChegar()) return;
+        // Dropped, should the wait be withdrawn first. A failed check
+        // returns from `acao`.
+        QMetaObject::invokeMethod(espera, [espera, acao] {
+            acao();
+            // Let go now, and not again at its end: the test may hold another.
+            std::exchange(espera->trava, nullptr)->Solta();
+            espera->deleteLater();
+        }, Qt::QueuedConnection);
     });
-    espera->start(10);
 }
 
 // The window's caption while it waits for the printer, once it counts the
