@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <system_error>
+#include <tuple>
 
 #include "arquivo.h"
 #include "arquivo_atomico.h"
@@ -113,10 +114,10 @@ bool Executa(const std::string& comando, const Ambiente& ambiente, int64_t agora
         }
         return false;
     }
-    const LeituraEmCurso& leitura = estado.leitura;
-    if (trava.Obtida() && (leitura.tipo != antes.leitura.tipo || leitura.proximo != antes.leitura.proximo ||
-                           leitura.emissao != antes.leitura.emissao))
-        GuardaPosicao(pasta, leitura);
+    // Every field: a new reading of the same kind, started within the same
+    // second as the one it replaces, differs only in its range.
+    const auto campos = [](const LeituraEmCurso& l) { return std::tie(l.tipo, l.inicio, l.fim, l.proximo, l.emissao); };
+    if (trava.Obtida() && campos(estado.leitura) != campos(antes.leitura)) GuardaPosicao(pasta, estado.leitura);
     // The state is kept first: a paper roll that cannot be written loses a
     // copy, a lost state would lose the fiscal record.
     if (!feito.bobina.empty()) {
