@@ -50,7 +50,7 @@ const int kFilho = [] {
             const int16_t resultado = TXRX(1, 10, ".13");
             Fecha(1);
             const std::string linha = LeArquivo(tavorin::kArquivoResposta);
-            std::ofstream(fs::path(std::getenv("ZUBSIM_DIR")) / "coos.txt", std::ios::app)
+            std::ofstream(fs::path(std::getenv("ZUBSIM_DIR")) / "coos.txt", std::ios::app | std::ios::binary)
                 << (resultado != 0 ? "sem-resposta" : Mid(linha, 2, 1) == "+" ? Mid(linha, 5, 4) : "-" + Mid(linha, 21, 2)) << "\n";
         }
     }
