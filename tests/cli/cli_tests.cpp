@@ -230,12 +230,6 @@ pid_t Lanca(std::vector<const char*> argumentos) {
     return pid;
 }
 
-int Termina(pid_t pid) {
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-
 // Beside another program's exchange a command waits for the folder, and
 // the first Ctrl+C ends the wait at once: nothing sent, exit 130, and the
 // message says so. A signal while the printer works never cuts the
@@ -276,7 +270,9 @@ TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
         close(aberturas);
         kill(pid, caso.sinal);
         if (segura) segura->Solta();
-        EXPECT_EQ(Termina(pid), caso.saida) << LeArquivo("erros.txt");
+        int estado = 0;
+        waitpid(pid, &estado, 0);
+        EXPECT_EQ(WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, caso.saida) << LeArquivo("erros.txt");
         EXPECT_NE(LeArquivo("saida.txt").find(caso.padrao), std::string::npos) << LeArquivo("saida.txt");
         EXPECT_NE(LeArquivo("erros.txt").find(caso.erros), std::string::npos) << LeArquivo("erros.txt");
     }
