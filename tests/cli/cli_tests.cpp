@@ -80,6 +80,9 @@ protected:
         return e;
     }
     DiretorioTemporario pasta;
+    const std::string programa = PastaDoPrograma() + kPrograma, biblioteca = PastaDoPrograma() + kBibliotecaDriver;
+    // The program alone, no library beside it, once copied there.
+    const std::string semBiblioteca = (pasta.Caminho() / kPrograma).string();
 };
 
 // Exit statuses in turn on one printer: 0 with the result alone on
@@ -280,7 +283,7 @@ TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
 
 // Exit 74: the result could not be written.
 TEST_F(Cli, OutputThatCannotBeWritten) {
-    const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
+    const int saida = std::system((programa + " --json contadores >/dev/full 2>erros.txt").c_str());
     EXPECT_EQ(WEXITSTATUS(saida), 74);
     EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
 }
@@ -328,8 +331,6 @@ TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
 // testa's; on standard output or in a file; without a library still
 // written, with no port tried.
 TEST_F(Cli, DiagnosticReport) {
-    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver, programa = PastaDoPrograma() + kPrograma;
-    const std::string semBiblioteca = (pasta.Caminho() / kPrograma).string();
     fs::copy_file(programa, semBiblioteca);
     const struct {
         std::string variaveis, argumentos, programa;
@@ -372,7 +373,6 @@ TEST_F(Cli, DiagnosticReport) {
 // as found and not loaded, and stops an operation with exit 3.
 TEST_F(Cli, VersionNamesTheLibrary) {
     const std::string versao = std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver";
-    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
     for (const char* argumentos : {"--version", "--version testa", "--porta 2 --version"}) {
         const Execucao e = Roda(argumentos);
         const std::string padrao = DoTexto(e.padrao);
@@ -384,18 +384,17 @@ TEST_F(Cli, VersionNamesTheLibrary) {
         EXPECT_NE(padrao.find("\nSHA-256: " + IdentificaArquivo(biblioteca).sha256 + "\n"), std::string::npos) << padrao;
         EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
     }
-    const std::string copia = (pasta.Caminho() / kPrograma).string();
-    fs::copy_file(PastaDoPrograma() + kPrograma, copia);
-    const Execucao semBiblioteca = Roda("--version", "", copia);
-    EXPECT_EQ(semBiblioteca.saida, 0);
-    EXPECT_EQ(DoTexto(semBiblioteca.padrao), versao + " não encontrada: " + kBibliotecaDriver + "\n");
+    fs::copy_file(programa, semBiblioteca);
+    const Execucao sem = Roda("--version", "", semBiblioteca);
+    EXPECT_EQ(sem.saida, 0);
+    EXPECT_EQ(DoTexto(sem.padrao), versao + " não encontrada: " + kBibliotecaDriver + "\n");
     GravaArquivo(kBibliotecaDriver, "");
     const std::string naoCarregada =
         "iblioteca do driver encontrada, mas não carregada: " + (pasta.Caminho() / kBibliotecaDriver).string() + " (";
-    const Execucao vazia = Roda("testa", "", copia);
+    const Execucao vazia = Roda("testa", "", semBiblioteca);
     EXPECT_EQ(vazia.saida, 3);
     EXPECT_EQ(vazia.erros.rfind("tavorin-cli: b" + naoCarregada, 0), 0u) << vazia.erros;
-    EXPECT_NE(DoTexto(Roda("--version", "", copia).padrao).find("\nB" + naoCarregada), std::string::npos);
+    EXPECT_NE(DoTexto(Roda("--version", "", semBiblioteca).padrao).find("\nB" + naoCarregada), std::string::npos);
 }
 
 }  // namespace
