@@ -80,6 +80,9 @@ protected:
         return e;
     }
     DiretorioTemporario pasta;
+    const std::string programa = PastaDoPrograma() + kPrograma, biblioteca = PastaDoPrograma() + kBibliotecaDriver;
+    // The program alone, no library beside it, once copied there.
+    const std::string semBiblioteca = (pasta.Caminho() / kPrograma).string();
 };
 
 // Exit statuses in turn on one printer: 0 with the result alone on
@@ -88,7 +91,8 @@ protected:
 // answers ERRO 06), each with its reason on standard error; 64 refused in the
 // program's words, nothing sent (no answer file): each kind of mistake,
 // the parser's own among them, a file that leads to the driver's or the
-// simulated printer's by another name.
+// simulated printer's by another name (which names lead there is the
+// operations' test's).
 TEST_F(Cli, ExitStatuses) {
     GravaArquivo(kArquivoTrava, "");
     fs::create_hard_link(kArquivoTrava, "copia.txt");
@@ -131,8 +135,6 @@ TEST_F(Cli, ExitStatuses) {
         {"", "verao talvez", 64, "", "tavorin-cli: verao pede"},
         {"", "envia ." + std::string(255, '9'), 64, "", "tavorin-cli: comando com 256 caracteres; o driver aceita até 255"},
         {"", "envia .28 --espera 40000", 64, "", "tavorin-cli: espera inválida"},
-        {"", "memoria --arquivo sub/ZubSim-estado.txt", 64, "",
-         "tavorin-cli: --arquivo não pode ser um arquivo do driver ou da impressora simulada"},
         {"", "memoria --arquivo copia.txt", 64, "",
          "tavorin-cli: --arquivo não pode ser um arquivo do driver ou da impressora simulada: \"copia.txt\" (leva a "
          "RespZub.txt.trava)"},
@@ -208,7 +210,6 @@ TEST_F(Cli, JsonAndReadingToFile) {
     fs::permissions("LeitM.txt", fs::perms::owner_write, fs::perm_options::add);
     const Execucao e = Roda("memoria reducoes 1 9999 --arquivo");
     const std::string arquivo = LeArquivo("LeitM.txt");
-    EXPECT_EQ(arquivo.rfind("LEITURA DA MEM\xD3RIA FISCAL\r\n", 0), 0u) << arquivo;
     const auto linhas = std::count(arquivo.begin(), arquivo.end(), '\n');
     EXPECT_EQ(e.padrao, "Arquivo LeitM.txt gravado (" + std::to_string(linhas) + " blocos)\n") << e.erros;
 }
@@ -232,22 +233,15 @@ pid_t Lanca(std::vector<const char*> argumentos) {
     return pid;
 }
 
-int Termina(pid_t pid) {
-    int estado = 0;
-    waitpid(pid, &estado, 0);
-    return WIFEXITED(estado) ? WEXITSTATUS(estado) : -1;
-}
-
 // Beside another program's exchange a command waits for the folder, and
 // the first Ctrl+C ends the wait at once: nothing sent, exit 130, and the
 // message says so. A signal while the printer works never cuts the
 // exchange short: when it was the operation's last, its outcome is told as
 // usual (a Redução Z the printer made is no failure); when it kept the next
-// command from being sent, exit 130 or 143 says what had been sent. A
-// reading so stopped closes the port, keeps the previous file and leaves
-// no temporary file.
+// command from being sent, exit 130 or 143 says what had been sent. (A
+// reading stopped so goes the operations' way for a stop asked between
+// blocks, whose test holds the file and the port.)
 TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
-    GravaArquivo("LeitM.txt", "anterior\r\n");
     const struct {
         const char* segura;  // nullptr: another program holds the folder
         std::vector<const char*> argumentos;
@@ -279,19 +273,17 @@ TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
         close(aberturas);
         kill(pid, caso.sinal);
         if (segura) segura->Solta();
-        EXPECT_EQ(Termina(pid), caso.saida) << LeArquivo("erros.txt");
+        int estado = 0;
+        waitpid(pid, &estado, 0);
+        EXPECT_EQ(WIFEXITED(estado) ? WEXITSTATUS(estado) : -1, caso.saida) << LeArquivo("erros.txt");
         EXPECT_NE(LeArquivo("saida.txt").find(caso.padrao), std::string::npos) << LeArquivo("saida.txt");
         EXPECT_NE(LeArquivo("erros.txt").find(caso.erros), std::string::npos) << LeArquivo("erros.txt");
     }
-    EXPECT_EQ(LeArquivo("LeitM.txt"), "anterior\r\n");
-    for (const auto& entrada : fs::directory_iterator("."))
-        EXPECT_NE(entrada.path().filename().string().rfind("LeitM.txt.", 0), 0u) << entrada.path();
-    EXPECT_EQ(Roda("--porta 1 relogio").saida, 0);
 }
 
 // Exit 74: the result could not be written.
 TEST_F(Cli, OutputThatCannotBeWritten) {
-    const int saida = std::system((PastaDoPrograma() + kPrograma + " --json contadores >/dev/full 2>erros.txt").c_str());
+    const int saida = std::system((programa + " --json contadores >/dev/full 2>erros.txt").c_str());
     EXPECT_EQ(WEXITSTATUS(saida), 74);
     EXPECT_NE(LeArquivo("erros.txt").find("a saída padrão não pôde ser escrita"), std::string::npos);
 }
@@ -339,8 +331,6 @@ TEST_F(Cli, WideArgumentsAsTheWindowsSendThem) {
 // testa's; on standard output or in a file; without a library still
 // written, with no port tried.
 TEST_F(Cli, DiagnosticReport) {
-    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver, programa = PastaDoPrograma() + kPrograma;
-    const std::string semBiblioteca = (pasta.Caminho() / kPrograma).string();
     fs::copy_file(programa, semBiblioteca);
     const struct {
         std::string variaveis, argumentos, programa;
@@ -383,7 +373,6 @@ TEST_F(Cli, DiagnosticReport) {
 // as found and not loaded, and stops an operation with exit 3.
 TEST_F(Cli, VersionNamesTheLibrary) {
     const std::string versao = std::string("Tavorin ") + VersaoTavorin() + "\nBiblioteca do driver";
-    const std::string biblioteca = PastaDoPrograma() + kBibliotecaDriver;
     for (const char* argumentos : {"--version", "--version testa", "--porta 2 --version"}) {
         const Execucao e = Roda(argumentos);
         const std::string padrao = DoTexto(e.padrao);
@@ -395,18 +384,17 @@ TEST_F(Cli, VersionNamesTheLibrary) {
         EXPECT_NE(padrao.find("\nSHA-256: " + IdentificaArquivo(biblioteca).sha256 + "\n"), std::string::npos) << padrao;
         EXPECT_FALSE(fs::exists(kArquivoResposta)) << argumentos;
     }
-    const std::string copia = (pasta.Caminho() / kPrograma).string();
-    fs::copy_file(PastaDoPrograma() + kPrograma, copia);
-    const Execucao semBiblioteca = Roda("--version", "", copia);
-    EXPECT_EQ(semBiblioteca.saida, 0);
-    EXPECT_EQ(DoTexto(semBiblioteca.padrao), versao + " não encontrada: " + kBibliotecaDriver + "\n");
+    fs::copy_file(programa, semBiblioteca);
+    const Execucao sem = Roda("--version", "", semBiblioteca);
+    EXPECT_EQ(sem.saida, 0);
+    EXPECT_EQ(DoTexto(sem.padrao), versao + " não encontrada: " + kBibliotecaDriver + "\n");
     GravaArquivo(kBibliotecaDriver, "");
     const std::string naoCarregada =
         "iblioteca do driver encontrada, mas não carregada: " + (pasta.Caminho() / kBibliotecaDriver).string() + " (";
-    const Execucao vazia = Roda("testa", "", copia);
+    const Execucao vazia = Roda("testa", "", semBiblioteca);
     EXPECT_EQ(vazia.saida, 3);
     EXPECT_EQ(vazia.erros.rfind("tavorin-cli: b" + naoCarregada, 0), 0u) << vazia.erros;
-    EXPECT_NE(DoTexto(Roda("--version", "", copia).padrao).find("\nB" + naoCarregada), std::string::npos);
+    EXPECT_NE(DoTexto(Roda("--version", "", semBiblioteca).padrao).find("\nB" + naoCarregada), std::string::npos);
 }
 
 }  // namespace

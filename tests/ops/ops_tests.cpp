@@ -1,8 +1,8 @@
 // The operations layer against the fake driver: what the windows' tests
 // cannot reach (they run only natively, with Qt): the reading to a file
-// and its atomic replacement on every platform, Windows' sharing rules
-// included, and the printer test held to the one port the command line
-// names.
+// and its atomic replacement on every platform (Windows' sharing rules are
+// the file writer's own test's, in tests/comum), and the printer test held
+// to the one port the command line names.
 #include "ambiente_teste.h"
 #include "arquivo_resposta.h"
 #include "cp1252.h"

@@ -398,8 +398,7 @@ TEST_F(Simulador, Limits) {
 // on from there.
 TEST_F(Simulador, UndeliveredAnswerNothingDone) {
     Roteiro({{".35100000010324", "+"}, {".13", "+"}});
-    Ambiente ambiente;
-    ambiente.diretorio = Estado().parent_path();
+    const Ambiente ambiente = LeAmbiente();
     fs::remove(tavorin::kArquivoResposta);
     fs::create_directory(tavorin::kArquivoResposta);
     for (bool exportada : {true, false})
@@ -424,8 +423,7 @@ TEST_F(Simulador, UndeliveredAnswerNothingDone) {
 // memory, as another process would.)
 TEST_F(Simulador, ReadingSharedByProcesses) {
     Roteiro({{".35100000010324", "+"}, {".13", "+"}, {".14", "+"}, {".1500019999#", "+ 3=0001"}, {".++", "+ 3=0002"}});
-    Ambiente ambiente;
-    ambiente.diretorio = Estado().parent_path();
+    const Ambiente ambiente = LeAmbiente();
     std::string linha;
     const auto outro = [&](const char* comando) {
         EXPECT_TRUE(Executa(comando, ambiente, AgoraNoHost(), [&linha](const std::string& l) { return linha = l, true; }));
