@@ -18,10 +18,12 @@ class EsperaTest : public QObject {
     std::unique_ptr<Bancada> bancada;
     Form1* principal = nullptr;
 
-    // The commands sent since the exchange log was last emptied.
+    // The commands sent since the exchange log was last emptied (the log
+    // also holds those stopped before they were sent).
     static QStringList Enviados() {
         QStringList comandos;
-        for (const Troca& troca : Trocas()) comandos << QString::fromStdString(troca.comando);
+        for (const Troca& troca : Trocas())
+            if (troca.Enviado()) comandos << QString::fromStdString(troca.comando);
         return comandos;
     }
     SeguraNoSimulador Segura(const char* comando) { return {bancada->pasta.Caminho(), comando}; }
@@ -82,11 +84,12 @@ private slots:
         QCOMPARE(Enviados(), (QStringList{".14", ".28"}));
     }
 
-    // Closed during a command, the program waits for the answer and says so,
-    // closes the port, then closes.
+    // Closed during the printer test, the program waits for the answer
+    // under way and says so, sends nothing after it, closes the port, then
+    // closes.
     void closingWaitsForTheAnswer() {
         bool visivel = false, conta = false;
-        auto segura = Segura(".13");
+        auto segura = Segura(".28");
         QCOMPARE(RodaAteFechar(principal, [&] {
             AoChegar(segura, [&] {
                 principal->close();
@@ -94,13 +97,13 @@ private slots:
                 conta = QTest::qWaitFor(
                     [&] { return ContaSegundos(principal, "Aguardando a impressora para fechar"); }, kEsperaJanela);
             });
-            Clica(principal, "Command4");
+            principal->Form_Load();
         }), 0);
         QVERIFY(visivel);
         QVERIFY(conta);
         QVERIFY(!principal->isVisible());
-        QCOMPARE(Enviados(), QStringList{".13"});
-        QCOMPARE(Trocas().back().resultado, 0);
+        QCOMPARE(Enviados(), QStringList{".28"});
+        QCOMPARE(Trocas().front().resultado, 0);
         QCOMPARE(PortaAberta(), -1);
     }
 
