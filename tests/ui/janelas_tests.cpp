@@ -1,6 +1,5 @@
 // The three windows against the fake driver, driven as an operator does:
 // what each click sends to the driver, in order, and what the boxes show.
-#include "driver_library.h"
 #include "janela.h"
 #include "operador.h"
 #include "texto8.h"
@@ -328,8 +327,7 @@ private slots:
     // An answer file that cannot be removed (here a folder in its place)
     // is named at start-up, where it ends the search, and after any
     // command whose answer it kept from being read; the commands still
-    // reach the driver. A port whose Abre fails is named with the driver's
-    // result. With no driver library the program still opens and says so.
+    // reach the driver.
     void startUpSaysWhyNothingAnswers() {
         QDir().mkpath(QStringLiteral("RespZub.txt/x"));
         const QString texto = QStringLiteral("O arquivo de resposta ") +
@@ -348,16 +346,6 @@ private slots:
         Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1), ChAbre(2), ChTXRX(2, 180, ".13"), ChFecha(2), ChAbre(2),
                  ChTXRX(2, 3, ".36S"), ChFecha(2)});
         QDir(QStringLiteral("RespZub.txt")).removeRecursively();
-        driver->abrePadrao = -4;
-        principal->Form_Load();
-        QCOMPARE(Textos(principal, "Text2 Text3"),
-                 QStringLiteral("Impressora não Conectada|A porta 1 não abriu: o driver devolveu -4"));
-        DriverLibrary biblioteca("libZub_Dll3_nao_existe.so");
-        InstalaDriver(&biblioteca);
-        principal->Form_Load();
-        InstalaDriver(driver);
-        QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Biblioteca do driver "
-                                                                  "não encontrada: libZub_Dll3_nao_existe.so"));
     }
 
     // The Tab key walks the main window in its order, labels and frames
