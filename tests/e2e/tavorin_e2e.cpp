@@ -22,8 +22,6 @@ private slots:
         const QString texto2 = Textos(principal, "Text2"), hoje = texto2.mid(15, 8);
         QVERIFY2(texto2.startsWith("Horario Normal ") && QDate::fromString(hoje, "dd/MM/yy").isValid(),
                  qPrintable(texto2));
-        QCOMPARE(Textos(principal, "Text1 Reducao LEITX PAPEL Linha"),
-                 QStringLiteral("com 2|Não Efetuada|Não Efetuada|Com Papel|Conectada"));
 
         // A whole coupon on a new printer, counted by "Lê".
         Clica(principal, "Command6");
