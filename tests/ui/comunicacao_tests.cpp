@@ -65,8 +65,6 @@ private slots:
         QFETCH(QString, botao);
         QWidget* janela = bancada->Mostra(botao);
         QVERIFY(janela);
-        // The clock's probe every second would add rows of its own.
-        ParaTique(janela);
         QVERIFY(!atalho->Janela());
         const int antes = static_cast<int>(Trocas().size());
         QTest::keyClick(janela, Qt::Key_F12);

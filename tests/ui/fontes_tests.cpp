@@ -145,7 +145,6 @@ private slots:
         QVERIFY(MostraEAtiva(bancada->principal.get()));
         QWidget* janela = bancada->Mostra(botao);
         QVERIFY(janela);
-        ParaTique(janela);
         Confere(janela);
     }
 

@@ -222,7 +222,6 @@ private slots:
         QFETCH(Caso, caso);
         QWidget* janela = Mostra(caso.janela);
         QVERIFY(janela);
-        ParaTique(janela);
         Passos(janela, caso.antes);
         driver->Limpa();
         for (const auto& [comando, atendimento] : caso.respostas) driver->Enfileira(comando, atendimento);
@@ -334,7 +333,6 @@ private slots:
                               QDir::toNativeSeparators(QDir::current().absoluteFilePath("RespZub.txt")) +
                               QStringLiteral(" não pôde ser removido (");
         QWidget* relogio = Mostra("Command7");
-        ParaTique(relogio);
         driver->Limpa();
         principal->Form_Load();
         QCOMPARE(Textos(principal, "Text2"), QStringLiteral("Impressora não Conectada"));
@@ -433,7 +431,6 @@ private slots:
     void closedDuringATick() {
         QFETCH(bool, fechaPrincipal);
         QPointer<Clock> relogio = static_cast<Clock*>(Mostra("Command7"));
-        ParaTique(relogio);
         driver->durante = [this, relogio, fechaPrincipal](const Chamada&) {
             QMetaObject::invokeMethod(principal, [this, relogio, fechaPrincipal] {
                 relogio->close();
@@ -467,9 +464,6 @@ private slots:
         QFETCH(Chamadas, chamadas);
         QPointer<QWidget> cupom = Mostra("Command6");
         QPointer<QWidget> relogio = Mostra("Command7");
-        // The clock's own tick stopped before "Fechar": on a slow machine a
-        // tick came while the clock was being shown and opened the port again.
-        ParaTique(relogio);
         if (fechar) Clica(cupom, "Command1");
         driver->Limpa();
         QCOMPARE(RodaAteFechar(principal, [this] { principal->close(); }), 0);
