@@ -1,6 +1,5 @@
 // The three windows against the fake driver, driven as an operator does:
 // what each click sends to the driver, in order, and what the boxes show.
-#include "driver_library.h"
 #include "janela.h"
 #include "operador.h"
 #include "texto8.h"
@@ -223,7 +222,6 @@ private slots:
         QFETCH(Caso, caso);
         QWidget* janela = Mostra(caso.janela);
         QVERIFY(janela);
-        ParaTique(janela);
         Passos(janela, caso.antes);
         driver->Limpa();
         for (const auto& [comando, atendimento] : caso.respostas) driver->Enfileira(comando, atendimento);
@@ -328,15 +326,13 @@ private slots:
     // An answer file that cannot be removed (here a folder in its place)
     // is named at start-up, where it ends the search, and after any
     // command whose answer it kept from being read; the commands still
-    // reach the driver. A port whose Abre fails is named with the driver's
-    // result. With no driver library the program still opens and says so.
+    // reach the driver.
     void startUpSaysWhyNothingAnswers() {
         QDir().mkpath(QStringLiteral("RespZub.txt/x"));
         const QString texto = QStringLiteral("O arquivo de resposta ") +
                               QDir::toNativeSeparators(QDir::current().absoluteFilePath("RespZub.txt")) +
                               QStringLiteral(" não pôde ser removido (");
         QWidget* relogio = Mostra("Command7");
-        ParaTique(relogio);
         driver->Limpa();
         principal->Form_Load();
         QCOMPARE(Textos(principal, "Text2"), QStringLiteral("Impressora não Conectada"));
@@ -348,16 +344,6 @@ private slots:
         Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1), ChAbre(2), ChTXRX(2, 180, ".13"), ChFecha(2), ChAbre(2),
                  ChTXRX(2, 3, ".36S"), ChFecha(2)});
         QDir(QStringLiteral("RespZub.txt")).removeRecursively();
-        driver->abrePadrao = -4;
-        principal->Form_Load();
-        QCOMPARE(Textos(principal, "Text2 Text3"),
-                 QStringLiteral("Impressora não Conectada|A porta 1 não abriu: o driver devolveu -4"));
-        DriverLibrary biblioteca("libZub_Dll3_nao_existe.so");
-        InstalaDriver(&biblioteca);
-        principal->Form_Load();
-        InstalaDriver(driver);
-        QCOMPARE(Textos(principal, "Text2 Text3"), QStringLiteral("Impressora não Conectada|Biblioteca do driver "
-                                                                  "não encontrada: libZub_Dll3_nao_existe.so"));
     }
 
     // The Tab key walks the main window in its order, labels and frames
@@ -436,41 +422,32 @@ private slots:
 
     // A clock window closed during its own tick waits for it; shown again
     // before the tick ends, it stays. The main window closed meanwhile
-    // closes as well, and the program with it. Closed during the printer
-    // test, the program waits for the exchange under way only: nothing is
-    // sent after the close was asked for.
-    void closedDuringACommand_data() {
-        QTest::addColumn<bool>("tique");  // the clock's tick, otherwise the printer test
+    // closes as well, and the program with it.
+    void closedDuringATick_data() {
         QTest::addColumn<bool>("fechaPrincipal");
-        QTest::newRow("tick, clock shown again") << true << false;
-        QTest::newRow("tick, main window closed too") << true << true;
-        QTest::newRow("printer test, main window closed") << false << true;
+        QTest::newRow("clock shown again") << false;
+        QTest::newRow("main window closed too") << true;
     }
-    void closedDuringACommand() {
-        QFETCH(bool, tique);
+    void closedDuringATick() {
         QFETCH(bool, fechaPrincipal);
-        QPointer<Clock> relogio = tique ? static_cast<Clock*>(Mostra("Command7")) : nullptr;
-        if (tique) ParaTique(relogio);
-        driver->Limpa();
-        driver->durante = [this, relogio, tique, fechaPrincipal](const Chamada&) {
-            QMetaObject::invokeMethod(principal, [this, relogio, tique, fechaPrincipal] {
-                if (tique) relogio->close();
+        QPointer<Clock> relogio = static_cast<Clock*>(Mostra("Command7"));
+        driver->durante = [this, relogio, fechaPrincipal](const Chamada&) {
+            QMetaObject::invokeMethod(principal, [this, relogio, fechaPrincipal] {
+                relogio->close();
                 fechaPrincipal ? static_cast<void>(principal->close()) : Clica(principal, "Command7");
             }, Qt::BlockingQueuedConnection);
         };
-        const auto acao = [this, relogio, tique] { tique ? relogio->Timer1_Timer() : principal->Form_Load(); };
         if (fechaPrincipal) {
-            QCOMPARE(RodaAteFechar(principal, acao, 30000), 0);
+            QCOMPARE(RodaAteFechar(principal, [relogio] { relogio->Timer1_Timer(); }, 30000), 0);
             QVERIFY(!principal->isVisible());
         } else {
-            acao();
+            relogio->Timer1_Timer();
             QCoreApplication::processEvents();
             ApagaJanelasFechadas();
             QVERIFY(relogio && relogio->isVisible());
             QCOMPARE(relogio->windowTitle(), QStringLiteral("Relógio e Horário de Verão"));
         }
         driver->durante = nullptr;
-        if (!tique) Confere({ChAbre(1), ChTXRX(1, 3, ".28"), ChFecha(1)});
     }
 
     // Closing the main window ends the program whatever the other windows
@@ -487,9 +464,6 @@ private slots:
         QFETCH(Chamadas, chamadas);
         QPointer<QWidget> cupom = Mostra("Command6");
         QPointer<QWidget> relogio = Mostra("Command7");
-        // The clock's own tick stopped before "Fechar": on a slow machine a
-        // tick came while the clock was being shown and opened the port again.
-        ParaTique(relogio);
         if (fechar) Clica(cupom, "Command1");
         driver->Limpa();
         QCOMPARE(RodaAteFechar(principal, [this] { principal->close(); }), 0);

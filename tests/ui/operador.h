@@ -196,11 +196,14 @@ struct Bancada {
         principal = std::make_unique<Form1>();
     }
     // The window the main window's button shows ("" the main window itself),
-    // once it is active; nullptr when it never became active.
+    // once it is active; nullptr when it never became active. The clock's
+    // tick is stopped at once: the test runs it by hand, and a tick of its
+    // own would add exchanges, or open the port again after "Fechar".
     QWidget* Mostra(const QString& botao) const {
         if (botao.isEmpty()) return principal.get();
         Clica(principal.get(), botao);
         QWidget* janela = botao == "Command6" ? static_cast<QWidget*>(principal->JanelaCupom()) : principal->JanelaRelogio();
+        ParaTique(janela);
         return EsperaAtiva(janela) ? janela : nullptr;
     }
     // Its answers that never found their question withdrawn first.
