@@ -155,7 +155,7 @@ TEST_F(Cli, ExitStatuses) {
 
 // --registro: every exchange on standard error as it happens, the result
 // alone on standard output. An answer file that cannot be removed holds on
-// every port: nothing sent, and that is told, not "no printer".
+// every port: no answer is taken, and that is told, not "no printer".
 TEST_F(Cli, ExchangeLogAndAnUnreplaceableAnswerFile) {
     const Execucao e = Roda("--registro --porta 1 gaveta");
     EXPECT_EQ(e.saida, 0);
