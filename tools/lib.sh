@@ -129,6 +129,10 @@ testes_pulados() {
 
 # --- waiting -------------------------------------------------------------------
 
+# Whether FILE begins with TEXT (an answer in RespZub.txt, say).
+#   comeca_com FILE TEXT
+comeca_com() { [ "$(head -c "${#2}" "$1" 2>/dev/null)" = "$2" ]; }
+
 # Waits until COMMAND succeeds, asking again every 0.2 s; fails after
 # SECONDS, a bound that is only a safety net.
 #   aguarda SECONDS COMMAND [ARGUMENT...]

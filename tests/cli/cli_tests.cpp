@@ -272,7 +272,7 @@ TEST_F(Cli, SignalsFinishTheExchangeUnderWay) {
         const pid_t pid = Lanca(caso.argumentos);
         ASSERT_GT(pid, 0);
         pollfd aberto{aberturas, POLLIN, 0};
-        ASSERT_TRUE(segura ? segura->EsperaChegar() : poll(&aberto, 1, 60000) == 1);
+        ASSERT_TRUE(segura ? segura->EsperaChegar() : poll(&aberto, 1, -1) == 1);
         close(aberturas);
         kill(pid, caso.sinal);
         if (segura) segura->Solta();
